@@ -1,0 +1,125 @@
+// probation-db: creates, fills and describes the probation database.
+//
+//   probation-db [--database LOCATION] init
+//   probation-db [--database LOCATION] seed --demo
+//   probation-db [--database LOCATION] info
+//
+// LOCATION is sqlite:/folder, postgresql://user@host:port/database or
+// odbc:DSN=name; without it TORVA_DATABASE or the embedded default is used.
+
+#include "data/connection.h"
+#include "data/dataaccesserror.h"
+#include "data/database.h"
+#include "data/demodata.h"
+#include "data/schema.h"
+#include "data/tableobject.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QTextStream>
+
+namespace {
+
+QTextStream &out()
+{
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+void printSample(TableObject &table, const QString &title, const QString &statement, int rows)
+{
+    const QueryResult result = table.Fetch(statement, QVariant(), rows);
+    out() << "\n" << title << "\n";
+    QList<int> widths;
+    for (const QString &name : result.fieldNames)
+        widths << name.size();
+    for (const QVariantList &row : result.rows) {
+        for (int i = 0; i < row.size(); ++i)
+            widths[i] = qMax(widths[i], int(row.at(i).toString().size()));
+    }
+    QStringList header;
+    for (int i = 0; i < result.fieldNames.size(); ++i)
+        header << result.fieldNames.at(i).leftJustified(widths.at(i));
+    out() << "  " << header.join(QStringLiteral("  ")) << "\n";
+    for (const QVariantList &row : result.rows) {
+        QStringList cells;
+        for (int i = 0; i < row.size(); ++i)
+            cells << row.at(i).toString().leftJustified(widths.at(i));
+        out() << "  " << cells.join(QStringLiteral("  ")) << "\n";
+    }
+    if (result.hasMore)
+        out() << "  ...\n";
+}
+
+void info()
+{
+    TableObject table;
+    const QString where = Database::connection().location().toDisplayString();
+    out() << "Database: " << where << "\n\nRows per table:\n";
+    for (const Schema::Table &definition : Schema::tables()) {
+        table.Execute(QStringLiteral("Select Count(*) As ROWCOUNT From ") + definition.qualifiedName());
+        out() << "  " << definition.qualifiedName().leftJustified(18)
+              << table.FieldValue(QStringLiteral("ROWCOUNT")).toString().rightJustified(8) << "\n";
+    }
+    printSample(table, QStringLiteral("Relationship types:"),
+                QStringLiteral("Select RLTCOD,RLTDSC,RLTINVDSC From DUVPRB.ARYRLT Order By RLTCOD"), 100);
+    printSample(table, QStringLiteral("Clients (first 10 by name):"),
+                QStringLiteral("Select CLTCNO,CLTNAM,CLTBDT From DUVPRB.PRBCLT Order By CLTNAM"), 10);
+    printSample(table, QStringLiteral("Parties (first 10 by name):"),
+                QStringLiteral("Select PTYKEY,PTYNAM,PTYST1,PTYCTY,PTYSTA,PTYZIP From DUVPRB.PRBPTY Order By PTYNAM"), 10);
+    printSample(table, QStringLiteral("Users:"), QStringLiteral("Select SECUSR,SECNAM,SECP02 From DUVPRB.PRBSEC"), 20);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("probation-db"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Creates, fills and describes the probation database."));
+    parser.addHelpOption();
+    parser.addOption({QStringLiteral("database"),
+                      QStringLiteral("sqlite:/folder, postgresql://user@host:port/db or odbc:DSN=name "
+                                     "(default: TORVA_DATABASE, else the embedded database)."),
+                      QStringLiteral("location")});
+    parser.addOption({QStringLiteral("demo"), QStringLiteral("With seed: fill the empty tables with the demo agency.")});
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("init, seed --demo or info"));
+    parser.process(app);
+
+    const QStringList arguments = parser.positionalArguments();
+    const QString command = arguments.value(0);
+    QTextStream err(stderr);
+    try {
+        if (parser.isSet(QStringLiteral("database")))
+            Database::setLocation(parser.value(QStringLiteral("database")));
+        if (command == QLatin1String("init")) {
+            Database::initialize();
+            out() << "Tables ready at " << Database::location().toDisplayString() << "\n";
+        } else if (command == QLatin1String("seed")) {
+            if (!parser.isSet(QStringLiteral("demo"))) {
+                err << "probation-db: seed needs --demo (the only data set there is)\n";
+                return 2;
+            }
+            const QMap<QString, int> added = DemoData::seed();
+            if (added.isEmpty())
+                out() << "The demo data is already there; nothing was added.\n";
+            for (auto it = added.cbegin(); it != added.cend(); ++it)
+                out() << "  " << it.key().leftJustified(18) << QString::number(it.value()).rightJustified(8) << " rows added\n";
+        } else if (command == QLatin1String("info")) {
+            info();
+        } else {
+            err << "probation-db: unknown command \"" << command << "\"\n\n" << parser.helpText();
+            return 2;
+        }
+    } catch (const DataAccessError &error) {
+        out().flush();
+        err << "probation-db: " << error.description() << "\n";
+        if (!error.statement().isEmpty())
+            err << "  statement: " << error.statement() << "\n";
+        return 1;
+    }
+    Database::close();
+    return 0;
+}

@@ -1,0 +1,107 @@
+#include "database.h"
+
+#include "connection.h"
+#include "postgresrowlocks.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+#include <memory>
+#include <optional>
+
+namespace {
+struct State
+{
+    std::optional<DatabaseLocation> hostLocation;
+    QString userName;
+    std::unique_ptr<Connection> connection;
+};
+
+State &state()
+{
+    static State instance;
+    return instance;
+}
+
+void replaceConnection(std::unique_ptr<Connection> next)
+{
+    state().connection = std::move(next);
+}
+} // namespace
+
+void Database::setLocation(const QString &location)
+{
+    setLocation(DatabaseLocation::parse(location, QStringLiteral("the host")));
+}
+
+void Database::setLocation(const DatabaseLocation &location)
+{
+    state().hostLocation = location;
+    close();
+}
+
+void Database::clearLocation()
+{
+    state().hostLocation.reset();
+    close();
+}
+
+DatabaseLocation Database::location()
+{
+    if (state().hostLocation)
+        return *state().hostLocation;
+    const QString fromEnvironment = qEnvironmentVariable("TORVA_DATABASE");
+    if (!fromEnvironment.trimmed().isEmpty())
+        return DatabaseLocation::parse(fromEnvironment, QStringLiteral("TORVA_DATABASE"));
+    return DatabaseLocation::sqliteFolder(defaultFolder());
+}
+
+QString Database::defaultFolder()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .filePath(QStringLiteral("TORVAProbationParties"));
+}
+
+void Database::setUserName(const QString &userName)
+{
+    state().userName = userName;
+}
+
+QString Database::userName()
+{
+    if (!state().userName.isEmpty())
+        return state().userName;
+    const QString login = qEnvironmentVariable("USER");
+    return login.isEmpty() ? qEnvironmentVariable("LOGNAME") : login;
+}
+
+Connection &Database::connection()
+{
+    State &current = state();
+    if (current.connection && !current.connection->isBroken())
+        return *current.connection;
+    current.connection.reset();
+    const DatabaseLocation where = location();
+    // Only the embedded default is made on first use; a named location must
+    // exist, so that a mistyped one fails instead of showing an empty database.
+    const bool isDefault = where == DatabaseLocation::sqliteFolder(defaultFolder());
+    auto opened = std::make_unique<Connection>(where, isDefault);
+    if (isDefault)
+        opened->createSchema();
+    replaceConnection(std::move(opened));
+    return *current.connection;
+}
+
+void Database::initialize()
+{
+    close();
+    auto opened = std::make_unique<Connection>(location(), true);
+    opened->createSchema();
+    replaceConnection(std::move(opened));
+}
+
+void Database::close()
+{
+    state().connection.reset();
+    PostgresRowLocks::closeIdleConnections();
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "databaselocation.h"
+
+#include <QString>
+
+class Connection;
+
+// Where the table objects find their database. The host may name it once at
+// start-up; otherwise TORVA_DATABASE in the environment names it; otherwise
+// an embedded folder under the user's data location is used, created with its
+// tables on first use. The controls never pass a connection.
+class Database
+{
+public:
+    // The host's choice, which wins over the environment. Throws
+    // DataAccessError(ConfigurationError) for a text that names no database.
+    static void setLocation(const QString &location);
+    static void setLocation(const DatabaseLocation &location);
+    // Forgets the host's choice, so that the environment or the default applies again.
+    static void clearLocation();
+    // The location in force. Throws for a TORVA_DATABASE that names no database.
+    static DatabaseLocation location();
+    static QString defaultFolder();
+
+    // The user name written down with the row locks this process holds.
+    // Defaults to the login name.
+    static void setUserName(const QString &userName);
+    static QString userName();
+
+    // The shared connection, opened on first use (and again after it was lost).
+    // Throws DataAccessError when the database cannot be opened.
+    static Connection &connection();
+    // Creates the database at the current location if needed, with every
+    // missing table, index and function. Never drops or changes data.
+    static void initialize();
+    // Closes the shared connection; the next use opens the location in force.
+    static void close();
+};

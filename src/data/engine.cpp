@@ -1,0 +1,66 @@
+#include "engine.h"
+
+#include "odbcengine.h"
+#include "postgresengine.h"
+#include "sqliteengine.h"
+
+#include <QSqlQuery>
+
+Engine::Engine(const DatabaseLocation &location)
+    : m_location(location)
+{
+}
+
+Engine::~Engine() = default;
+
+std::unique_ptr<Engine> Engine::create(const DatabaseLocation &location)
+{
+    switch (location.engine()) {
+    case DatabaseLocation::Engine::Sqlite: return std::make_unique<SqliteEngine>(location);
+    case DatabaseLocation::Engine::Postgres: return std::make_unique<PostgresEngine>(location);
+    case DatabaseLocation::Engine::Odbc: return std::make_unique<OdbcEngine>(location);
+    }
+    return nullptr;
+}
+
+void Engine::beginTransaction(QSqlDatabase &database)
+{
+    run(database, QStringLiteral("BEGIN"));
+}
+
+DataAccessError Engine::error(const QSqlError &error, const QString &statement) const
+{
+    QString text = error.databaseText().trimmed();
+    if (text.isEmpty())
+        text = error.driverText().trimmed();
+    if (text.isEmpty())
+        text = QStringLiteral("the statement failed without a message");
+    const QString code = error.nativeErrorCode();
+    const QString detail = code.isEmpty() ? QStringLiteral(" (%1)").arg(m_location.toDisplayString())
+                                          : QStringLiteral(" (%1 error %2 at %3)")
+                                                .arg(m_location.engineName(), code, m_location.toDisplayString());
+    return DataAccessError(classify(error), text + detail, statement, code);
+}
+
+bool Engine::isConnectionLost(const QSqlError &error) const
+{
+    return error.type() == QSqlError::ConnectionError;
+}
+
+int Engine::classify(const QSqlError &error) const
+{
+    return isConnectionLost(error) ? DataAccessError::ConnectionFailed : DataAccessError::StatementFailed;
+}
+
+void Engine::run(QSqlDatabase &database, const QString &statement) const
+{
+    QSqlQuery query(database);
+    if (!query.exec(statement))
+        throw error(query.lastError(), statement);
+}
+
+void Engine::connectionFailed(const QString &why) const
+{
+    throw DataAccessError(DataAccessError::ConnectionFailed,
+                          QStringLiteral("cannot open the database at %1: %2").arg(m_location.toDisplayString(), why));
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "databaselocation.h"
+#include "dataaccesserror.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+
+#include <memory>
+
+class RowLockSession;
+
+// What differs between the databases: how a connection is opened and made
+// ready for the statements, how the tables are created, how row locks are
+// kept and how the database's errors read.
+class Engine
+{
+public:
+    explicit Engine(const DatabaseLocation &location);
+    virtual ~Engine();
+
+    static std::unique_ptr<Engine> create(const DatabaseLocation &location);
+
+    const DatabaseLocation &location() const { return m_location; }
+
+    // Opens a new connection under the Qt connection name given, ready for the
+    // statements. With create set, a missing embedded database is created.
+    // Throws DataAccessError(ConnectionFailed) naming the location.
+    virtual QSqlDatabase open(const QString &connectionName, bool create) = 0;
+    // Creates whatever tables, indexes and functions are missing; never drops or alters.
+    virtual void createSchema(QSqlDatabase &database) = 0;
+    // Whether a trailing "For Update of" clause becomes our own row lock
+    // (otherwise the statement passes through and the database decides).
+    virtual bool rewritesRowLocks() const { return true; }
+    virtual std::unique_ptr<RowLockSession> newLockSession() = 0;
+    virtual void beginTransaction(QSqlDatabase &database);
+
+    // The error of a failed statement, in our terms.
+    DataAccessError error(const QSqlError &error, const QString &statement) const;
+    // Whether the connection that reported this error is no longer usable.
+    virtual bool isConnectionLost(const QSqlError &error) const;
+    // Whether a locked select failed because another user holds the row
+    // (only where the database keeps the row locks itself).
+    virtual bool isRowLockConflict(const QSqlError &) const { return false; }
+
+protected:
+    virtual int classify(const QSqlError &error) const;
+    // Runs a statement of our own (schema, settings); throws on failure.
+    void run(QSqlDatabase &database, const QString &statement) const;
+    [[noreturn]] void connectionFailed(const QString &why) const;
+
+private:
+    DatabaseLocation m_location;
+};

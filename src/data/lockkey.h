@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+// One row lock: a table and the values of that table's key columns.
+// Both engines lock by a 62-bit number derived from it (a byte offset in the
+// SQLite lock file, an advisory lock key on PostgreSQL).
+class LockKey
+{
+public:
+    LockKey() = default;
+    LockKey(const QString &table, const QList<QVariant> &keyValues);
+
+    QString table() const { return m_table; }
+    QString rowKey() const { return m_rowKey; }
+    qint64 number() const { return m_number; }
+
+    bool operator==(const LockKey &other) const { return m_number == other.m_number && m_rowKey == other.m_rowKey && m_table == other.m_table; }
+
+private:
+    QString m_table;   // upper case, qualified: DUVPRB.PRBPTY
+    QString m_rowKey;  // the key values as text, separated by a unit separator
+    qint64 m_number = 0;
+};
+
+inline size_t qHash(const LockKey &key, size_t seed = 0) { return qHash(key.number(), seed); }

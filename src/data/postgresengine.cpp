@@ -1,0 +1,119 @@
+#include "postgresengine.h"
+
+#include "postgresrowlocks.h"
+#include "schema.h"
+
+#include <QSqlQuery>
+
+namespace {
+
+QString postgresType(const Schema::Column &column)
+{
+    switch (column.type) {
+    case Schema::ColumnType::Integer: return QStringLiteral("integer");
+    case Schema::ColumnType::Decimal: return QStringLiteral("numeric(%1,0)").arg(column.size);
+    case Schema::ColumnType::Text: return QStringLiteral("varchar(%1)").arg(column.size);
+    }
+    return QString();
+}
+
+QStringList createStatements(const Schema::Table &table)
+{
+    QStringList columns;
+    for (const Schema::Column &column : table.columns)
+        columns << column.name + QLatin1Char(' ') + postgresType(column) + (column.required ? QStringLiteral(" NOT NULL") : QString());
+    columns << QStringLiteral("PRIMARY KEY (%1)").arg(table.primaryKey.join(QLatin1Char(',')));
+    QStringList statements{
+        QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)").arg(table.qualifiedName(), columns.join(QLatin1Char(',')))};
+    for (const Schema::Index &index : table.indexes) {
+        QStringList indexColumns = index.columns;
+        if (index.prefixSearch) {
+            // Like 'TEXT%' can only use an index that compares characters plainly.
+            for (QString &column : indexColumns)
+                column += QStringLiteral(" varchar_pattern_ops");
+        }
+        statements << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)")
+                          .arg(index.name, table.qualifiedName(), indexColumns.join(QLatin1Char(',')));
+    }
+    return statements;
+}
+
+// The DB2 functions the statements call, with the types DB2 gives them.
+const char *const compatibilityFunctions[] = {
+    // Digits pads to the precision of the 8-digit date columns; 0 gives 00000000.
+    R"(CREATE OR REPLACE FUNCTION public.digits(value numeric) RETURNS text
+       LANGUAGE sql IMMUTABLE PARALLEL SAFE
+       AS $$ SELECT lpad(trunc(abs(value))::text, greatest(8, length(trunc(abs(value))::text)), '0') $$)",
+    R"(CREATE OR REPLACE FUNCTION public.zoned(value numeric, digits integer, scale integer) RETURNS numeric
+       LANGUAGE sql IMMUTABLE PARALLEL SAFE
+       AS $$ SELECT value $$)",
+    // Over anycompatible so that IfNull(CLTBDT,0) mixes numeric and integer as DB2 does.
+    R"(CREATE OR REPLACE FUNCTION public.ifnull(value anycompatible, fallback anycompatible) RETURNS anycompatible
+       LANGUAGE sql IMMUTABLE PARALLEL SAFE
+       AS $$ SELECT coalesce(value, fallback) $$)",
+};
+
+} // namespace
+
+QSqlDatabase PostgresEngine::open(const QString &connectionName, bool)
+{
+    QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName);
+    database.setHostName(location().host());
+    database.setPort(location().port());
+    database.setUserName(location().userName());
+    database.setPassword(location().password());
+    database.setDatabaseName(location().databaseName());
+    database.setConnectOptions(QStringLiteral("connect_timeout=5"));
+    if (!database.open())
+        connectionFailed(database.lastError().databaseText().trimmed());
+    // Like with a bound prefix uses the name index only in a plan made for the value.
+    run(database, QStringLiteral("SET plan_cache_mode = force_custom_plan"));
+    run(database, QStringLiteral("SET application_name = 'TORVAProbationParties'"));
+    run(database, QStringLiteral("SET client_min_messages = warning"));
+    return database;
+}
+
+void PostgresEngine::createSchema(QSqlDatabase &database)
+{
+    beginTransaction(database);
+    try {
+        for (const QString &library : Schema::libraries())
+            run(database, QStringLiteral("CREATE SCHEMA IF NOT EXISTS %1").arg(library));
+        run(database, QStringLiteral("CREATE SCHEMA IF NOT EXISTS torva"));
+        for (const char *function : compatibilityFunctions)
+            run(database, QString::fromUtf8(function));
+        for (const Schema::Table &table : Schema::tables()) {
+            for (const QString &statement : createStatements(table))
+                run(database, statement);
+        }
+        run(database, PostgresRowLocks::createHolderTable());
+        run(database, QStringLiteral("COMMIT"));
+    } catch (...) {
+        QSqlQuery(database).exec(QStringLiteral("ROLLBACK"));
+        throw;
+    }
+}
+
+std::unique_ptr<RowLockSession> PostgresEngine::newLockSession()
+{
+    return std::make_unique<PostgresRowLocks>(location());
+}
+
+bool PostgresEngine::isConnectionLost(const QSqlError &error) const
+{
+    // Class 08 is a connection exception, 57P0x a server shutting down; a
+    // dropped socket gives no state at all.
+    const QString state = error.nativeErrorCode();
+    return error.type() == QSqlError::ConnectionError || state.isEmpty() || state.startsWith(QLatin1String("08"))
+           || state.startsWith(QLatin1String("57P0"));
+}
+
+int PostgresEngine::classify(const QSqlError &error) const
+{
+    const QString state = error.nativeErrorCode();
+    if (state == QLatin1String("23505"))
+        return DataAccessError::DuplicateKey;
+    if (state == QLatin1String("55P03") || state == QLatin1String("40P01"))
+        return DataAccessError::DatabaseBusy;
+    return Engine::classify(error);
+}

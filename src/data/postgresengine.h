@@ -1,0 +1,20 @@
+#pragma once
+
+#include "engine.h"
+
+// A PostgreSQL server for agencies with many users. The libraries are schemas
+// (duvprb, duvcrt), the DB2 functions come from our schema script, and row
+// locks are session advisory locks, recorded in torva.lock_holders.
+class PostgresEngine : public Engine
+{
+public:
+    using Engine::Engine;
+
+    QSqlDatabase open(const QString &connectionName, bool create) override;
+    void createSchema(QSqlDatabase &database) override;
+    std::unique_ptr<RowLockSession> newLockSession() override;
+    bool isConnectionLost(const QSqlError &error) const override;
+
+protected:
+    int classify(const QSqlError &error) const override;
+};

@@ -1,0 +1,135 @@
+#include "postgresrowlocks.h"
+
+#include "postgresengine.h"
+
+#include <QHash>
+#include <QSqlQuery>
+
+namespace {
+constexpr int KeptConnections = 4;
+
+QHash<QString, QStringList> &idleConnections()
+{
+    static QHash<QString, QStringList> idle;
+    return idle;
+}
+
+void dropConnection(const QString &name)
+{
+    {
+        QSqlDatabase database = QSqlDatabase::database(name, false);
+        database.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+} // namespace
+
+PostgresRowLocks::PostgresRowLocks(const DatabaseLocation &location)
+    : m_location(location)
+{
+    QStringList &idle = idleConnections()[location.toDisplayString()];
+    if (!idle.isEmpty()) {
+        m_connectionName = idle.takeLast();
+        return;
+    }
+    static int counter = 0;
+    m_connectionName = QStringLiteral("torva-rowlocks-%1").arg(++counter);
+    try {
+        PostgresEngine(location).open(m_connectionName, false);
+    } catch (const DataAccessError &error) {
+        QSqlDatabase::removeDatabase(m_connectionName);
+        throw DataAccessError(DataAccessError::LockFailed,
+                              QStringLiteral("cannot open a connection for row locks: ") + error.description());
+    }
+}
+
+PostgresRowLocks::~PostgresRowLocks()
+{
+    bool reusable = true;
+    if (m_lockedAny) {
+        QSqlDatabase database = QSqlDatabase::database(m_connectionName, false);
+        QSqlQuery query(database);
+        reusable = query.exec(QStringLiteral("DELETE FROM torva.lock_holders WHERE backend_pid = pg_backend_pid()"))
+                   && query.exec(QStringLiteral("SELECT pg_advisory_unlock_all()"));
+    }
+    QStringList &idle = idleConnections()[m_location.toDisplayString()];
+    if (reusable && idle.size() < KeptConnections)
+        idle << m_connectionName;
+    else
+        dropConnection(m_connectionName);
+}
+
+QSqlQuery PostgresRowLocks::run(const QString &statement, const QVariantList &values)
+{
+    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
+    query.prepare(statement);
+    for (qsizetype i = 0; i < values.size(); ++i)
+        query.bindValue(int(i), values.at(i));
+    if (!query.exec()) {
+        throw DataAccessError(DataAccessError::LockFailed,
+                              QStringLiteral("the row lock failed at %1: %2")
+                                  .arg(m_location.toDisplayString(), query.lastError().databaseText().trimmed()),
+                              statement, query.lastError().nativeErrorCode());
+    }
+    return query;
+}
+
+bool PostgresRowLocks::tryLock(const LockKey &key)
+{
+    QSqlQuery query = run(QStringLiteral("SELECT pg_try_advisory_lock(?)"), {key.number()});
+    if (!query.next() || !query.value(0).toBool())
+        return false;
+    m_lockedAny = true;
+    const LockHolder own = ownHolder();
+    run(QStringLiteral("INSERT INTO torva.lock_holders (lock_key, table_name, row_key, user_name, machine, process_id,"
+                       " since, backend_pid) VALUES (?, ?, ?, ?, ?, ?, now(), pg_backend_pid())"
+                       " ON CONFLICT (lock_key) DO UPDATE SET table_name = excluded.table_name,"
+                       " row_key = excluded.row_key, user_name = excluded.user_name, machine = excluded.machine,"
+                       " process_id = excluded.process_id, since = excluded.since, backend_pid = excluded.backend_pid"),
+        {key.number(), key.table(), key.rowKey(), own.userName, own.machine, own.processId});
+    return true;
+}
+
+void PostgresRowLocks::unlock(const LockKey &key)
+{
+    run(QStringLiteral("DELETE FROM torva.lock_holders WHERE lock_key = ? AND backend_pid = pg_backend_pid()"),
+        {key.number()});
+    run(QStringLiteral("SELECT pg_advisory_unlock(?)"), {key.number()});
+}
+
+std::optional<LockHolder> PostgresRowLocks::holder(const LockKey &key)
+{
+    // Only a lock that is really held counts; a row left by a holder that died is stale.
+    QSqlQuery query = run(QStringLiteral("SELECT h.user_name, h.machine, h.process_id, h.since, l.pid IS NOT NULL"
+                                         " FROM (SELECT ?::bigint AS lock_key) k"
+                                         " LEFT JOIN torva.lock_holders h ON h.lock_key = k.lock_key"
+                                         " LEFT JOIN pg_locks l ON l.locktype = 'advisory' AND l.granted"
+                                         " AND l.database = (SELECT oid FROM pg_database WHERE datname = current_database())"
+                                         " AND ((l.classid::bigint << 32) | l.objid::bigint) = k.lock_key"
+                                         " AND l.objsubid = 1"),
+                          {key.number()});
+    if (!query.next() || !query.value(4).toBool())
+        return std::nullopt;
+    LockHolder holder;
+    holder.userName = query.value(0).toString();
+    holder.machine = query.value(1).toString();
+    holder.processId = query.value(2).toLongLong();
+    holder.since = query.value(3).toDateTime();
+    return holder;
+}
+
+QString PostgresRowLocks::createHolderTable()
+{
+    return QStringLiteral("CREATE UNLOGGED TABLE IF NOT EXISTS torva.lock_holders (lock_key bigint PRIMARY KEY,"
+                          " table_name text, row_key text, user_name text, machine text, process_id bigint,"
+                          " since timestamptz, backend_pid integer)");
+}
+
+void PostgresRowLocks::closeIdleConnections()
+{
+    for (const QStringList &names : std::as_const(idleConnections())) {
+        for (const QString &name : names)
+            dropConnection(name);
+    }
+    idleConnections().clear();
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "databaselocation.h"
+#include "rowlocksession.h"
+
+#include <QSqlDatabase>
+
+// Row locks on PostgreSQL: session advisory locks keyed by the row's lock
+// number, taken on a connection of the session's own (a lock taken twice on
+// one connection would not block), with the holder written to
+// torva.lock_holders. Connections of ended sessions are kept for the next.
+class PostgresRowLocks : public RowLockSession
+{
+public:
+    explicit PostgresRowLocks(const DatabaseLocation &location);
+    ~PostgresRowLocks() override;
+
+    bool tryLock(const LockKey &key) override;
+    void unlock(const LockKey &key) override;
+    std::optional<LockHolder> holder(const LockKey &key) override;
+
+    static QString createHolderTable();
+    // Closes the kept connections (when the database is closed or changed).
+    static void closeIdleConnections();
+
+private:
+    QSqlQuery run(const QString &statement, const QVariantList &values);
+
+    DatabaseLocation m_location;
+    QString m_connectionName;
+    bool m_lockedAny = false;
+};

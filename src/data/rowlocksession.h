@@ -1,0 +1,26 @@
+#pragma once
+
+#include "lockholder.h"
+#include "lockkey.h"
+
+#include <optional>
+
+// The row locks of one table object. A lock taken through one session blocks
+// every other session, in this process or another, until it is released or
+// the session ends; a process that dies loses its locks at once.
+class RowLockSession
+{
+public:
+    virtual ~RowLockSession();
+
+    // True when the lock is now held by this session; false when another holds it.
+    // Throws DataAccessError(LockFailed) when the lock cannot be taken or checked.
+    virtual bool tryLock(const LockKey &key) = 0;
+    virtual void unlock(const LockKey &key) = 0;
+    // Who holds the lock, when another session holds it.
+    virtual std::optional<LockHolder> holder(const LockKey &key) = 0;
+
+protected:
+    // The holder this process writes down for its own locks.
+    static LockHolder ownHolder();
+};

@@ -1,0 +1,164 @@
+#include "sqliteengine.h"
+
+#include "schema.h"
+#include "sqliterowlocks.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlQuery>
+
+#include <sqlite3.h>
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+// Digits(n): the absolute whole number as text, zero-padded to the 8 digits of
+// the date columns it is used on (0 gives "00000000"); longer numbers in full.
+void digitsFunction(sqlite3_context *context, int, sqlite3_value **arguments)
+{
+    if (sqlite3_value_type(arguments[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const sqlite3_int64 value = sqlite3_value_int64(arguments[0]);
+    const unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value)
+                                                   : static_cast<unsigned long long>(value);
+    char text[32];
+    const int length = std::snprintf(text, sizeof text, "%08llu", magnitude);
+    sqlite3_result_text(context, text, length, SQLITE_TRANSIENT);
+}
+
+// Zoned(value, precision, scale): the value itself, as a number.
+void zonedFunction(sqlite3_context *context, int, sqlite3_value **arguments)
+{
+    sqlite3_value *value = arguments[0];
+    switch (sqlite3_value_numeric_type(value)) {
+    case SQLITE_INTEGER: sqlite3_result_int64(context, sqlite3_value_int64(value)); break;
+    case SQLITE_FLOAT: sqlite3_result_double(context, sqlite3_value_double(value)); break;
+    case SQLITE_NULL: sqlite3_result_null(context); break;
+    default: sqlite3_result_value(context, value); break;
+    }
+}
+
+QString sqliteType(const Schema::Column &column)
+{
+    switch (column.type) {
+    case Schema::ColumnType::Integer: return QStringLiteral("INTEGER");
+    case Schema::ColumnType::Decimal: return QStringLiteral("NUMERIC(%1,0)").arg(column.size);
+    case Schema::ColumnType::Text: return QStringLiteral("VARCHAR(%1)").arg(column.size);
+    }
+    return QString();
+}
+
+QStringList createStatements(const Schema::Table &table)
+{
+    QStringList columns;
+    for (const Schema::Column &column : table.columns)
+        columns << column.name + QLatin1Char(' ') + sqliteType(column) + (column.required ? QStringLiteral(" NOT NULL") : QString());
+    columns << QStringLiteral("PRIMARY KEY (%1)").arg(table.primaryKey.join(QLatin1Char(',')));
+    QStringList statements{
+        QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)").arg(table.qualifiedName(), columns.join(QLatin1Char(',')))};
+    for (const Schema::Index &index : table.indexes) {
+        statements << QStringLiteral("CREATE INDEX IF NOT EXISTS %1.%2 ON %3 (%4)")
+                          .arg(table.library, index.name, table.name, index.columns.join(QLatin1Char(',')));
+    }
+    return statements;
+}
+
+} // namespace
+
+QString SqliteEngine::libraryFile(const QString &folder, const QString &library)
+{
+    return QDir(folder).filePath(library + QStringLiteral(".sqlite"));
+}
+
+QSqlDatabase SqliteEngine::open(const QString &connectionName, bool create)
+{
+    const QString folder = location().folder();
+    if (!QFileInfo(folder).isDir()) {
+        if (!create)
+            connectionFailed(QStringLiteral("the folder %1 does not exist (create it with: probation-db init)").arg(folder));
+        if (!QDir().mkpath(folder))
+            connectionFailed(QStringLiteral("the folder %1 cannot be created").arg(folder));
+    }
+    for (const QString &library : Schema::libraries()) {
+        const QString file = libraryFile(folder, library);
+        if (!create && !QFileInfo::exists(file))
+            connectionFailed(QStringLiteral("the file %1 is missing (create it with: probation-db init)").arg(file));
+    }
+
+    QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+    database.setDatabaseName(QStringLiteral(":memory:"));
+    if (!database.open())
+        connectionFailed(database.lastError().text());
+
+    sqlite3 *handle = *static_cast<sqlite3 *const *>(database.driver()->handle().data());
+    sqlite3_extended_result_codes(handle, 1);
+    sqlite3_busy_timeout(handle, BusyTimeoutMs);
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    sqlite3_create_function_v2(handle, "Digits", 1, flags, nullptr, digitsFunction, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(handle, "Zoned", 3, flags, nullptr, zonedFunction, nullptr, nullptr, nullptr);
+
+    try {
+        for (const QString &library : Schema::libraries()) {
+            QSqlQuery attach(database);
+            attach.prepare(QStringLiteral("ATTACH DATABASE ? AS ") + library);
+            attach.addBindValue(libraryFile(folder, library));
+            if (!attach.exec())
+                connectionFailed(QStringLiteral("the file %1 cannot be opened: %2")
+                                     .arg(libraryFile(folder, library), attach.lastError().databaseText()));
+            run(database, QStringLiteral("PRAGMA %1.journal_mode=WAL").arg(library));
+            run(database, QStringLiteral("PRAGMA %1.synchronous=NORMAL").arg(library));
+        }
+        run(database, QStringLiteral("PRAGMA case_sensitive_like=ON"));
+    } catch (...) {
+        database.close();
+        throw;
+    }
+    return database;
+}
+
+void SqliteEngine::createSchema(QSqlDatabase &database)
+{
+    beginTransaction(database);
+    try {
+        for (const Schema::Table &table : Schema::tables()) {
+            for (const QString &statement : createStatements(table))
+                run(database, statement);
+        }
+        run(database, QStringLiteral("COMMIT"));
+    } catch (...) {
+        QSqlQuery(database).exec(QStringLiteral("ROLLBACK"));
+        throw;
+    }
+}
+
+std::unique_ptr<RowLockSession> SqliteEngine::newLockSession()
+{
+    return std::make_unique<SqliteRowLocks>(location().folder());
+}
+
+void SqliteEngine::beginTransaction(QSqlDatabase &database)
+{
+    // Take the write lock at once, so that two writers queue on the busy
+    // timeout instead of one failing when it upgrades a read.
+    run(database, QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+bool SqliteEngine::isConnectionLost(const QSqlError &) const
+{
+    return false;
+}
+
+int SqliteEngine::classify(const QSqlError &error) const
+{
+    const int code = error.nativeErrorCode().toInt();
+    if (code == SQLITE_CONSTRAINT_PRIMARYKEY || code == SQLITE_CONSTRAINT_UNIQUE)
+        return DataAccessError::DuplicateKey;
+    if ((code & 0xFF) == SQLITE_BUSY || (code & 0xFF) == SQLITE_LOCKED)
+        return DataAccessError::DatabaseBusy;
+    return DataAccessError::StatementFailed;
+}

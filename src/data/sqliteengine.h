@@ -1,0 +1,26 @@
+#pragma once
+
+#include "engine.h"
+
+// The embedded database: a folder holding one SQLite file per library
+// (DUVPRB.sqlite, DUVCRT.sqlite), attached under the library's name, with the
+// DB2 functions the statements use, case-sensitive Like, WAL and a busy
+// timeout so that several processes can share the folder.
+class SqliteEngine : public Engine
+{
+public:
+    using Engine::Engine;
+
+    static constexpr int BusyTimeoutMs = 5000;
+
+    QSqlDatabase open(const QString &connectionName, bool create) override;
+    void createSchema(QSqlDatabase &database) override;
+    std::unique_ptr<RowLockSession> newLockSession() override;
+    void beginTransaction(QSqlDatabase &database) override;
+    bool isConnectionLost(const QSqlError &error) const override;
+
+    static QString libraryFile(const QString &folder, const QString &library);
+
+protected:
+    int classify(const QSqlError &error) const override;
+};

@@ -1,0 +1,336 @@
+#include "tableobject.h"
+
+#include "connection.h"
+#include "database.h"
+#include "dataaccesserror.h"
+#include "lockedselect.h"
+#include "rowlocksession.h"
+#include "schema.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <cmath>
+
+namespace {
+
+QVariantList parameterList(const QVariant &parameters, const QString &statement)
+{
+    if (!parameters.isValid())
+        return {};
+    if (parameters.typeId() == QMetaType::QVariantList)
+        return parameters.toList();
+    if (parameters.typeId() == QMetaType::QStringList) {
+        QVariantList values;
+        for (const QString &text : parameters.toStringList())
+            values << text;
+        return values;
+    }
+    throw DataAccessError(DataAccessError::BadParameters,
+                          QStringLiteral("the parameters must be a list of values, one per \"?\", not a %1")
+                              .arg(QString::fromLatin1(parameters.typeName())),
+                          statement);
+}
+
+// The "?" markers outside quoted texts and names.
+int countMarkers(const QString &statement)
+{
+    int markers = 0;
+    QChar quote;
+    for (const QChar c : statement) {
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            quote = c;
+        } else if (c == QLatin1Char('?')) {
+            ++markers;
+        }
+    }
+    return markers;
+}
+
+// Engines differ in how they hand back whole numbers held in decimal columns
+// (PostgreSQL as double, SQLite as integer); callers get integers from both.
+QVariant normalized(const QVariant &value)
+{
+    if (value.typeId() == QMetaType::Double && !value.isNull()) {
+        const double number = value.toDouble();
+        if (std::trunc(number) == number && std::fabs(number) < 9.0e15)
+            return QVariant(static_cast<qlonglong>(number));
+    }
+    return value;
+}
+
+} // namespace
+
+TableObject::TableObject(QObject *parent)
+    : QObject(parent)
+{
+}
+
+TableObject::~TableObject()
+{
+    Close();
+}
+
+void TableObject::setSQL(const QString &statement)
+{
+    m_sql = statement;
+}
+
+QVariant TableObject::FieldValue(const QString &fieldName)
+{
+    const qsizetype index = m_fieldNames.indexOf(fieldName.toUpper());
+    if (index < 0) {
+        const QString columns = m_fieldNames.isEmpty() ? QStringLiteral("none") : m_fieldNames.join(QStringLiteral(", "));
+        fail(DataAccessError(DataAccessError::UnknownColumn,
+                             QStringLiteral("the result has no column %1 (its columns: %2)").arg(fieldName, columns),
+                             m_lastStatement),
+             true);
+    }
+    if (m_eof || index >= m_row.size())
+        return QVariant();
+    return m_row.at(index);
+}
+
+int TableObject::Execute(const QString &statement, const QVariant &parameters, bool prepare, bool raiseException)
+{
+    try {
+        return execute(statement.isEmpty() ? m_sql : statement, parameters, prepare, nullptr, 1);
+    } catch (const DataAccessError &error) {
+        return fail(error, raiseException);
+    }
+}
+
+QueryResult TableObject::Fetch(const QString &statement, const QVariant &parameters, int maxRows)
+{
+    QueryResult result;
+    try {
+        execute(statement, parameters, true, &result, maxRows);
+    } catch (const DataAccessError &error) {
+        fail(error, true);
+    }
+    return result;
+}
+
+int TableObject::execute(const QString &statement, const QVariant &parameters, bool prepare, QueryResult *result,
+                         int maxRows)
+{
+    m_lastStatement = statement;
+    clearResult();
+    if (statement.trimmed().isEmpty())
+        throw DataAccessError(DataAccessError::NoStatement,
+                              QStringLiteral("there is no statement to run: the text is empty and no SQL is held"));
+    const QVariantList values = parameterList(parameters, statement);
+    Connection &connection = Database::connection();
+    if (connection.engine().rewritesRowLocks()) {
+        const LockedSelect select = LockedSelect::parse(statement);
+        if (select.isLocked())
+            return runLocked(connection, select, values, prepare, result);
+    }
+    return run(connection, statement, values, prepare, result, maxRows);
+}
+
+int TableObject::run(Connection &connection, const QString &statement, const QVariantList &values, bool prepare,
+                     QueryResult *result, int maxRows)
+{
+    const int markers = countMarkers(statement);
+    if (markers != values.size())
+        throw DataAccessError(DataAccessError::BadParameters,
+                              QStringLiteral("the statement has %1 parameter markers but %2 values were given")
+                                  .arg(markers)
+                                  .arg(values.size()),
+                              statement);
+    QSqlQuery &query = connection.prepared(statement, prepare);
+    for (qsizetype i = 0; i < values.size(); ++i)
+        query.bindValue(int(i), values.at(i));
+    if (!query.exec()) {
+        const QSqlError error = query.lastError();
+        query.finish();
+        if (connection.engine().isRowLockConflict(error) && LockedSelect::parse(statement).isLocked()) {
+            m_recordLocked = true;
+            return -1;
+        }
+        throw connection.error(error, statement);
+    }
+    if (!query.isSelect()) {
+        const int affected = query.numRowsAffected();
+        query.finish();
+        return affected;
+    }
+
+    // Read what the caller needs and let the statement go at once: a result
+    // left open would hold the connection's read snapshot and hide the other
+    // users' later changes from every table object.
+    QueryResult local;
+    QueryResult &rows = result ? *result : local;
+    const QSqlRecord record = query.record();
+    rows.fieldNames.clear();
+    for (int i = 0; i < record.count(); ++i)
+        rows.fieldNames << record.fieldName(i).toUpper();
+    while ((maxRows < 0 || rows.rows.size() < maxRows) && query.next()) {
+        QVariantList row;
+        row.reserve(record.count());
+        for (int i = 0; i < record.count(); ++i)
+            row << normalized(query.value(i));
+        rows.rows << row;
+    }
+    if (result && maxRows >= 0 && rows.rows.size() == maxRows)
+        rows.hasMore = query.next();
+    const QSqlError error = query.lastError();
+    query.finish();
+    if (error.type() != QSqlError::NoError)
+        throw connection.error(error, statement);
+    takeResult(rows);
+    return -1;
+}
+
+int TableObject::runLocked(Connection &connection, const LockedSelect &select, const QVariantList &values, bool prepare,
+                           QueryResult *result)
+{
+    QueryResult read;
+    run(connection, select.statement(), values, prepare, &read, -1);
+    const QList<LockKey> keys = lockKeys(select.table(), read);
+    if (!m_locks)
+        m_locks = connection.engine().newLockSession();
+
+    QList<LockKey> taken;
+    try {
+        for (const LockKey &key : keys) {
+            if (m_held.contains(key))
+                continue;
+            if (!m_locks->tryLock(key)) {
+                m_lockHolder = m_locks->holder(key);
+                for (const LockKey &undo : std::as_const(taken))
+                    m_locks->unlock(undo);
+                m_recordLocked = true;
+                if (result)
+                    *result = read;
+                return -1;
+            }
+            taken << key;
+        }
+    } catch (...) {
+        m_locks.reset();  // a session that failed is not trusted again; its locks go with it
+        m_held.clear();
+        throw;
+    }
+    releaseLocksExcept(keys);
+    m_held = keys;
+
+    // Read again now that the rows are held: a change the previous holder saved
+    // just before letting go is then part of what this object shows.
+    QueryResult current;
+    QueryResult &target = result ? *result : current;
+    target = QueryResult();
+    run(connection, select.statement(), values, prepare, &target, -1);
+    return -1;
+}
+
+QList<LockKey> TableObject::lockKeys(const QString &table, const QueryResult &rows) const
+{
+    const QStringList keyColumns = Schema::keyColumns(table);
+    if (keyColumns.isEmpty())
+        throw DataAccessError(DataAccessError::LockFailed,
+                              QStringLiteral("rows of %1 cannot be locked: the table is not known").arg(table));
+    QList<int> indexes;
+    for (const QString &column : keyColumns) {
+        const int index = rows.fieldIndex(column);
+        if (index < 0)
+            throw DataAccessError(DataAccessError::LockFailed,
+                                  QStringLiteral("a locked select of %1 must return its key columns (%2)")
+                                      .arg(table, keyColumns.join(QStringLiteral(", "))));
+        indexes << index;
+    }
+    QList<LockKey> keys;
+    for (const QVariantList &row : rows.rows) {
+        QList<QVariant> values;
+        for (const int index : indexes)
+            values << row.at(index);
+        keys << LockKey(table, values);
+    }
+    return keys;
+}
+
+void TableObject::releaseLocksExcept(const QList<LockKey> &kept)
+{
+    for (const LockKey &key : std::as_const(m_held)) {
+        if (!kept.contains(key))
+            m_locks->unlock(key);
+    }
+}
+
+void TableObject::Close()
+{
+    m_locks.reset();
+    m_held.clear();
+    clearResult();
+    m_bof = true;
+}
+
+void TableObject::BeginTransaction()
+{
+    transactionStep(QStringLiteral("BEGIN"));
+}
+
+void TableObject::CommitTransaction()
+{
+    transactionStep(QStringLiteral("COMMIT"));
+}
+
+void TableObject::RollbackTransaction()
+{
+    transactionStep(QStringLiteral("ROLLBACK"));
+}
+
+void TableObject::transactionStep(const QString &step)
+{
+    m_lastStatement = step;
+    try {
+        Connection &connection = Database::connection();
+        if (step == QLatin1String("BEGIN")) {
+            QSqlDatabase database = connection.database();
+            connection.engine().beginTransaction(database);
+        } else {
+            connection.run(step);
+        }
+    } catch (const DataAccessError &error) {
+        fail(error, true);
+    }
+}
+
+void TableObject::clearResult()
+{
+    m_bof = false;
+    m_eof = true;
+    m_row.clear();
+    m_fieldNames.clear();
+    m_recordLocked = false;
+    m_lockHolder.reset();
+}
+
+void TableObject::takeResult(const QueryResult &result)
+{
+    m_fieldNames = result.fieldNames;
+    m_eof = result.rows.isEmpty();
+    m_row = m_eof ? QVariantList() : result.rows.first();
+}
+
+int TableObject::fail(const DataAccessError &error, bool raiseException)
+{
+    int number = error.number();
+    QString description = error.description();
+    const QString statement = error.statement().isEmpty() ? m_lastStatement : error.statement();
+    m_lastErrorNumber = number;
+    m_lastErrorDescription = description;
+    m_lastStatement = statement;
+    m_lastNativeCode = error.nativeCode();
+    Q_EMIT Error(number, description);
+    m_lastErrorNumber = number;
+    m_lastErrorDescription = description;
+    if (raiseException)
+        throw DataAccessError(number, description, statement, error.nativeCode());
+    return -1;
+}

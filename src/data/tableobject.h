@@ -1,0 +1,116 @@
+#pragma once
+
+#include "lockholder.h"
+#include "lockkey.h"
+#include "queryresult.h"
+
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+#include <optional>
+
+class Connection;
+class DataAccessError;
+class LockedSelect;
+class QSqlQuery;
+class RowLockSession;
+
+// The data-access table object: holds one statement, runs statements with
+// positional parameters, stands on the first row of a select's result, and
+// reports failures by its Error signal. A select ending "For Update of COLUMN"
+// locks the rows it read for this object until it is closed or destroyed.
+//
+// Every failing call raises Error (number and description, which a handler
+// connected directly may change) and then throws DataAccessError with the
+// same number, description and the statement, so that the calling method ends
+// there. The details stay readable through LastError*() afterwards.
+class TableObject : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TableObject(QObject *parent = nullptr);
+    ~TableObject() override;
+
+    // The held statement; empty until first set. Execute with no text runs it.
+    QString SQL() const { return m_sql; }
+    void setSQL(const QString &statement);
+    // Set once the held statement should stay prepared between runs.
+    bool Prepared() const { return m_prepared; }
+    void setPrepared(bool prepared) { m_prepared = prepared; }
+
+    // The named column (any letter case) of the current row; a null variant
+    // when there is no current row. An unknown name fails (Error, then throw).
+    QVariant FieldValue(const QString &fieldName);
+    // False after every Execute, rows or none; true before the first and after Close.
+    bool BOF() const { return m_bof; }
+    // True when the last select found no row (and before the first Execute).
+    // Spelled Eof because EOF is a macro of the C library.
+    bool Eof() const { return m_eof; }
+
+    // Runs statement (empty: the held SQL) with parameters, a QVariantList with
+    // one value per "?" in marker order, or an invalid QVariant for none.
+    // prepare keeps the statement prepared for the next run of the same text;
+    // raiseException set (the usual case) throws after Error, otherwise the
+    // failure returns -1. Returns the rows a write affected, -1 for a select.
+    int Execute(const QString &statement = QString(), const QVariant &parameters = QVariant(), bool prepare = true,
+                bool raiseException = true);
+    // Runs a select and returns up to maxRows rows (all rows when maxRows < 0);
+    // the object then stands on the first of them. Failures as for Execute.
+    QueryResult Fetch(const QString &statement, const QVariant &parameters = QVariant(), int maxRows = -1);
+    // Releases the result and every row lock of this object. Never fails.
+    void Close();
+
+    // After a select ending "For Update of": true when another holder has one
+    // of its rows. The rows read stay readable; this object then holds none of them.
+    bool RecordLocked() const { return m_recordLocked; }
+    // Who holds the row, when RecordLocked is true and the data layer knows.
+    std::optional<LockHolder> LockedBy() const { return m_lockHolder; }
+
+    // One transaction around several statements of this object's connection.
+    void BeginTransaction();
+    void CommitTransaction();
+    void RollbackTransaction();
+
+    // The field names of the last result, upper case, in select order.
+    QStringList FieldNames() const { return m_fieldNames; }
+    int LastErrorNumber() const { return m_lastErrorNumber; }
+    QString LastErrorDescription() const { return m_lastErrorDescription; }
+    QString LastStatement() const { return m_lastStatement; }
+    QString LastNativeCode() const { return m_lastNativeCode; }
+
+Q_SIGNALS:
+    // Raised before a failing call ends; connect directly to change the values.
+    void Error(int &ErrNumber, QString &ErrDescription);
+
+private:
+    int execute(const QString &statement, const QVariant &parameters, bool prepare, QueryResult *result, int maxRows);
+    int run(Connection &connection, const QString &statement, const QVariantList &values, bool prepare,
+            QueryResult *result, int maxRows);
+    int runLocked(Connection &connection, const LockedSelect &select, const QVariantList &values, bool prepare,
+                  QueryResult *result);
+    QList<LockKey> lockKeys(const QString &table, const QueryResult &rows) const;
+    void releaseLocksExcept(const QList<LockKey> &kept);
+    void clearResult();
+    void takeResult(const QueryResult &result);
+    int fail(const DataAccessError &error, bool raiseException);
+    void transactionStep(const QString &step);
+
+    QString m_sql;
+    bool m_prepared = false;
+    bool m_bof = true;
+    bool m_eof = true;
+    bool m_recordLocked = false;
+    QStringList m_fieldNames;
+    QVariantList m_row;
+    std::unique_ptr<RowLockSession> m_locks;
+    QList<LockKey> m_held;
+    std::optional<LockHolder> m_lockHolder;
+    int m_lastErrorNumber = 0;
+    QString m_lastErrorDescription;
+    QString m_lastStatement;
+    QString m_lastNativeCode;
+};

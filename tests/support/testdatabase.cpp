@@ -1,0 +1,159 @@
+#include "testdatabase.h"
+
+#include "data/connection.h"
+#include "data/database.h"
+#include "data/databaselocation.h"
+#include "data/tableobject.h"
+
+#include <QCoreApplication>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace {
+
+const QString Sqlite = QStringLiteral("sqlite");
+const QString Postgres = QStringLiteral("postgresql");
+
+struct State
+{
+    std::unique_ptr<QTemporaryDir> folder;
+    QString location;
+    QString postgresDatabase;  // created by this process, dropped at its end
+};
+
+State &state()
+{
+    static State instance;
+    return instance;
+}
+
+// Runs a statement on the maintenance database of the test server.
+bool maintenance(const QString &statement, QString *why = nullptr)
+{
+    const DatabaseLocation server = DatabaseLocation::parse(qEnvironmentVariable("TORVA_TEST_POSTGRES"));
+    const QString name = QStringLiteral("torva-test-maintenance");
+    bool ok = false;
+    {
+        QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        database.setHostName(server.host());
+        database.setPort(server.port());
+        database.setUserName(server.userName());
+        database.setPassword(server.password());
+        database.setDatabaseName(server.databaseName());
+        if (database.open()) {
+            QSqlQuery query(database);
+            query.exec(QStringLiteral("SET client_min_messages = warning"));
+            ok = query.exec(statement);
+            if (!ok && why)
+                *why = query.lastError().text();
+        } else if (why) {
+            *why = database.lastError().text();
+        }
+        database.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
+void dropPostgresDatabase()
+{
+    Database::close();
+    if (!state().postgresDatabase.isEmpty())
+        maintenance(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(state().postgresDatabase));
+}
+
+QString postgresLocation()
+{
+    State &current = state();
+    if (current.postgresDatabase.isEmpty()) {
+        const QString name = QStringLiteral("torva_%1_%2")
+                                 .arg(QCoreApplication::applicationName().toLower().remove(QLatin1Char('-')))
+                                 .arg(QCoreApplication::applicationPid());
+        QString why;
+        maintenance(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(name));
+        if (!maintenance(QStringLiteral("CREATE DATABASE %1").arg(name), &why))
+            qFatal("cannot create the test database %s: %s", qPrintable(name), qPrintable(why));
+        current.postgresDatabase = name;
+        qAddPostRoutine(dropPostgresDatabase);
+    }
+    DatabaseLocation server = DatabaseLocation::parse(qEnvironmentVariable("TORVA_TEST_POSTGRES"));
+    return QStringLiteral("postgresql://%1@%2:%3/%4")
+        .arg(server.userName(), server.host())
+        .arg(server.port())
+        .arg(current.postgresDatabase);
+}
+
+} // namespace
+
+QStringList TestDatabase::engines()
+{
+    return {Sqlite, Postgres};
+}
+
+bool TestDatabase::isAvailable(const QString &engine, QString *why)
+{
+    if (engine == Sqlite)
+        return true;
+    if (qEnvironmentVariable("TORVA_TEST_POSTGRES").isEmpty()) {
+        *why = QStringLiteral("no PostgreSQL server: TORVA_TEST_POSTGRES is not set (the README's test command sets it)");
+        return false;
+    }
+    static int reachable = -1;
+    static QString reason;
+    if (reachable < 0)
+        reachable = maintenance(QStringLiteral("SELECT 1"), &reason) ? 1 : 0;
+    if (!reachable)
+        *why = QStringLiteral("the PostgreSQL server of TORVA_TEST_POSTGRES cannot be reached: ") + reason;
+    return reachable == 1;
+}
+
+bool TestDatabase::isRequired(const QString &engine)
+{
+    return engine == Postgres && !qEnvironmentVariable("TORVA_REQUIRE_POSTGRES").isEmpty();
+}
+
+QString TestDatabase::create(const QString &engine)
+{
+    State &current = state();
+    Database::close();
+    if (engine == Sqlite) {
+        current.folder = std::make_unique<QTemporaryDir>();
+        current.location = QStringLiteral("sqlite:") + current.folder->path();
+        Database::setLocation(current.location);
+        Database::initialize();
+    } else {
+        current.location = postgresLocation();
+        Database::setLocation(current.location);
+        Database::connection().run(QStringLiteral("DROP SCHEMA IF EXISTS duvprb, duvcrt, torva CASCADE"));
+        Database::initialize();
+    }
+    return current.location;
+}
+
+QString TestDatabase::location()
+{
+    return state().location;
+}
+
+void TestDatabase::exec(const QString &statement, const QVariantList &values)
+{
+    TableObject table;
+    table.Execute(statement, values);
+}
+
+QVariant TestDatabase::value(const QString &statement, const QVariantList &values)
+{
+    TableObject table;
+    table.Execute(statement, values);
+    const QStringList fields = table.FieldNames();
+    return fields.isEmpty() ? QVariant() : table.FieldValue(fields.first());
+}
+
+int TestDatabase::count(const QString &table)
+{
+    return value(QStringLiteral("Select Count(*) As ROWCOUNT From ") + table).toInt();
+}

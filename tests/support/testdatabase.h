@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+
+// A fresh, empty database with every table for one test, on either engine.
+//
+// SQLite gets a new temporary folder per test. PostgreSQL uses the server
+// named by TORVA_TEST_POSTGRES (postgresql://user@host:port/maintenance-db):
+// each test process makes a database of its own there, and every test starts
+// from freshly created schemas. Without that variable the PostgreSQL rows
+// are skipped, unless TORVA_REQUIRE_POSTGRES is set, which makes them fail.
+class TestDatabase
+{
+public:
+    static QStringList engines();              // "sqlite", "postgresql"
+    static bool isAvailable(const QString &engine, QString *why);
+    static bool isRequired(const QString &engine);
+
+    // Makes the fresh database current for the data layer; returns its location text.
+    static QString create(const QString &engine);
+    // The current test database's location text (for child processes).
+    static QString location();
+
+    // Runs a statement of the test's own through a table object; throws on failure.
+    static void exec(const QString &statement, const QVariantList &values = {});
+    // The first column of the first row of a select.
+    static QVariant value(const QString &statement, const QVariantList &values = {});
+    static int count(const QString &table);
+};
+
+// Opens a fresh database for the engine of the current data row, or skips
+// (fails when required) with the reason the engine is not there.
+#define TORVA_USE_DATABASE(engine)                                                                                     \
+    do {                                                                                                               \
+        QString torvaWhy;                                                                                              \
+        if (!TestDatabase::isAvailable(engine, &torvaWhy)) {                                                           \
+            if (TestDatabase::isRequired(engine))                                                                      \
+                QFAIL(qPrintable(torvaWhy));                                                                           \
+            QSKIP(qPrintable(torvaWhy));                                                                               \
+        }                                                                                                              \
+        TestDatabase::create(engine);                                                                                  \
+    } while (false)
+
+// One data row per engine: QTest::addColumn<QString>("engine") must come first.
+#define TORVA_ENGINE_ROWS()                                                                                            \
+    for (const QString &torvaEngine : TestDatabase::engines())                                                         \
+    QTest::newRow(qPrintable(torvaEngine)) << torvaEngine

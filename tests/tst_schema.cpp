@@ -1,0 +1,171 @@
+#include "data/connection.h"
+#include "data/database.h"
+#include "data/lockedselect.h"
+#include "data/recordsource.h"
+#include "data/sqliteengine.h"
+#include "data/statements.h"
+#include "fixtures.h"
+#include "testdatabase.h"
+
+#include <QtTest>
+
+namespace {
+const QStringList LargeTables{QStringLiteral("PRBPTY"), QStringLiteral("PRBCLT"), QStringLiteral("PRBCLTASC"),
+                              QStringLiteral("ZIPDTA")};
+
+// SQLite's plan for the statement with these values bound, one line per step.
+QStringList sqlitePlan(const QString &statement, const QVariantList &values)
+{
+    QSqlQuery query(Database::connection().database());
+    if (!query.prepare(QStringLiteral("EXPLAIN QUERY PLAN ") + statement))
+        return {QStringLiteral("cannot prepare: ") + query.lastError().text()};
+    for (qsizetype i = 0; i < values.size(); ++i)
+        query.bindValue(int(i), values.at(i));
+    if (!query.exec())
+        return {QStringLiteral("cannot explain: ") + query.lastError().text()};
+    QStringList steps;
+    while (query.next())
+        steps << query.value(3).toString();
+    return steps;
+}
+
+class ScopedEnvironment
+{
+public:
+    ScopedEnvironment(const char *name, const QByteArray &value)
+        : m_name(name), m_old(qgetenv(name)), m_had(qEnvironmentVariableIsSet(name))
+    {
+        qputenv(name, value);
+    }
+    ~ScopedEnvironment()
+    {
+        if (m_had)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+
+private:
+    const char *m_name;
+    QByteArray m_old;
+    bool m_had;
+};
+} // namespace
+
+class SchemaTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup();
+    void initializingAgainKeepsData_data();
+    void initializingAgainKeepsData();
+    void hotStatementsUseIndexes_data();
+    void hotStatementsUseIndexes();
+    void defaultFolderIsMadeOnFirstUse();
+    void hostChoiceWinsOverEnvironment();
+};
+
+void SchemaTest::cleanup()
+{
+    Database::clearLocation();
+}
+
+void SchemaTest::initializingAgainKeepsData_data()
+{
+    QTest::addColumn<QString>("engine");
+    TORVA_ENGINE_ROWS();
+}
+
+void SchemaTest::initializingAgainKeepsData()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    Fixtures::addParty(1, QStringLiteral("SMITH, JOHN"));
+    Fixtures::addAssociation(QStringLiteral("P"), 1, 3, QStringLiteral("C"), 7);
+
+    Database::initialize();
+    Database::initialize();
+
+    QCOMPARE(TestDatabase::count(QStringLiteral("DUVPRB.PRBPTY")), 1);
+    QCOMPARE(TestDatabase::count(QStringLiteral("DUVPRB.PRBCLTASC")), 1);
+}
+
+void SchemaTest::hotStatementsUseIndexes_data()
+{
+    QTest::addColumn<QString>("statement");
+    QTest::addColumn<QVariantList>("values");
+
+    const RecordSource names = RecordSource::bind(Statements::NameSearchSource, QStringLiteral("SMI"));
+    const RecordSource cities = RecordSource::bind(Statements::CityListSource, QStringLiteral("SPRING"));
+    const QVariantList party{QStringLiteral("A, B"), "", "", "", "", 0, "", "", 0.0, 0.0, 0.0, 0, "M", 0, "U", 1};
+    const QVariantList association{QStringLiteral("C"), 12.0, 3.0, QStringLiteral("P"), 5.0};
+
+    QTest::newRow("party load") << LockedSelect::parse(Statements::LoadPartyForUpdate).statement() << QVariantList{5};
+    QTest::newRow("duplicate, same street") << Statements::DuplicatePartyWithStreet
+                                            << QVariantList{0, "SMITH, JOHN%", 19800101, "M", "12 MAIN ST"};
+    QTest::newRow("duplicate") << Statements::DuplicateParty << QVariantList{0, "SMITH, JOHN%", 19800101, "M"};
+    QTest::newRow("next key") << Statements::NextPartyKey << QVariantList{};
+    QTest::newRow("party update") << Statements::UpdateParty << party;
+    QTest::newRow("party delete") << Statements::DeleteParty << QVariantList{5};
+    QTest::newRow("name search") << names.statement() << names.parameters();
+    QTest::newRow("city list") << cities.statement() << cities.parameters();
+    QTest::newRow("zip lookup") << Statements::ZipLookup << QVariantList{"SPRINGFIELD", "IL", 62701};
+    QTest::newRow("client tree") << Statements::associationTree(QStringLiteral("C"))
+                                 << QVariantList{12, "C", 12, "C", 12};
+    QTest::newRow("party tree") << Statements::associationTree(QStringLiteral("P")) << QVariantList{5, "P", 5, "P", 5};
+    QTest::newRow("duplicate association") << Statements::DuplicateAssociation << association;
+    QTest::newRow("association delete") << Statements::DeleteAssociation << association;
+}
+
+void SchemaTest::hotStatementsUseIndexes()
+{
+    QFETCH(QString, statement);
+    QFETCH(QVariantList, values);
+    TORVA_USE_DATABASE(QStringLiteral("sqlite"));
+
+    const QStringList plan = sqlitePlan(statement, values);
+
+    QVERIFY2(!plan.isEmpty() && !plan.first().startsWith(QLatin1String("cannot")), qPrintable(plan.join('\n')));
+    for (const QString &step : plan) {
+        for (const QString &table : LargeTables) {
+            // "SCAN PRBPTY" reads the whole table, and so does a scan of a covering index.
+            const bool fullScan = step.startsWith(QStringLiteral("SCAN ") + table + QLatin1Char(' '))
+                                  || step == QStringLiteral("SCAN ") + table;
+            QVERIFY2(!fullScan, qPrintable(QStringLiteral("%1\nplan:\n%2").arg(step, plan.join('\n'))));
+        }
+    }
+}
+
+void SchemaTest::defaultFolderIsMadeOnFirstUse()
+{
+    // Given no database named anywhere and an empty data location,
+    QTemporaryDir home;
+    ScopedEnvironment data("XDG_DATA_HOME", home.path().toLocal8Bit());
+    ScopedEnvironment named("TORVA_DATABASE", QByteArray());
+    Database::clearLocation();
+    QVERIFY(Database::defaultFolder().startsWith(home.path()));
+
+    // when the data layer is first used,
+    QCOMPARE(TestDatabase::count(QStringLiteral("DUVPRB.PRBPTY")), 0);
+
+    // then the embedded folder exists with both library files and every table.
+    for (const QString &library : {QStringLiteral("DUVPRB"), QStringLiteral("DUVCRT")})
+        QVERIFY(QFileInfo::exists(SqliteEngine::libraryFile(Database::defaultFolder(), library)));
+    QCOMPARE(TestDatabase::count(QStringLiteral("DUVCRT.ZIPDTA")), 0);
+}
+
+void SchemaTest::hostChoiceWinsOverEnvironment()
+{
+    QTemporaryDir fromEnvironment;
+    QTemporaryDir fromHost;
+    ScopedEnvironment named("TORVA_DATABASE", "sqlite:" + fromEnvironment.path().toLocal8Bit());
+    Database::clearLocation();
+    QCOMPARE(Database::location().folder(), fromEnvironment.path());
+
+    Database::setLocation(QStringLiteral("sqlite:") + fromHost.path());
+    QCOMPARE(Database::location().folder(), fromHost.path());
+}
+
+QTEST_GUILESS_MAIN(SchemaTest)
+#include "tst_schema.moc"

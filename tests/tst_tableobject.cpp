@@ -1,0 +1,323 @@
+#include "data/connection.h"
+#include "data/dataaccesserror.h"
+#include "data/statements.h"
+#include "data/tableobject.h"
+#include "fixtures.h"
+#include "testdatabase.h"
+
+#include <QtTest>
+
+namespace {
+const QString SelectParty = QStringLiteral("Select * From DUVPRB.PRBPTY Where PTYKEY=?");
+
+// What a table object reported, in order: its Error signal, then the exception.
+struct FailureLog
+{
+    QStringList events;
+    int signalledNumber = 0;
+    QString signalledDescription;
+    QString statementSeenInHandler;
+};
+
+void watch(TableObject &table, FailureLog &log)
+{
+    QObject::connect(&table, &TableObject::Error, &table, [&table, &log](int &number, QString &description) {
+        log.events << QStringLiteral("Error");
+        log.signalledNumber = number;
+        log.signalledDescription = description;
+        log.statementSeenInHandler = table.LastStatement();
+    });
+}
+} // namespace
+
+class TableObjectTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void engines_data();
+
+    void positionFollowsEachExecute_data() { engines_data(); }
+    void positionFollowsEachExecute();
+    void fieldValueByNameInAnyCase_data() { engines_data(); }
+    void fieldValueByNameInAnyCase();
+    void writesReturnTheRowsAffected_data() { engines_data(); }
+    void writesReturnTheRowsAffected();
+    void heldStatementRunsForEmptyText_data() { engines_data(); }
+    void heldStatementRunsForEmptyText();
+    void typedTextStaysData_data();
+    void typedTextStaysData();
+    void failuresSignalThenThrow_data();
+    void failuresSignalThenThrow();
+    void failureWithoutExceptionReturnsMinusOne_data() { engines_data(); }
+    void failureWithoutExceptionReturnsMinusOne();
+    void fetchReadsUpToTheLimit_data() { engines_data(); }
+    void fetchReadsUpToTheLimit();
+    void transactionCommitsOrRollsBack_data() { engines_data(); }
+    void transactionCommitsOrRollsBack();
+    void resultDoesNotHideLaterChanges_data() { engines_data(); }
+    void resultDoesNotHideLaterChanges();
+};
+
+void TableObjectTest::engines_data()
+{
+    QTest::addColumn<QString>("engine");
+    TORVA_ENGINE_ROWS();
+}
+
+void TableObjectTest::positionFollowsEachExecute()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    Fixtures::addParty(1, QStringLiteral("SMITH, JOHN"));
+    TableObject table;
+
+    // Before anything ran there is no row, and BOF says so too.
+    QVERIFY(table.BOF());
+    QVERIFY(table.Eof());
+    QCOMPARE(table.SQL(), QString());
+
+    table.Execute(SelectParty, QVariantList{1});
+    QVERIFY(!table.BOF());
+    QVERIFY(!table.Eof());
+
+    // An empty result shows in EOF alone.
+    table.Execute(SelectParty, QVariantList{2});
+    QVERIFY(!table.BOF());
+    QVERIFY(table.Eof());
+    QVERIFY(table.FieldValue(QStringLiteral("PTYNAM")).isNull());
+
+    table.Execute(Statements::DeleteParty, QVariantList{2});
+    QVERIFY(!table.BOF());
+    QVERIFY(table.Eof());
+
+    table.Close();
+    QVERIFY(table.BOF());
+    QVERIFY(table.Eof());
+}
+
+void TableObjectTest::fieldValueByNameInAnyCase()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    Fixtures::Party party;
+    party.key = 41;
+    party.homePhone = 5551234567.0;
+    Fixtures::addParty(party);
+    TableObject table;
+
+    table.Execute(SelectParty, QVariantList{41});
+
+    QCOMPARE(table.FieldValue(QStringLiteral("PTYNAM")).toString(), party.name);
+    QCOMPARE(table.FieldValue(QStringLiteral("ptynam")).toString(), party.name);
+    QCOMPARE(table.FieldValue(QStringLiteral("PtyKey")).toInt(), 41);
+    QCOMPARE(table.FieldValue(QStringLiteral("PTYHOMPHN")).toLongLong(), 5551234567LL);
+    QCOMPARE(table.FieldValue(QStringLiteral("PTYBDT")).toInt(), party.birthDate);
+    QCOMPARE(table.FieldNames().first(), QStringLiteral("PTYKEY"));
+}
+
+void TableObjectTest::writesReturnTheRowsAffected()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    Fixtures::addParty(5, QStringLiteral("SMITH, JOHN"));
+    Fixtures::addParty(6, QStringLiteral("SMITH, JANE"));
+    TableObject table;
+
+    QCOMPARE(table.Execute(Statements::DeleteParty, QVariantList{5}), 1);
+    QCOMPARE(table.Execute(Statements::DeleteParty, QVariantList{5}), 0);
+    QCOMPARE(table.Execute(QStringLiteral("Update DUVPRB.PRBPTY Set PTYST2=? Where PTYKEY>?"), QVariantList{"X", 0}), 1);
+    QCOMPARE(table.Execute(SelectParty, QVariantList{6}), -1);
+}
+
+void TableObjectTest::heldStatementRunsForEmptyText()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    Fixtures::addZip(QStringLiteral("SPRINGFIELD"), QStringLiteral("IL"), 62701);
+    TableObject zipTable;
+
+    // Given the lookup held and prepared once,
+    zipTable.setSQL(Statements::ZipLookup);
+    zipTable.setPrepared(true);
+    QCOMPARE(zipTable.SQL(), Statements::ZipLookup);
+
+    // when it runs again and again with an empty text,
+    zipTable.Execute(QString(), QVariantList{"SPRINGFIELD", "IL", 62701});
+    const bool firstFound = !zipTable.Eof();
+    zipTable.Execute(QString(), QVariantList{"SPRINGFIELD", "MO", 62701});
+    const bool secondFound = !zipTable.Eof();
+    zipTable.Execute(QString(), QVariantList{"SPRINGFIELD", "IL", 62701});
+
+    // then each run uses its own values and the held text stays.
+    QVERIFY(firstFound);
+    QVERIFY(!secondFound);
+    QVERIFY(!zipTable.Eof());
+    QCOMPARE(zipTable.SQL(), Statements::ZipLookup);
+}
+
+void TableObjectTest::typedTextStaysData_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("name");
+    for (const QString &engine : TestDatabase::engines()) {
+        QTest::addRow("%s/quote", qPrintable(engine)) << engine << QStringLiteral("O'BRIEN, PAT");
+        QTest::addRow("%s/statement", qPrintable(engine)) << engine << QStringLiteral("X'); Drop Table DUVPRB.PRBPTY;--");
+        QTest::addRow("%s/marker", qPrintable(engine)) << engine << QStringLiteral("WHO?, ME");
+        QTest::addRow("%s/backslash", qPrintable(engine)) << engine << QStringLiteral("A\\B, C");
+    }
+}
+
+void TableObjectTest::typedTextStaysData()
+{
+    QFETCH(QString, engine);
+    QFETCH(QString, name);
+    TORVA_USE_DATABASE(engine);
+
+    Fixtures::addParty(7, name.left(20));
+    TableObject table;
+    table.Execute(QStringLiteral("Select PTYKEY From DUVPRB.PRBPTY Where PTYNAM=?"), QVariantList{name.left(20)});
+
+    QCOMPARE(table.FieldValue(QStringLiteral("PTYKEY")).toInt(), 7);
+    QCOMPARE(TestDatabase::count(QStringLiteral("DUVPRB.PRBPTY")), 1);
+}
+
+void TableObjectTest::failuresSignalThenThrow_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("statement");
+    QTest::addColumn<QVariant>("parameters");
+    QTest::addColumn<int>("number");
+
+    for (const QString &engine : TestDatabase::engines()) {
+        const QByteArray e = engine.toLatin1();
+        QTest::addRow("%s/missing table", e.constData())
+            << engine << QStringLiteral("Select * From DUVPRB.NOSUCH") << QVariant() << int(DataAccessError::StatementFailed);
+        QTest::addRow("%s/duplicate key", e.constData())
+            << engine << Statements::InsertParty
+            << QVariant(QVariantList{"A, B", "", "", "", "", 0, "", "", 0.0, 0.0, 0.0, 0, "M", 0, "U", 1})
+            << int(DataAccessError::DuplicateKey);
+        QTest::addRow("%s/parameters not a list", e.constData())
+            << engine << SelectParty << QVariant(1) << int(DataAccessError::BadParameters);
+        QTest::addRow("%s/too few values", e.constData())
+            << engine << Statements::ZipLookup << QVariant(QVariantList{"X", "Y"}) << int(DataAccessError::BadParameters);
+        QTest::addRow("%s/no statement", e.constData())
+            << engine << QString() << QVariant() << int(DataAccessError::NoStatement);
+    }
+}
+
+void TableObjectTest::failuresSignalThenThrow()
+{
+    QFETCH(QString, engine);
+    QFETCH(QString, statement);
+    QFETCH(QVariant, parameters);
+    QFETCH(int, number);
+    TORVA_USE_DATABASE(engine);
+    Fixtures::addParty(1, QStringLiteral("TAKEN, KEY"));
+    TableObject table;
+    FailureLog log;
+    watch(table, log);
+
+    // When a call fails,
+    try {
+        table.Execute(statement, parameters);
+        QFAIL("the failing call returned");
+    } catch (const DataAccessError &error) {
+        log.events << QStringLiteral("exception");
+        // then the exception carries what the signal said, and the statement.
+        QCOMPARE(error.number(), log.signalledNumber);
+        QCOMPARE(error.description(), log.signalledDescription);
+        QCOMPARE(error.statement(), statement);
+    }
+
+    // Error came first, once, and the details stay readable on the object.
+    QCOMPARE(log.events, QStringList({QStringLiteral("Error"), QStringLiteral("exception")}));
+    QCOMPARE(log.signalledNumber, number);
+    QVERIFY(!log.signalledDescription.isEmpty());
+    QCOMPARE(log.statementSeenInHandler, statement);
+    QCOMPARE(table.LastErrorNumber(), number);
+    QCOMPARE(table.LastErrorDescription(), log.signalledDescription);
+}
+
+void TableObjectTest::failureWithoutExceptionReturnsMinusOne()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    TableObject table;
+    FailureLog log;
+    watch(table, log);
+
+    // An unknown column fails like a statement does.
+    table.Execute(QStringLiteral("Select * From DUVCRT.ARYSEX"));
+    QVERIFY_THROWS_EXCEPTION(DataAccessError, table.FieldValue(QStringLiteral("NOSUCH")));
+    QCOMPARE(log.signalledNumber, int(DataAccessError::UnknownColumn));
+
+    // Asked not to throw, a failing call still signals and returns -1.
+    QCOMPARE(table.Execute(QStringLiteral("Select * From DUVPRB.NOSUCH"), QVariant(), true, false), -1);
+    QCOMPARE(log.events.size(), 2);
+    QVERIFY(table.Eof());
+}
+
+void TableObjectTest::fetchReadsUpToTheLimit()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    Fixtures::addSex(QStringLiteral("F"), QStringLiteral("Female"));
+    Fixtures::addSex(QStringLiteral("M"), QStringLiteral("Male"));
+    Fixtures::addSex(QStringLiteral("U"), QStringLiteral("Unknown"));
+    const QString statement = QStringLiteral("Select SEXCOD,SEXDSC From DUVCRT.ARYSEX Order By SEXCOD");
+    TableObject table;
+
+    const QueryResult firstTwo = table.Fetch(statement, QVariant(), 2);
+    QCOMPARE(firstTwo.fieldNames, QStringList({QStringLiteral("SEXCOD"), QStringLiteral("SEXDSC")}));
+    QCOMPARE(firstTwo.rows.size(), 2);
+    QVERIFY(firstTwo.hasMore);
+    QCOMPARE(table.FieldValue(QStringLiteral("SEXCOD")).toString(), QStringLiteral("F"));
+
+    const QueryResult all = table.Fetch(statement);
+    QCOMPARE(all.rows.size(), 3);
+    QVERIFY(!all.hasMore);
+    QCOMPARE(all.rows.last().at(all.fieldIndex(QStringLiteral("sexdsc"))).toString(), QStringLiteral("Unknown"));
+}
+
+void TableObjectTest::transactionCommitsOrRollsBack()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    TableObject table;
+
+    table.BeginTransaction();
+    Fixtures::addSex(QStringLiteral("F"), QStringLiteral("Female"));
+    table.RollbackTransaction();
+    QCOMPARE(TestDatabase::count(QStringLiteral("DUVCRT.ARYSEX")), 0);
+
+    table.BeginTransaction();
+    Fixtures::addSex(QStringLiteral("M"), QStringLiteral("Male"));
+    table.CommitTransaction();
+    QCOMPARE(TestDatabase::count(QStringLiteral("DUVCRT.ARYSEX")), 1);
+}
+
+void TableObjectTest::resultDoesNotHideLaterChanges()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    Fixtures::addParty(1, QStringLiteral("BEFORE, NAME"));
+
+    // Given one table object standing on a row,
+    TableObject standing;
+    standing.Execute(SelectParty, QVariantList{1});
+    QVERIFY(!standing.Eof());
+
+    // when another user changes that row,
+    Connection otherUser(DatabaseLocation::parse(TestDatabase::location()), false);
+    otherUser.run(QStringLiteral("Update DUVPRB.PRBPTY Set PTYNAM='AFTER, NAME' Where PTYKEY=1"));
+
+    // then the next read through the shared connection sees the change.
+    TableObject reader;
+    reader.Execute(SelectParty, QVariantList{1});
+    QCOMPARE(reader.FieldValue(QStringLiteral("PTYNAM")).toString(), QStringLiteral("AFTER, NAME"));
+    QCOMPARE(standing.FieldValue(QStringLiteral("PTYNAM")).toString(), QStringLiteral("BEFORE, NAME"));
+}
+
+QTEST_GUILESS_MAIN(TableObjectTest)
+#include "tst_tableobject.moc"
