@@ -1,15 +1,32 @@
 #include "recordsource.h"
 
+#include <QRegularExpression>
+
 RecordSource RecordSource::bind(const QString &source, const QString &typedText)
 {
     static const QString mark = QStringLiteral("'&TEXT%'");
+    static const QRegularExpression searched(QStringLiteral(R"(([A-Za-z0-9_#@$]+)\s+Like\s+'&TEXT%')"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression wildcard(QStringLiteral("[%_]"));
+
     RecordSource bound;
+    const qsizetype firstWildcard = typedText.indexOf(wildcard);
+    const QString prefix = firstWildcard < 0 ? typedText : typedText.left(firstWildcard);
+    if (firstWildcard >= 0)
+        bound.m_exactPrefix = typedText;
+    bound.m_searchColumn = searched.match(source).captured(1).toUpper();
+
     bound.m_statement = source;
     qsizetype at = bound.m_statement.indexOf(mark);
     while (at >= 0) {
         bound.m_statement.replace(at, mark.size(), QLatin1Char('?'));
-        bound.m_parameters << QVariant(typedText + QLatin1Char('%'));
+        bound.m_parameters << QVariant(prefix + QLatin1Char('%'));
         at = bound.m_statement.indexOf(mark, at + 1);
     }
     return bound;
+}
+
+bool RecordSource::accepts(const QString &value) const
+{
+    return m_exactPrefix.isEmpty() || value.startsWith(m_exactPrefix);
 }
