@@ -26,8 +26,7 @@ private Q_SLOTS:
 
 void DemoDataTest::engines_data()
 {
-    QTest::addColumn<QString>("engine");
-    TORVA_ENGINE_ROWS();
+    TestDatabase::addEngineRows();
 }
 
 void DemoDataTest::seedsAUsableAgency()

@@ -97,8 +97,7 @@ void FailuresTest::libraryFileMissing()
 
 void FailuresTest::missingTable_data()
 {
-    QTest::addColumn<QString>("engine");
-    TORVA_ENGINE_ROWS();
+    TestDatabase::addEngineRows();
 }
 
 void FailuresTest::missingTable()

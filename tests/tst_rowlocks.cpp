@@ -102,8 +102,7 @@ void RowLocksTest::init()
 
 void RowLocksTest::engines_data()
 {
-    QTest::addColumn<QString>("engine");
-    TORVA_ENGINE_ROWS();
+    TestDatabase::addEngineRows();
 }
 
 void RowLocksTest::secondObjectIsRefusedUntilClose()

@@ -73,8 +73,7 @@ void SchemaTest::cleanup()
 
 void SchemaTest::initializingAgainKeepsData_data()
 {
-    QTest::addColumn<QString>("engine");
-    TORVA_ENGINE_ROWS();
+    TestDatabase::addEngineRows();
 }
 
 void SchemaTest::initializingAgainKeepsData()

@@ -165,8 +165,7 @@ private Q_SLOTS:
 
 void StatementsTest::engines_data()
 {
-    QTest::addColumn<QString>("engine");
-    TORVA_ENGINE_ROWS();
+    TestDatabase::addEngineRows();
 }
 
 void StatementsTest::associationTree_data()

@@ -61,8 +61,7 @@ private Q_SLOTS:
 
 void TableObjectTest::engines_data()
 {
-    QTest::addColumn<QString>("engine");
-    TORVA_ENGINE_ROWS();
+    TestDatabase::addEngineRows();
 }
 
 void TableObjectTest::positionFollowsEachExecute()

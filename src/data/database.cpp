@@ -22,11 +22,6 @@ State &state()
     static State instance;
     return instance;
 }
-
-void replaceConnection(std::unique_ptr<Connection> next)
-{
-    state().connection = std::move(next);
-}
 } // namespace
 
 void Database::setLocation(const QString &location)
@@ -88,7 +83,7 @@ Connection &Database::connection()
     auto opened = std::make_unique<Connection>(where, isDefault);
     if (isDefault)
         opened->createSchema();
-    replaceConnection(std::move(opened));
+    state().connection = std::move(opened);
     return *current.connection;
 }
 
@@ -97,7 +92,7 @@ void Database::initialize()
     close();
     auto opened = std::make_unique<Connection>(location(), true);
     opened->createSchema();
-    replaceConnection(std::move(opened));
+    state().connection = std::move(opened);
 }
 
 void Database::close()

@@ -10,6 +10,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <memory>
 
@@ -92,6 +93,13 @@ QString postgresLocation()
 QStringList TestDatabase::engines()
 {
     return {Sqlite, Postgres};
+}
+
+void TestDatabase::addEngineRows()
+{
+    QTest::addColumn<QString>("engine");
+    for (const QString &engine : engines())
+        QTest::newRow(qPrintable(engine)) << engine;
 }
 
 bool TestDatabase::isAvailable(const QString &engine, QString *why)

@@ -15,6 +15,8 @@ class TestDatabase
 {
 public:
     static QStringList engines();              // "sqlite", "postgresql"
+    // The data column "engine" with one row per engine, named after it.
+    static void addEngineRows();
     static bool isAvailable(const QString &engine, QString *why);
     static bool isRequired(const QString &engine);
 
@@ -43,7 +45,3 @@ public:
         TestDatabase::create(engine);                                                                                  \
     } while (false)
 
-// One data row per engine: QTest::addColumn<QString>("engine") must come first.
-#define TORVA_ENGINE_ROWS()                                                                                            \
-    for (const QString &torvaEngine : TestDatabase::engines())                                                         \
-    QTest::newRow(qPrintable(torvaEngine)) << torvaEngine
