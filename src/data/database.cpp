@@ -3,6 +3,7 @@
 #include "connection.h"
 #include "postgresrowlocks.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
 
@@ -21,6 +22,17 @@ State &state()
 {
     static State instance;
     return instance;
+}
+
+// Connections must close while Qt's SQL drivers are still loaded, so the
+// shared one goes when the application object does.
+void closeAtExit()
+{
+    static bool registered = false;
+    if (!registered && QCoreApplication::instance()) {
+        qAddPostRoutine(Database::close);
+        registered = true;
+    }
 }
 } // namespace
 
@@ -76,6 +88,7 @@ Connection &Database::connection()
     if (current.connection && !current.connection->isBroken())
         return *current.connection;
     current.connection.reset();
+    closeAtExit();
     const DatabaseLocation where = location();
     // Only the embedded default is made on first use; a named location must
     // exist, so that a mistyped one fails instead of showing an empty database.
@@ -90,6 +103,7 @@ Connection &Database::connection()
 void Database::initialize()
 {
     close();
+    closeAtExit();
     auto opened = std::make_unique<Connection>(location(), true);
     opened->createSchema();
     state().connection = std::move(opened);

@@ -322,7 +322,8 @@ int TableObject::fail(const DataAccessError &error, bool raiseException)
 {
     int number = error.number();
     QString description = error.description();
-    const QString statement = error.statement().isEmpty() ? m_lastStatement : error.statement();
+    // The statement as the caller gave it, not as an engine ran it.
+    const QString statement = m_lastStatement;
     m_lastErrorNumber = number;
     m_lastErrorDescription = description;
     m_lastStatement = statement;
