@@ -26,6 +26,10 @@ inline const QString DuplicateParty = QStringLiteral(
 // Address check against the zip table.
 inline const QString ZipLookup = QStringLiteral("Select * From DUVCRT.ZIPDTA Where ZIPCTY=? And ZIPSTA=? And ZIPKEY=?");
 
+// The zip box: the city and state of a zip it was given.
+inline const QString ZipCityState = QStringLiteral(
+    "Select ZIPCTY,ZIPSTA,ZIPKEY From DUVCRT.ZIPDTA Where ZIPKEY=? Order By ZIPCTY,ZIPSTA");
+
 // Record sources of the party editor's lists. "&TEXT" stands for the text typed so far.
 inline const QString CityListSource = QStringLiteral(
     "Select ZIPCTY,ZIPSTA,ZIPKEY From DUVCRT.ZIPDTA Where ZIPCTY Like '&TEXT%' Order By ZIPCTY,ZIPSTA,ZIPKEY");

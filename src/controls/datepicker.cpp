@@ -1,0 +1,164 @@
+#include "datepicker.h"
+
+#include <QCalendarWidget>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QStyle>
+#include <QToolButton>
+#include <QWidgetAction>
+
+namespace {
+const QString Format = QStringLiteral("MM/dd/yyyy");
+}
+
+DatePicker::DatePicker(QWidget *parent)
+    : QWidget(parent)
+    , m_edit(new QLineEdit(this))
+    , m_button(new QToolButton(this))
+{
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_edit, 1);
+    layout->addWidget(m_button);
+
+    m_edit->setInputMask(QStringLiteral("00/00/0000;_"));
+    m_edit->installEventFilter(this);
+    setFocusProxy(m_edit);
+    setFocusPolicy(Qt::StrongFocus);
+
+    m_button->setArrowType(Qt::DownArrow);
+    m_button->setFixedWidth(16);
+    m_button->setFocusPolicy(Qt::NoFocus);
+    m_button->setToolTip(tr("Pick a date (Alt+Down)"));
+    connect(m_button, &QToolButton::clicked, this, &DatePicker::showCalendar);
+
+    connect(m_edit, &QLineEdit::textEdited, this, [this] { takeTypedText(false); });
+    connect(m_edit, &QLineEdit::editingFinished, this, [this] { takeTypedText(true); });
+}
+
+QDate DatePicker::toDate(int value)
+{
+    return value <= 0 ? QDate() : QDate(value / 10000, value / 100 % 100, value % 100);
+}
+
+int DatePicker::toNumber(const QDate &date)
+{
+    return date.isValid() ? date.year() * 10000 + date.month() * 100 + date.day() : 0;
+}
+
+void DatePicker::setValue(int value)
+{
+    setValueFrom(value, false);
+}
+
+void DatePicker::setMinDate(const QDate &date)
+{
+    m_minDate = date;
+}
+
+void DatePicker::setMaxDate(const QDate &date)
+{
+    m_maxDate = date;
+}
+
+void DatePicker::SetFocus()
+{
+    m_edit->setFocus(Qt::OtherFocusReason);
+}
+
+QString DatePicker::Text() const
+{
+    return m_value == 0 ? QString() : toDate(m_value).toString(Format);
+}
+
+bool DatePicker::accepts(const QDate &date) const
+{
+    return date.isValid() && date >= m_minDate && date <= m_maxDate;
+}
+
+void DatePicker::setValueFrom(int value, bool byUser)
+{
+    const QDate date = toDate(value);
+    const int accepted = value <= 0 || !date.isValid() ? 0 : value;
+    const bool changed = accepted != m_value;
+    m_value = accepted;
+    if (!m_edit->hasFocus() || !byUser)
+        showValue();
+    if (changed) {
+        Q_EMIT valueChanged(m_value);
+        if (byUser)
+            Q_EMIT Change();
+    }
+}
+
+void DatePicker::showValue()
+{
+    m_edit->setText(m_value == 0 ? QString() : toDate(m_value).toString(QStringLiteral("MMddyyyy")));
+    m_edit->setToolTip(QString());
+}
+
+void DatePicker::takeTypedText(bool leaving)
+{
+    QString digits;
+    for (const QChar c : m_edit->text()) {
+        if (c.isDigit())
+            digits += c;
+    }
+    if (digits.isEmpty()) {
+        if (leaving)
+            setValueFrom(0, true);  // the user emptied the box: no date
+        return;
+    }
+    const QDate date = QDate::fromString(digits, QStringLiteral("MMddyyyy"));
+    if (digits.size() == 8 && accepts(date)) {
+        setValueFrom(toNumber(date), true);
+        return;
+    }
+    if (leaving) {
+        // Refused: the last good value comes back, and the user is told why.
+        showValue();
+        m_edit->setToolTip(tr("Enter a date from %1 to %2.")
+                               .arg(m_minDate.toString(Format), m_maxDate.toString(Format)));
+    }
+}
+
+void DatePicker::showCalendar()
+{
+    if (!isEnabled())
+        return;
+    auto *menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    auto *calendar = new QCalendarWidget(menu);
+    calendar->setDateRange(m_minDate, m_maxDate);
+    calendar->setSelectedDate(m_value ? toDate(m_value) : qBound(m_minDate, QDate::currentDate(), m_maxDate));
+    auto *action = new QWidgetAction(menu);
+    action->setDefaultWidget(calendar);
+    menu->addAction(action);
+    connect(calendar, &QCalendarWidget::activated, menu, [this, menu](const QDate &date) {
+        setValueFrom(toNumber(date), true);
+        showValue();
+        menu->close();
+    });
+    connect(calendar, &QCalendarWidget::clicked, menu, [this, menu](const QDate &date) {
+        setValueFrom(toNumber(date), true);
+        showValue();
+        menu->close();
+    });
+    menu->popup(mapToGlobal(QPoint(0, height())));
+    calendar->setFocus();
+}
+
+bool DatePicker::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_edit && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_F4 || (key->key() == Qt::Key_Down && key->modifiers() & Qt::AltModifier)) {
+            showCalendar();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

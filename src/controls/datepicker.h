@@ -1,0 +1,69 @@
+#pragma once
+
+#include "fieldcontrol.h"
+
+#include <QDate>
+#include <QWidget>
+
+class QCalendarWidget;
+class QLineEdit;
+class QToolButton;
+
+// A date that may be empty, typed as MM/DD/YYYY or picked from a calendar
+// (the button, Alt+Down or F4). Its value is the date as the number yyyymmdd,
+// 0 for no date. Only dates from MinDate to MaxDate are taken: a typed date
+// outside them, or no date at all, is refused when the user leaves the box
+// and the last good value comes back.
+//
+// Change is raised when the user changes the value; valueChanged for every change.
+class DatePicker : public QWidget, public FieldControl
+{
+    Q_OBJECT
+    Q_PROPERTY(int Value READ Value WRITE setValue NOTIFY valueChanged USER true)
+    Q_PROPERTY(QDate MinDate READ MinDate WRITE setMinDate)
+    Q_PROPERTY(QDate MaxDate READ MaxDate WRITE setMaxDate)
+    Q_PROPERTY(QString Tag READ Tag WRITE setTag)
+
+public:
+    explicit DatePicker(QWidget *parent = nullptr);
+
+    int Value() const { return m_value; }
+    void setValue(int value);
+    QDate MinDate() const { return m_minDate; }
+    void setMinDate(const QDate &date);
+    QDate MaxDate() const { return m_maxDate; }
+    void setMaxDate(const QDate &date);
+    QString Tag() const { return m_tag; }
+    void setTag(const QString &tag) { m_tag = tag; }
+
+    static QDate toDate(int value);
+    static int toNumber(const QDate &date);
+
+    bool Enabled() const override { return isEnabled(); }
+    void SetFocus() override;
+    QString Text() const override;
+    qint32 ValueAsLong() const override { return m_value; }
+
+    QLineEdit *lineEdit() const { return m_edit; }
+    void showCalendar();
+
+Q_SIGNALS:
+    void Change();
+    void valueChanged(int value);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void takeTypedText(bool leaving);
+    void setValueFrom(int value, bool byUser);
+    void showValue();
+    bool accepts(const QDate &date) const;
+
+    QLineEdit *m_edit;
+    QToolButton *m_button;
+    int m_value = 0;
+    QDate m_minDate{1601, 1, 1};
+    QDate m_maxDate{9999, 12, 31};
+    QString m_tag;
+};

@@ -1,0 +1,147 @@
+#include "listpopup.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+ListPopup::ListPopup(QWidget *editor)
+    : QFrame(editor, Qt::Popup)
+    , m_editor(editor)
+    , m_view(new QTableView(this))
+{
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(1, 1, 1, 1);
+    layout->addWidget(m_view);
+
+    m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_view->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_view->setAlternatingRowColors(true);
+    m_view->setShowGrid(false);
+    m_view->setWordWrap(false);
+    m_view->verticalHeader()->hide();
+    m_view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 4);
+    m_view->horizontalHeader()->setHighlightSections(false);
+    m_view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_view->installEventFilter(this);
+    connect(m_view, &QTableView::clicked, this, [this](const QModelIndex &index) {
+        hide();
+        Q_EMIT rowPicked(index.row());
+    });
+}
+
+void ListPopup::setModel(QAbstractItemModel *model)
+{
+    m_view->setModel(model);
+}
+
+void ListPopup::open(QWidget *anchor)
+{
+    m_view->resizeColumnsToContents();
+    for (auto it = m_widths.cbegin(); it != m_widths.cend(); ++it) {
+        m_view->setColumnHidden(it.key(), it.value() == 0);
+        if (it.value() > 0)
+            m_view->setColumnWidth(it.key(), it.value());
+    }
+    int columnsWidth = 2 + m_view->verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < m_view->horizontalHeader()->count(); ++column) {
+        if (!m_view->isColumnHidden(column))
+            columnsWidth += m_view->columnWidth(column);
+    }
+    const int rows = qBound(1, m_view->model() ? m_view->model()->rowCount() : 1, m_visibleRows);
+    const int header = m_view->horizontalHeader()->isVisible() ? m_view->horizontalHeader()->sizeHint().height() : 0;
+    const int height = header + rows * m_view->verticalHeader()->defaultSectionSize() + 4;
+    const int width = qMax(anchor->width(), columnsWidth);
+
+    QPoint below = anchor->mapToGlobal(QPoint(0, anchor->height()));
+    if (const QScreen *screen = anchor->screen()) {
+        const QRect available = screen->availableGeometry();
+        if (below.y() + height > available.bottom())
+            below.setY(anchor->mapToGlobal(QPoint(0, 0)).y() - height);
+        below.setX(qBound(available.left(), below.x(), qMax(available.left(), available.right() - width)));
+    }
+    setGeometry(QRect(below, QSize(width, height)));
+    show();
+}
+
+int ListPopup::currentRow() const
+{
+    return m_view->currentIndex().isValid() ? m_view->currentIndex().row() : -1;
+}
+
+void ListPopup::setCurrentRow(int row)
+{
+    if (!m_view->model() || row < 0 || row >= m_view->model()->rowCount()) {
+        m_view->clearSelection();
+        m_view->setCurrentIndex(QModelIndex());
+        return;
+    }
+    const QModelIndex index = m_view->model()->index(row, 0);
+    m_view->setCurrentIndex(index);
+    m_view->selectRow(row);
+    m_view->scrollTo(index);
+}
+
+bool ListPopup::handleEditorKey(QKeyEvent *event, QWidget *anchor)
+{
+    switch (event->key()) {
+    case Qt::Key_Down:
+    case Qt::Key_Up:
+    case Qt::Key_PageDown:
+    case Qt::Key_PageUp:
+        if (!isVisible()) {
+            Q_EMIT openRequested();
+            open(anchor);
+            if (currentRow() < 0)
+                setCurrentRow(0);
+            return true;
+        }
+        return moveOrPick(event);
+    default:
+        return isVisible() && moveOrPick(event);
+    }
+}
+
+bool ListPopup::moveOrPick(QKeyEvent *event)
+{
+    const int rows = m_view->model() ? m_view->model()->rowCount() : 0;
+    const int row = currentRow();
+    const int page = qMax(1, m_visibleRows - 1);
+    switch (event->key()) {
+    case Qt::Key_Down: setCurrentRow(qMin(rows - 1, row + 1)); return true;
+    case Qt::Key_Up: setCurrentRow(qMax(0, row - 1)); return true;
+    case Qt::Key_PageDown: setCurrentRow(qMin(rows - 1, row + page)); return true;
+    case Qt::Key_PageUp: setCurrentRow(qMax(0, row - page)); return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Tab:
+        hide();
+        if (row >= 0)
+            Q_EMIT rowPicked(row);
+        return event->key() != Qt::Key_Tab;
+    case Qt::Key_Escape:
+        hide();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool ListPopup::eventFilter(QObject *watched, QEvent *event)
+{
+    // The popup holds the keyboard while it is open: what the list does not
+    // use goes on to the edit box.
+    if (watched == m_view && event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (!moveOrPick(key))
+            QApplication::sendEvent(m_editor, key);
+        return true;
+    }
+    return QFrame::eventFilter(watched, event);
+}

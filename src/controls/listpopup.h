@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QFrame>
+#include <QMap>
+
+class QAbstractItemModel;
+class QTableView;
+
+// The list that drops down under an edit box: the rows of a model in
+// columns, picked with the mouse or the keys. While it is open, keys that do
+// not move in the list go on to the edit box, so the user keeps typing.
+class ListPopup : public QFrame
+{
+    Q_OBJECT
+
+public:
+    // editor: the box the list belongs to and the typed keys go to.
+    explicit ListPopup(QWidget *editor);
+
+    void setModel(QAbstractItemModel *model);
+    QTableView *view() const { return m_view; }
+    void setVisibleRows(int rows) { m_visibleRows = rows; }
+    // Fixed widths in pixels by column; 0 hides a column. Others fit their contents.
+    void setColumnWidths(const QMap<int, int> &widths) { m_widths = widths; }
+
+    // Opens under anchor, at least as wide as it and as wide as the columns need.
+    void open(QWidget *anchor);
+    int currentRow() const;
+    void setCurrentRow(int row);
+
+    // Handles a key pressed in the edit box: the arrows and page keys move in
+    // the list (opening it), Enter picks, Escape closes. True when it was used.
+    bool handleEditorKey(QKeyEvent *event, QWidget *anchor);
+
+Q_SIGNALS:
+    void rowPicked(int row);
+    // Up or Down asked for the list while it was closed.
+    void openRequested();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    bool moveOrPick(QKeyEvent *event);
+
+    QWidget *m_editor;
+    QTableView *m_view;
+    int m_visibleRows = 12;
+    QMap<int, int> m_widths;
+};

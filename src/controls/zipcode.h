@@ -1,0 +1,54 @@
+#pragma once
+
+#include "digitsbox.h"
+#include "fieldcontrol.h"
+
+#include "data/tableobject.h"
+
+#include <QVariantList>
+
+// A zip code of five or nine digits, typed as 62701 or 62701-1234.
+// Its value is the whole zip (stored), its zip proper the first five digits
+// (matched against the zip table). When the user has entered a zip the box
+// looks up the zip table's row for it itself, then raises ZipEntered, so
+// that the owner can take the row's city and state.
+class ZipCode : public DigitsBox, public FieldControl
+{
+    Q_OBJECT
+    Q_PROPERTY(int Value READ Value WRITE setValue NOTIFY valueChanged USER true)
+    Q_PROPERTY(int ZipProper READ ZipProper WRITE setZipProper NOTIFY valueChanged)
+
+public:
+    explicit ZipCode(QWidget *parent = nullptr);
+
+    int Value() const;
+    void setValue(int value);
+    int ZipProper() const;
+    // Sets the first five digits; the four after them stay only when the five do not change.
+    void setZipProper(int zip);
+
+    // Whether the box holds the zip table's row for the zip last entered.
+    bool HasZipRow() const { return !m_row.isEmpty(); }
+    // A column of that row (ZIPCTY, ZIPSTA, ZIPKEY), as text; empty without a row.
+    QString ZipColumn(const QString &name) const;
+
+    // The table object of the lookup, whose Error signal the owner forwards.
+    TableObject &tableObject() { return m_lookup; }
+
+    bool Enabled() const override { return isEnabled(); }
+    void SetFocus() override { setFocus(Qt::OtherFocusReason); }
+    QString Text() const override { return digits(); }
+    qint32 ValueAsLong() const override { return Value(); }
+
+Q_SIGNALS:
+    void valueChanged(int value);
+    void ZipEntered();
+
+private:
+    void lookUpEnteredZip();
+
+    TableObject m_lookup;
+    QStringList m_fields;
+    QVariantList m_row;
+    int m_lookedUp = -1;  // the zip proper of the last lookup
+};
