@@ -1,0 +1,376 @@
+#include "partyeditor.h"
+
+#include "common/clock.h"
+#include "controls/alphamericbox.h"
+#include "controls/combo.h"
+#include "controls/datalabel.h"
+#include "controls/datepicker.h"
+#include "controls/phonenumber.h"
+#include "controls/propertybag.h"
+#include "controls/twips.h"
+#include "controls/zipcode.h"
+#include "data/statements.h"
+#include "data/tableobject.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QResizeEvent>
+
+namespace {
+
+const QString EditMode = QStringLiteral("*EDIT");
+constexpr int DesignWidth = 9495;
+constexpr int DesignHeight = 4620;
+constexpr int FrameMargin = 30;  // the frames are this much narrower than the control
+constexpr bool FramesEnabledByDesign = true;
+
+// Column values as the fields take them; a null loads as empty text or 0.
+QString textOf(const QVariant &value)
+{
+    return value.isNull() ? QString() : value.toString();
+}
+
+qint32 integerOf(const QVariant &value)
+{
+    return value.isNull() ? 0 : value.toInt();
+}
+
+double doubleOf(const QVariant &value)
+{
+    return value.isNull() ? 0.0 : value.toDouble();
+}
+
+// A month-day-year number shown through the picture 00/00/0000: the leading
+// zero that the number lost for January to September comes back.
+QString changeDateText(qint32 number)
+{
+    const QString digits = QString::number(qMax(0, number)).rightJustified(8, QLatin1Char('0'));
+    return digits.left(2) + QLatin1Char('/') + digits.mid(2, 2) + QLatin1Char('/') + digits.mid(4);
+}
+
+QFont fieldFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    font.setPointSizeF(8.25);
+    font.setWeight(QFont::Normal);  // not the frames' bold
+    return font;
+}
+
+} // namespace
+
+PartyEditor::PartyEditor(QWidget *parent)
+    : QWidget(parent)
+{
+    createFields();
+    configureLists();
+    connectNotifications();
+    resize(sizeHint());
+}
+
+PartyEditor::~PartyEditor()
+{
+    // Closing never fails; a control that never loaded has nothing to close.
+    for (auto *table : {adoPRBPTY.get(), adoPRBSQL.get(), adoZIPDTA.get()}) {
+        if (table)
+            table->Close();
+    }
+}
+
+QSize PartyEditor::sizeHint() const
+{
+    return QSize(Twips::toPixels(DesignWidth), Twips::toPixels(DesignHeight));
+}
+
+QGroupBox *PartyEditor::addFrame(const QString &name, const QString &caption, int left, int top, int width, int height)
+{
+    auto *frame = new QGroupBox(caption, this);
+    frame->setObjectName(name);
+    QFont bold = fieldFont();
+    bold.setBold(true);
+    frame->setFont(bold);
+    frame->setGeometry(Twips::toPixels(left, top, width, height));
+    m_controls << frame;
+    return frame;
+}
+
+void PartyEditor::place(QWidget *field, QGroupBox *frame, const QString &name, int left, int top, int width, int height)
+{
+    field->setParent(frame);
+    field->setObjectName(name);
+    field->setFont(fieldFont());
+    field->setGeometry(Twips::toPixels(left, top, width, height));
+    m_controls << field;
+}
+
+void PartyEditor::addCaption(QGroupBox *frame, QWidget *field, const QString &caption, int left, int top)
+{
+    auto *label = new QLabel(caption, frame);
+    label->setObjectName(QStringLiteral("lblDemo_%1").arg(lblDemo.size()));
+    label->setFont(fieldFont());
+    const QRect fieldRect = field->geometry();
+    const int x = Twips::toPixels(left);
+    label->setGeometry(x, Twips::toPixels(top), qMax(10, fieldRect.left() - x - 2), fieldRect.height());
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    label->setBuddy(field);  // the label's accelerator focuses its field
+    QString name = caption;
+    field->setAccessibleName(name.remove(QLatin1Char('&')).remove(QLatin1Char(':')));
+    lblDemo << label;
+    m_controls << label;
+}
+
+void PartyEditor::createFields()
+{
+    fraDemo = addFrame(QStringLiteral("fraDemo"), tr("Name and Address"), 0, 0, 9465, 2835);
+    fraID = addFrame(QStringLiteral("fraID"), tr("Identification"), 0, 2880, 9465, 795);
+    fraAudit = addFrame(QStringLiteral("fraAudit"), tr("Audit"), 0, 3720, 9465, 855);
+
+    txtPTYNAM = new AlphaMericBox;
+    place(txtPTYNAM, fraDemo, QStringLiteral("txtPTYNAM"), 1440, 396, 4032, 348);
+    addCaption(fraDemo, txtPTYNAM, tr("&Name:"), 360, 396);
+    txtPTYST1 = new AlphaMericBox;
+    place(txtPTYST1, fraDemo, QStringLiteral("txtPTYST1"), 1440, 880, 4032, 348);
+    addCaption(fraDemo, txtPTYST1, tr("Stree&t 1:"), 360, 880);
+    txtPTYST2 = new AlphaMericBox;
+    place(txtPTYST2, fraDemo, QStringLiteral("txtPTYST2"), 1440, 1364, 4032, 348);
+    addCaption(fraDemo, txtPTYST2, tr("Street 2:"), 360, 1380);
+    cboPTYCTY = new Combo;
+    place(cboPTYCTY, fraDemo, QStringLiteral("cboPTYCTY"), 1440, 1848, 1812, 348);
+    addCaption(fraDemo, cboPTYCTY, tr("Cit&y:"), 360, 1848);
+    cboPTYSTA = new Combo;
+    place(cboPTYSTA, fraDemo, QStringLiteral("cboPTYSTA"), 4440, 1845, 915, 345);
+    addCaption(fraDemo, cboPTYSTA, tr("State:"), 3540, 1845);
+    zipPTYZIP = new ZipCode;
+    place(zipPTYZIP, fraDemo, QStringLiteral("zipPTYZIP"), 7440, 1845, 1575, 345);
+    addCaption(fraDemo, zipPTYZIP, tr("&Zip:"), 6480, 1845);
+    phnPTYHOMPHN = new PhoneNumber;
+    place(phnPTYHOMPHN, fraDemo, QStringLiteral("phnPTYHOMPHN"), 1440, 2340, 1815, 345);
+    addCaption(fraDemo, phnPTYHOMPHN, tr("&Home phone:"), 360, 2340);
+    phnPTYCELPHN = new PhoneNumber;
+    place(phnPTYCELPHN, fraDemo, QStringLiteral("phnPTYCELPHN"), 4440, 2340, 1815, 345);
+    addCaption(fraDemo, phnPTYCELPHN, tr("Ce&ll phone:"), 3540, 2340);
+    phnPTYWRKPHN = new PhoneNumber;
+    place(phnPTYWRKPHN, fraDemo, QStringLiteral("phnPTYWRKPHN"), 7440, 2340, 1815, 345);
+    addCaption(fraDemo, phnPTYWRKPHN, tr("&Work phone:"), 6480, 2340);
+
+    dtpPTYBDT = new DatePicker;
+    place(dtpPTYBDT, fraID, QStringLiteral("dtpPTYBDT"), 1440, 300, 1392, 348);
+    addCaption(fraID, dtpPTYBDT, tr("DO&B:"), 360, 300);
+    cboPTYSEX = new Combo;
+    place(cboPTYSEX, fraID, QStringLiteral("cboPTYSEX"), 4800, 300, 1215, 345);
+    addCaption(fraID, cboPTYSEX, tr("Se&x:"), 3900, 300);
+
+    lblPTYUSR = new DataLabel;
+    place(lblPTYUSR, fraAudit, QStringLiteral("lblPTYUSR"), 1440, 360, 675, 345);
+    addCaption(fraAudit, lblPTYUSR, tr("User ID:"), 360, 360);
+    lblPTYUDT = new DataLabel;
+    place(lblPTYUDT, fraAudit, QStringLiteral("lblPTYUDT"), 4800, 360, 1215, 345);
+    lblPTYUDT->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    addCaption(fraAudit, lblPTYUDT, tr("Date:"), 3900, 360);
+
+    txtPTYNAM->setCaseType(1);
+    txtPTYNAM->setMaxLength(20);
+    txtPTYST1->setCaseType(1);
+    txtPTYST1->setMaxLength(30);
+    txtPTYST2->setCaseType(1);
+    txtPTYST2->setMaxLength(30);
+    zipPTYZIP->setHighlightOnFocus(true);
+    dtpPTYBDT->setMinDate(QDate(1601, 1, 1));
+    dtpPTYBDT->setMaxDate(QDate(9999, 12, 31));
+
+    const QList<QWidget *> tabOrder{txtPTYNAM, txtPTYST1, txtPTYST2, cboPTYCTY, cboPTYSTA, zipPTYZIP,
+                                    phnPTYHOMPHN, phnPTYCELPHN, phnPTYWRKPHN, dtpPTYBDT, cboPTYSEX};
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder.at(i - 1), tabOrder.at(i));
+}
+
+void PartyEditor::configureLists()
+{
+    cboPTYCTY->setRecordSource(Statements::CityListSource);
+    cboPTYCTY->setCols(3);
+    cboPTYCTY->setHeaderCaptions({tr("City"), tr("State"), tr("Zip")});
+    cboPTYCTY->setMaxLength(15);
+    cboPTYCTY->setMaxRecords(150);
+    cboPTYCTY->setSearchList(true);
+    cboPTYCTY->setBoldDisplayColumn(true);
+
+    cboPTYSTA->setRecordSource(Statements::StateListSource);
+    cboPTYSTA->setCols(3);
+    cboPTYSTA->setHeaderCaptions({tr("Code"), tr("State"), tr("Country")});
+    cboPTYSTA->setMaxLength(2);
+    cboPTYSTA->setMaxRecords(250);
+    cboPTYSTA->setMinCharsToActivate(0);
+    cboPTYSTA->setBoldDisplayColumn(true);
+
+    cboPTYSEX->setRecordSource(Statements::SexListSource);
+    cboPTYSEX->setCols(2);
+    cboPTYSEX->setHeaderCaptions({tr("Code"), tr("Sex")});
+    cboPTYSEX->setCaseType(0);
+    cboPTYSEX->setColumnHeaders(false);
+    cboPTYSEX->setMinCharsToActivate(1);
+    cboPTYSEX->setDisplayColumn(1);
+
+    // The lists' own table objects fail through the control's Error too.
+    for (Combo *combo : {cboPTYCTY, cboPTYSTA, cboPTYSEX})
+        forwardErrors(combo->tableObject());
+    forwardErrors(zipPTYZIP->tableObject());
+}
+
+void PartyEditor::connectNotifications()
+{
+    for (AlphaMericBox *box : {txtPTYNAM, txtPTYST1, txtPTYST2})
+        connect(box, &AlphaMericBox::Change, this, &PartyEditor::Change);
+    for (Combo *combo : {cboPTYCTY, cboPTYSTA, cboPTYSEX})
+        connect(combo, &Combo::Change, this, &PartyEditor::Change);
+    connect(zipPTYZIP, &ZipCode::Change, this, &PartyEditor::Change);
+    for (PhoneNumber *phone : {phnPTYHOMPHN, phnPTYCELPHN, phnPTYWRKPHN})
+        connect(phone, &PhoneNumber::Change, this, &PartyEditor::Change);
+    connect(dtpPTYBDT, &DatePicker::Change, this, &PartyEditor::Change);
+}
+
+void PartyEditor::forwardErrors(TableObject &table)
+{
+    connect(&table, &TableObject::Error, this, [this, &table](int &, QString &) {
+        TableObject *copy = &table;
+        Q_EMIT Error(copy);
+    });
+}
+
+bool PartyEditor::Enabled() const
+{
+    return !testAttribute(Qt::WA_ForceDisabled);
+}
+
+void PartyEditor::SetEnabled(bool NewEnabled)
+{
+    QWidget::setEnabled(NewEnabled);
+    if (!m_designMode)
+        EnableControls(NewEnabled);
+    Q_EMIT EnabledChanged(NewEnabled);
+}
+
+void PartyEditor::EnableControls(bool NewEnabled)
+{
+    for (QWidget *child : std::as_const(m_controls)) {
+        if (qobject_cast<QGroupBox *>(child))
+            child->setEnabled(Enabled() ? true : NewEnabled);
+        else
+            child->setEnabled(NewEnabled);
+    }
+}
+
+void PartyEditor::ReadProperties(const PropertyBag &bag)
+{
+    SetEnabled(bag.ReadProperty(QStringLiteral("Enabled"), FramesEnabledByDesign).toBool());
+}
+
+void PartyEditor::WriteProperties(PropertyBag &bag) const
+{
+    // The default is the frames' state as designed, not as they are now: a
+    // disabled control also has disabled frames at run time, and comparing
+    // with those would leave its False unsaved.
+    bag.WriteProperty(QStringLiteral("Enabled"), Enabled(), FramesEnabledByDesign);
+}
+
+void PartyEditor::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    const int frameWidth = width() - Twips::toPixels(FrameMargin);
+    for (QGroupBox *frame : {fraDemo, fraID, fraAudit})
+        frame->resize(frameWidth, frame->height());
+}
+
+void PartyEditor::LoadLists()
+{
+    cboPTYSEX->LoadList();
+    cboPTYSTA->LoadList();
+}
+
+QVariant PartyEditor::ClearRecord()
+{
+    txtPTYNAM->setText(QString());
+    txtPTYST1->setText(QString());
+    txtPTYST2->setText(QString());
+    cboPTYCTY->setText(QString());
+    cboPTYSTA->setText(QString());
+    zipPTYZIP->setValue(0);
+    phnPTYHOMPHN->setValue(0);
+    phnPTYCELPHN->setValue(0);
+    phnPTYWRKPHN->setValue(0);
+    dtpPTYBDT->setValue(0);
+    cboPTYSEX->setValue(QVariant());
+    lblPTYUSR->setCaption(QString());
+    lblPTYUDT->setCaption(QString());
+    return QVariant();
+}
+
+bool PartyEditor::AddRecord(const QString &NewPartyName, qint32 PartyDOB)
+{
+    return LoadRecord(0, NewPartyName, PartyDOB);
+}
+
+bool PartyEditor::LoadRecord(qint32 NewPartyKey, const QString &NewPartyName, qint32 NewPartyDOB)
+{
+    PartyKey = NewPartyKey;
+
+    // New table objects; the previous ones go, and with them the lock they held.
+    adoPRBPTY = std::make_unique<TableObject>();
+    adoPRBSQL = std::make_unique<TableObject>();
+    adoZIPDTA = std::make_unique<TableObject>();
+    for (TableObject *table : {adoPRBPTY.get(), adoPRBSQL.get(), adoZIPDTA.get()})
+        forwardErrors(*table);
+
+    LoadLists();
+    dtpPTYBDT->setMinDate(QDate(1901, 1, 1));
+    dtpPTYBDT->setMaxDate(Clock::today());
+    cboPTYSEX->setColumnWidth(QStringLiteral("SEXCOD"), 0);
+
+    bool result = true;
+    if (PartyKey != 0) {
+        adoPRBPTY->Execute(Statements::LoadPartyForUpdate, QVariantList{PartyKey});
+        if (adoPRBPTY->RecordLocked()) {
+            Q_EMIT LockError();
+            SetEnabled(false);
+            result = false;
+        } else if (adoPRBPTY->Eof()) {
+            result = false;
+        } else {
+            showParty();
+        }
+    } else {
+        ClearRecord();
+        txtPTYNAM->setText(NewPartyName);
+        dtpPTYBDT->setValue(NewPartyDOB);
+    }
+
+    if (Enabled()) {
+        EnableControls(UserMode == EditMode);
+        if (txtPTYNAM->isEnabled())
+            txtPTYNAM->setFocus(Qt::OtherFocusReason);
+    }
+    return result;
+}
+
+void PartyEditor::showParty()
+{
+    TableObject &row = *adoPRBPTY;
+    txtPTYNAM->setText(textOf(row.FieldValue(QStringLiteral("PTYNAM"))));
+    txtPTYST1->setText(textOf(row.FieldValue(QStringLiteral("PTYST1"))));
+    txtPTYST2->setText(textOf(row.FieldValue(QStringLiteral("PTYST2"))));
+    cboPTYCTY->setText(textOf(row.FieldValue(QStringLiteral("PTYCTY"))));
+    cboPTYSTA->setText(textOf(row.FieldValue(QStringLiteral("PTYSTA"))));
+    zipPTYZIP->setValue(integerOf(row.FieldValue(QStringLiteral("PTYZIP"))));
+    phnPTYHOMPHN->setValue(doubleOf(row.FieldValue(QStringLiteral("PTYHOMPHN"))));
+    phnPTYCELPHN->setValue(doubleOf(row.FieldValue(QStringLiteral("PTYCELPHN"))));
+    phnPTYWRKPHN->setValue(doubleOf(row.FieldValue(QStringLiteral("PTYWRKPHN"))));
+    dtpPTYBDT->setValue(integerOf(row.FieldValue(QStringLiteral("PTYBDT"))));
+    cboPTYSEX->setValue(row.FieldValue(QStringLiteral("PTYSEX")));
+    lblPTYUSR->setCaption(textOf(row.FieldValue(QStringLiteral("PTYUSR"))));
+    lblPTYUDT->setCaption(changeDateText(integerOf(row.FieldValue(QStringLiteral("PTYUDT")))));
+}
+
+std::optional<LockHolder> PartyEditor::LockedBy() const
+{
+    return adoPRBPTY ? adoPRBPTY->LockedBy() : std::nullopt;
+}

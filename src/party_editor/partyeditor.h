@@ -1,0 +1,127 @@
+#pragma once
+
+#include "data/lockholder.h"
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+
+class AlphaMericBox;
+class Combo;
+class DataLabel;
+class DatePicker;
+class PhoneNumber;
+class PropertyBag;
+class QGroupBox;
+class QLabel;
+class TableObject;
+class ZipCode;
+
+// Edits one party: a person on record who is not a probation client.
+//
+// The host sets UserID and UserMode, then calls LoadRecord (an existing party,
+// read under a row lock, or a new one for key 0) or AddRecord. The control
+// tells the host of the user's edits (Change), of database failures (Error,
+// with the table object that failed; the failing call then throws
+// DataAccessError) and of a party that another user holds (LockError, after
+// which the control is disabled until the host enables it again).
+class PartyEditor : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(int PartyKey MEMBER PartyKey)
+    Q_PROPERTY(QString UserID MEMBER UserID)
+    Q_PROPERTY(QString UserMode MEMBER UserMode)
+    Q_PROPERTY(bool Enabled READ Enabled WRITE SetEnabled NOTIFY EnabledChanged STORED true DESIGNABLE true)
+
+public:
+    // The key of the party on screen; 0 for a new party not yet saved.
+    qint32 PartyKey = 0;
+    // The signed-on user, written with every save.
+    QString UserID;
+    // "*EDIT" lets the user edit after a load; anything else shows the party read-only.
+    QString UserMode;
+
+    explicit PartyEditor(QWidget *parent = nullptr);
+    ~PartyEditor() override;
+
+    // The control's own enabled state. Written at run time it enables or
+    // disables every field (the frames stay enabled while the control is);
+    // in a form designer only the control itself.
+    bool Enabled() const;
+    void SetEnabled(bool NewEnabled);
+
+    // Set by the designer plugin on the widgets it creates.
+    bool DesignMode() const { return m_designMode; }
+    void setDesignMode(bool designMode) { m_designMode = designMode; }
+
+    // Empties every field; the key, the table objects and the date limits stay.
+    QVariant ClearRecord();
+    // A new party, with a name and birth date (yyyymmdd) to start from.
+    bool AddRecord(const QString &NewPartyName = QString(), qint32 PartyDOB = 0);
+    // Reads the party NewPartyKey under a row lock, or prepares a new one for
+    // key 0. False when the party is not there or another user holds it.
+    bool LoadRecord(qint32 NewPartyKey = 0, const QString &NewPartyName = QString(), qint32 NewPartyDOB = 0);
+
+    // Who holds the party, after a LoadRecord refused for a lock.
+    std::optional<LockHolder> LockedBy() const;
+
+    // The saved properties, for hosts that keep them outside a .ui file.
+    void ReadProperties(const PropertyBag &bag);
+    void WriteProperties(PropertyBag &bag) const;
+
+    QSize sizeHint() const override;
+
+Q_SIGNALS:
+    // The user changed a field.
+    void Change();
+    // A table object failed; the call that was running then fails too.
+    // adoTABLE is a copy of the reference: changing it changes nothing here.
+    void Error(TableObject *&adoTABLE);
+    // LoadRecord found the party held by another user.
+    void LockError();
+    void EnabledChanged(bool enabled);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void createFields();
+    QGroupBox *addFrame(const QString &name, const QString &caption, int left, int top, int width, int height);
+    void addCaption(QGroupBox *frame, QWidget *field, const QString &caption, int left, int top);
+    void place(QWidget *field, QGroupBox *frame, const QString &name, int left, int top, int width, int height);
+    void configureLists();
+    void connectNotifications();
+    void forwardErrors(TableObject &table);
+    void EnableControls(bool NewEnabled);
+    void LoadLists();
+    void showParty();
+
+    std::unique_ptr<TableObject> adoPRBPTY;
+    std::unique_ptr<TableObject> adoPRBSQL;
+    std::unique_ptr<TableObject> adoZIPDTA;
+    bool m_designMode = false;
+
+    QGroupBox *fraDemo = nullptr;
+    QGroupBox *fraID = nullptr;
+    QGroupBox *fraAudit = nullptr;
+    QList<QLabel *> lblDemo;
+    AlphaMericBox *txtPTYNAM = nullptr;
+    AlphaMericBox *txtPTYST1 = nullptr;
+    AlphaMericBox *txtPTYST2 = nullptr;
+    Combo *cboPTYCTY = nullptr;
+    Combo *cboPTYSTA = nullptr;
+    ZipCode *zipPTYZIP = nullptr;
+    PhoneNumber *phnPTYHOMPHN = nullptr;
+    PhoneNumber *phnPTYCELPHN = nullptr;
+    PhoneNumber *phnPTYWRKPHN = nullptr;
+    DatePicker *dtpPTYBDT = nullptr;
+    Combo *cboPTYSEX = nullptr;
+    DataLabel *lblPTYUSR = nullptr;
+    DataLabel *lblPTYUDT = nullptr;
+    // Every child in creation order: what EnableControls walks.
+    QList<QWidget *> m_controls;
+};

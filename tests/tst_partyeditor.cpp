@@ -1,0 +1,457 @@
+#include "common/clock.h"
+#include "controls/alphamericbox.h"
+#include "controls/combo.h"
+#include "controls/datalabel.h"
+#include "controls/datepicker.h"
+#include "controls/phonenumber.h"
+#include "controls/propertybag.h"
+#include "controls/twips.h"
+#include "controls/zipcode.h"
+#include "data/connection.h"
+#include "data/dataaccesserror.h"
+#include "data/database.h"
+#include "data/statements.h"
+#include "data/tableobject.h"
+#include "fixtures.h"
+#include "party_editor/partyeditor.h"
+#include "testdatabase.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// A party editor in a shown, active window, as a host form holds it.
+struct Host
+{
+    QWidget window;
+    PartyEditor *editor = new PartyEditor(&window);
+
+    explicit Host(const QString &mode = QStringLiteral("*EDIT"))
+    {
+        editor->UserID = QStringLiteral("JSMITH");
+        editor->UserMode = mode;
+        window.resize(editor->sizeHint());
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+    }
+
+    template<typename Field>
+    Field *field(const char *name) const
+    {
+        return editor->findChild<Field *>(QLatin1String(name));
+    }
+    QString name() const { return field<AlphaMericBox>("txtPTYNAM")->Text(); }
+};
+
+// What every field shows, in the order the editor fills them.
+QStringList shown(const Host &host)
+{
+    return {host.field<AlphaMericBox>("txtPTYNAM")->Text(),
+            host.field<AlphaMericBox>("txtPTYST1")->Text(),
+            host.field<AlphaMericBox>("txtPTYST2")->Text(),
+            host.field<Combo>("cboPTYCTY")->Text(),
+            host.field<Combo>("cboPTYSTA")->Text(),
+            QString::number(host.field<ZipCode>("zipPTYZIP")->Value()),
+            QString::number(qint64(host.field<PhoneNumber>("phnPTYHOMPHN")->Value())),
+            QString::number(qint64(host.field<PhoneNumber>("phnPTYCELPHN")->Value())),
+            QString::number(qint64(host.field<PhoneNumber>("phnPTYWRKPHN")->Value())),
+            QString::number(host.field<DatePicker>("dtpPTYBDT")->Value()),
+            host.field<Combo>("cboPTYSEX")->Value().toString(),
+            host.field<DataLabel>("lblPTYUSR")->Caption(),
+            host.field<DataLabel>("lblPTYUDT")->Caption()};
+}
+
+void seedCodes()
+{
+    Fixtures::addSex(QStringLiteral("M"), QStringLiteral("Male"));
+    Fixtures::addSex(QStringLiteral("F"), QStringLiteral("Female"));
+    Fixtures::addState(QStringLiteral("IL"), QStringLiteral("Illinois"));
+    Fixtures::addState(QStringLiteral("OR"), QStringLiteral("Oregon"));
+}
+
+Fixtures::Party greenRachel()
+{
+    Fixtures::Party party;
+    party.key = 7;
+    party.name = QStringLiteral("GREEN, RACHEL O");
+    party.street1 = QStringLiteral("3626 COLLEGE AVE");
+    party.street2 = QStringLiteral("APT 4");
+    party.city = QStringLiteral("SALEM");
+    party.state = QStringLiteral("OR");
+    party.zip = 973011234;
+    party.homePhone = 5035550100;
+    party.cellPhone = 5035550101;
+    party.workPhone = 5035550102;
+    party.birthDate = 19700620;
+    party.sex = QStringLiteral("F");
+    party.changeDate = 1052026;  // the 5th of January: seven digits
+    party.user = QStringLiteral("OFFICER");
+    return party;
+}
+
+const QStringList RachelShown{"GREEN, RACHEL O", "3626 COLLEGE AVE", "APT 4", "SALEM", "OR", "973011234",
+                              "5035550100", "5035550101", "5035550102", "19700620", "F", "OFFICER", "01/05/2026"};
+
+bool everyFieldEnabled(const Host &host, bool enabled)
+{
+    for (QWidget *field : host.editor->findChildren<QWidget *>(QRegularExpression(QStringLiteral("^(txt|cbo|zip|phn|dtp|lbl)")))) {
+        if (field->isEnabledTo(host.editor) != enabled)
+            return false;
+    }
+    return true;
+}
+
+bool everyFrameEnabled(const Host &host)
+{
+    for (const QGroupBox *frame : host.editor->findChildren<QGroupBox *>()) {
+        if (!frame->isEnabledTo(host.editor))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+class PartyEditorTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { Clock::pin(QDateTime(QDate(2026, 12, 6), QTime(9, 30))); }
+    void cleanup() { Clock::unpin(); }
+    void engines_data() { TestDatabase::addEngineRows(); }
+
+    void loadsEveryFieldOfAParty_data() { engines_data(); }
+    void loadsEveryFieldOfAParty();
+    void nullColumnsLoadEmpty_data() { engines_data(); }
+    void nullColumnsLoadEmpty();
+    void newParty_data();
+    void newParty();
+    void missingPartyKeepsWhatWasShown_data() { engines_data(); }
+    void missingPartyKeepsWhatWasShown();
+    void modeDecidesWhatCanBeEdited_data();
+    void modeDecidesWhatCanBeEdited();
+    void disabledControlLoadsButEnablesNothing_data() { engines_data(); }
+    void disabledControlLoadsButEnablesNothing();
+    void clearingKeepsTheKey_data() { engines_data(); }
+    void clearingKeepsTheKey();
+    void secondEditorIsLockedOut_data() { engines_data(); }
+    void secondEditorIsLockedOut();
+    void failureReachesTheHost_data() { engines_data(); }
+    void failureReachesTheHost();
+    void enabledAtRunAndDesignTime();
+    void enabledIsPersistedWithItsDefault();
+    void framesFollowTheWidth();
+    void accelerators();
+};
+
+void PartyEditorTest::loadsEveryFieldOfAParty()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    seedCodes();
+    Fixtures::addParty(greenRachel());
+    Host host;
+    QSignalSpy changes(host.editor, &PartyEditor::Change);
+
+    QVERIFY(host.editor->LoadRecord(7));
+
+    QCOMPARE(shown(host), RachelShown);
+    QCOMPARE(host.editor->PartyKey, 7);
+    QCOMPARE(host.field<Combo>("cboPTYSEX")->Text(), QStringLiteral("Female"));
+    // The birth date may not lie before 1901 nor after the day of the load.
+    QCOMPARE(host.field<DatePicker>("dtpPTYBDT")->MinDate(), QDate(1901, 1, 1));
+    QCOMPARE(host.field<DatePicker>("dtpPTYBDT")->MaxDate(), QDate(2026, 12, 6));
+    // The sex list shows descriptions only; its code column is hidden.
+    QCOMPARE(host.field<Combo>("cboPTYSEX")->columnWidth(QStringLiteral("SEXCOD")), 0);
+    // Loading is not an edit.
+    QCOMPARE(changes.count(), 0);
+    QVERIFY(host.field<AlphaMericBox>("txtPTYNAM")->hasFocus());
+}
+
+void PartyEditorTest::nullColumnsLoadEmpty()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    seedCodes();
+    TestDatabase::exec(QStringLiteral("Insert Into DUVPRB.PRBPTY (PTYKEY) Values(?)"), {3});
+    Host host;
+
+    QVERIFY(host.editor->LoadRecord(3));
+
+    QCOMPARE(shown(host), QStringList({"", "", "", "", "", "0", "0", "0", "0", "0", "", "", "00/00/0000"}));
+}
+
+void PartyEditorTest::newParty_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<bool>("viaAddRecord");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("birthDate");
+    for (const QString &engine : TestDatabase::engines()) {
+        const QByteArray e = engine.toLatin1();
+        QTest::addRow("%s/empty", e.constData()) << engine << false << "" << 0;
+        QTest::addRow("%s/named", e.constData()) << engine << false << "SMITH, JOHN" << 19800101;
+        QTest::addRow("%s/added", e.constData()) << engine << true << "Smith, John" << 19800101;
+    }
+}
+
+void PartyEditorTest::newParty()
+{
+    QFETCH(QString, engine);
+    QFETCH(bool, viaAddRecord);
+    QFETCH(QString, name);
+    QFETCH(int, birthDate);
+    TORVA_USE_DATABASE(engine);
+    seedCodes();
+    Fixtures::addParty(greenRachel());
+    Host host;
+    QVERIFY(host.editor->LoadRecord(7));
+
+    const bool loaded = viaAddRecord ? host.editor->AddRecord(name, birthDate) : host.editor->LoadRecord(0, name, birthDate);
+
+    QVERIFY(loaded);
+    QCOMPARE(host.editor->PartyKey, 0);
+    QCOMPARE(shown(host), QStringList({name, "", "", "", "", "0", "0", "0", "0", QString::number(birthDate), "", "", ""}));
+    QVERIFY(everyFieldEnabled(host, true));
+    QVERIFY(host.field<AlphaMericBox>("txtPTYNAM")->hasFocus());
+    // The party loaded before is no longer held.
+    TableObject other;
+    other.Execute(Statements::LoadPartyForUpdate, QVariantList{7});
+    QVERIFY(!other.RecordLocked());
+}
+
+void PartyEditorTest::missingPartyKeepsWhatWasShown()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    seedCodes();
+    Fixtures::addParty(greenRachel());
+    Host host;
+    QSignalSpy locks(host.editor, &PartyEditor::LockError);
+    QVERIFY(host.editor->LoadRecord(7));
+
+    QVERIFY(!host.editor->LoadRecord(99));
+
+    QCOMPARE(shown(host), RachelShown);
+    QCOMPARE(host.editor->PartyKey, 99);
+    QCOMPARE(locks.count(), 0);
+    QVERIFY(host.editor->Enabled());
+}
+
+void PartyEditorTest::modeDecidesWhatCanBeEdited_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<bool>("editable");
+    for (const QString &engine : TestDatabase::engines()) {
+        const QByteArray e = engine.toLatin1();
+        QTest::addRow("%s/edit", e.constData()) << engine << "*EDIT" << true;
+        QTest::addRow("%s/view", e.constData()) << engine << "*VIEW" << false;
+        QTest::addRow("%s/lower-case edit", e.constData()) << engine << "*edit" << false;
+        QTest::addRow("%s/none", e.constData()) << engine << "" << false;
+    }
+}
+
+void PartyEditorTest::modeDecidesWhatCanBeEdited()
+{
+    QFETCH(QString, engine);
+    QFETCH(QString, mode);
+    QFETCH(bool, editable);
+    TORVA_USE_DATABASE(engine);
+    seedCodes();
+    Fixtures::addParty(greenRachel());
+    Host host(mode);
+
+    QVERIFY(host.editor->LoadRecord(7));
+
+    QVERIFY(everyFieldEnabled(host, editable));
+    QVERIFY(everyFrameEnabled(host));
+    QCOMPARE(host.field<AlphaMericBox>("txtPTYNAM")->hasFocus(), editable);
+    QCOMPARE(shown(host), RachelShown);
+}
+
+void PartyEditorTest::disabledControlLoadsButEnablesNothing()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    seedCodes();
+    Fixtures::addParty(greenRachel());
+    Host host;
+    host.editor->SetEnabled(false);
+
+    QVERIFY(host.editor->LoadRecord(7));
+
+    QCOMPARE(shown(host), RachelShown);
+    QVERIFY(!host.editor->Enabled());
+    QVERIFY(everyFieldEnabled(host, false));
+    QVERIFY(!host.field<AlphaMericBox>("txtPTYNAM")->hasFocus());
+}
+
+void PartyEditorTest::clearingKeepsTheKey()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    seedCodes();
+    Fixtures::addParty(greenRachel());
+    Host host;
+    QVERIFY(host.editor->LoadRecord(7));
+
+    QVERIFY(!host.editor->ClearRecord().isValid());
+
+    QCOMPARE(host.editor->PartyKey, 7);
+    QCOMPARE(shown(host), QStringList({"", "", "", "", "", "0", "0", "0", "0", "0", "", "", ""}));
+    // The birth date limits of the load stay.
+    QCOMPARE(host.field<DatePicker>("dtpPTYBDT")->MaxDate(), QDate(2026, 12, 6));
+}
+
+void PartyEditorTest::secondEditorIsLockedOut()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    seedCodes();
+    Fixtures::addParty(greenRachel());
+    Fixtures::addParty(8, QStringLiteral("BLUE, ADAM"));
+    Database::setUserName(QStringLiteral("JSMITH"));
+    auto first = std::make_unique<Host>();
+    QVERIFY(first->editor->LoadRecord(7));
+
+    // Given a second editor showing another party,
+    Host second;
+    QVERIFY(second.editor->LoadRecord(8));
+    bool loadHadReturned = true;
+    bool returned = false;
+    connect(second.editor, &PartyEditor::LockError, this, [&] { loadHadReturned = returned; });
+
+    // when it asks for the party the first holds,
+    returned = !second.editor->LoadRecord(7) || true;
+
+    // then it is told during the load, is refused, disabled, and keeps what it showed.
+    QVERIFY(!loadHadReturned);
+    QCOMPARE(second.editor->PartyKey, 7);
+    QVERIFY(!second.editor->Enabled());
+    QVERIFY(everyFieldEnabled(second, false));
+    QCOMPARE(second.name(), QStringLiteral("BLUE, ADAM"));
+    QVERIFY(second.editor->LockedBy().has_value());
+    QCOMPARE(second.editor->LockedBy()->userName, QStringLiteral("JSMITH"));
+
+    // Once the first editor is gone, the party can be had.
+    first.reset();
+    second.editor->SetEnabled(true);
+    QVERIFY(second.editor->LoadRecord(7));
+    QCOMPARE(second.name(), QStringLiteral("GREEN, RACHEL O"));
+    QVERIFY(everyFieldEnabled(second, true));
+}
+
+void PartyEditorTest::failureReachesTheHost()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    seedCodes();
+    Database::connection().run(QStringLiteral("Drop Table DUVPRB.PRBPTY"));
+    Host host;
+    QStringList told;
+    connect(host.editor, &PartyEditor::Error, this, [&told](TableObject *&table) {
+        told << table->LastStatement();
+        table = nullptr;  // the host's copy only
+    });
+
+    QVERIFY_THROWS_EXCEPTION(DataAccessError, host.editor->LoadRecord(7));
+
+    QCOMPARE(told, QStringList{Statements::LoadPartyForUpdate});
+    // The control still works once the table is back.
+    Database::initialize();
+    Fixtures::addParty(greenRachel());
+    QVERIFY(host.editor->LoadRecord(7));
+}
+
+void PartyEditorTest::enabledAtRunAndDesignTime()
+{
+    PartyEditor editor;
+    QSignalSpy notices(&editor, &PartyEditor::EnabledChanged);
+    QGroupBox *frame = editor.findChild<QGroupBox *>(QStringLiteral("fraDemo"));
+    QWidget *name = editor.findChild<QWidget *>(QStringLiteral("txtPTYNAM"));
+
+    // At run time the fields follow, even the ones that no mode enabled.
+    editor.SetEnabled(false);
+    QVERIFY(!editor.Enabled());
+    QVERIFY(!name->isEnabledTo(&editor));
+    editor.SetEnabled(true);
+    QVERIFY(name->isEnabledTo(&editor));
+    QVERIFY(frame->isEnabledTo(&editor));
+
+    // In a form designer only the control itself changes.
+    editor.setDesignMode(true);
+    editor.SetEnabled(false);
+    QVERIFY(!editor.Enabled());
+    QVERIFY(name->isEnabledTo(&editor));
+    QCOMPARE(notices.count(), 3);
+}
+
+void PartyEditorTest::enabledIsPersistedWithItsDefault()
+{
+    PartyEditor editor;
+
+    // A form saved without "Enabled" opens an enabled control.
+    editor.ReadProperties(PropertyBag());
+    QVERIFY(editor.Enabled());
+    PropertyBag saved;
+    editor.WriteProperties(saved);
+    QVERIFY(!saved.contains(QStringLiteral("Enabled")));
+
+    // A disabled control is saved as such, at run time as in a designer.
+    for (const bool designMode : {false, true}) {
+        editor.setDesignMode(designMode);
+        editor.ReadProperties(PropertyBag({{QStringLiteral("Enabled"), false}}));
+        QVERIFY(!editor.Enabled());
+        editor.WriteProperties(saved);
+        QCOMPARE(saved.values().value(QStringLiteral("Enabled")), QVariant(false));
+    }
+}
+
+void PartyEditorTest::framesFollowTheWidth()
+{
+    PartyEditor editor;
+    QList<QGroupBox *> frames;
+    for (const char *name : {"fraDemo", "fraID", "fraAudit"})
+        frames << editor.findChild<QGroupBox *>(QLatin1String(name));
+    QList<int> heights;
+    for (QGroupBox *frame : frames)
+        heights << frame->height();
+    const QRect nameField = editor.findChild<QWidget *>(QStringLiteral("txtPTYNAM"))->geometry();
+    editor.show();
+
+    for (const int width : {Twips::toPixels(9495), 900, 400}) {
+        editor.resize(width, editor.height());
+        for (qsizetype i = 0; i < frames.size(); ++i) {
+            QCOMPARE(frames.at(i)->width(), width - Twips::toPixels(30));
+            QCOMPARE(frames.at(i)->height(), heights.at(i));
+        }
+    }
+    QCOMPARE(frames.first()->width(), 398);
+    QCOMPARE(editor.findChild<QWidget *>(QStringLiteral("txtPTYNAM"))->geometry(), nameField);
+}
+
+void PartyEditorTest::accelerators()
+{
+    PartyEditor editor;
+    QMap<QString, QString> buddies;
+    for (const QLabel *label : editor.findChildren<QLabel *>(QRegularExpression(QStringLiteral("^lblDemo_")))) {
+        if (label->text().contains(QLatin1Char('&')))
+            buddies.insert(label->text(), label->buddy()->objectName());
+    }
+    QCOMPARE(buddies.value(QStringLiteral("&Name:")), QStringLiteral("txtPTYNAM"));
+    QCOMPARE(buddies.value(QStringLiteral("Cit&y:")), QStringLiteral("cboPTYCTY"));
+    QCOMPARE(buddies.value(QStringLiteral("Se&x:")), QStringLiteral("cboPTYSEX"));
+    QCOMPARE(buddies.size(), 9);
+    QCOMPARE(editor.findChild<QWidget *>(QStringLiteral("phnPTYWRKPHN"))->accessibleName(), QStringLiteral("Work phone"));
+}
+
+QTEST_MAIN(PartyEditorTest)
+#include "tst_partyeditor.moc"
