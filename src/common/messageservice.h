@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// The modal message box of the field checks: a message with an OK button, or
+// a question with Yes and No (Yes the default), titled as given, without an
+// icon; each waits until the user answers. Tests install one of their own
+// that records the messages and answers from a script.
+class MessageService
+{
+public:
+    virtual ~MessageService() = default;
+
+    virtual void showMessage(QWidget *parent, const QString &text, const QString &title) = 0;
+    // True for Yes.
+    virtual bool askYesNo(QWidget *parent, const QString &text, const QString &title) = 0;
+
+    // The service in use: the installed one, else one that shows QMessageBox.
+    static MessageService &instance();
+    // Installs a service (nullptr goes back to the message boxes); the caller keeps ownership.
+    static void install(MessageService *service);
+};

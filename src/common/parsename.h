@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// A name typed last name first: "SMITH, JOHN Q".
+struct ParsedName
+{
+    QString FirstName;      // the first word after the comma
+    QString LastName;       // everything before the comma, trailing spaces removed
+    QString MiddleInitial;  // the character right after the first word, or empty
+};
+
+// Splits a name at its first comma; a name that cannot be split (no comma,
+// or a comma first or last) gives three empty parts. Names of any length.
+ParsedName ParseName(const QString &Name);

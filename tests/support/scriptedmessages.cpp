@@ -1,0 +1,46 @@
+#include "scriptedmessages.h"
+
+#include <QApplication>
+#include <QRegularExpression>
+#include <QWidget>
+
+namespace {
+QString focusedField()
+{
+    static const QRegularExpression fieldName(QStringLiteral("^(txt|cbo|zip|phn|dtp)"));
+    for (QWidget *widget = QApplication::focusWidget(); widget; widget = widget->parentWidget()) {
+        if (fieldName.match(widget->objectName()).hasMatch())
+            return widget->objectName();
+    }
+    return QString();
+}
+} // namespace
+
+ScriptedMessages::ScriptedMessages()
+{
+    install(this);
+}
+
+ScriptedMessages::~ScriptedMessages()
+{
+    install(nullptr);
+}
+
+void ScriptedMessages::showMessage(QWidget *, const QString &text, const QString &title)
+{
+    messages << Message{text, title, false, focusedField()};
+}
+
+bool ScriptedMessages::askYesNo(QWidget *, const QString &text, const QString &title)
+{
+    messages << Message{text, title, true, focusedField()};
+    return answers.isEmpty() ? true : answers.takeFirst();
+}
+
+QStringList ScriptedMessages::texts() const
+{
+    QStringList result;
+    for (const Message &message : messages)
+        result << message.text;
+    return result;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "common/messageservice.h"
+
+#include <QList>
+#include <QString>
+
+// Stands in for the message boxes while it lives: records each message, the
+// field that had the focus when it was shown, and answers questions from a script.
+class ScriptedMessages : public MessageService
+{
+public:
+    struct Message
+    {
+        QString text;
+        QString title;
+        bool question = false;
+        QString focusedField;  // object name of the field with the focus (txtPTYNAM, cboPTYSEX, ...)
+    };
+
+    ScriptedMessages();
+    ~ScriptedMessages() override;
+
+    void showMessage(QWidget *parent, const QString &text, const QString &title) override;
+    bool askYesNo(QWidget *parent, const QString &text, const QString &title) override;
+
+    QList<Message> messages;
+    QList<bool> answers;  // taken in order; Yes once they run out
+
+    QStringList texts() const;
+};
