@@ -35,7 +35,10 @@ DatePicker::DatePicker(QWidget *parent)
     m_button->setToolTip(tr("Pick a date (Alt+Down)"));
     connect(m_button, &QToolButton::clicked, this, &DatePicker::showCalendar);
 
-    connect(m_edit, &QLineEdit::textEdited, this, [this] { takeTypedText(false); });
+    connect(m_edit, &QLineEdit::textEdited, this, [this] {
+        takeTypedText(false);
+        Q_EMIT Change();  // every key the user types is an edit, finished date or not
+    });
     connect(m_edit, &QLineEdit::editingFinished, this, [this] { takeTypedText(true); });
 }
 
@@ -51,7 +54,7 @@ int DatePicker::toNumber(const QDate &date)
 
 void DatePicker::setValue(int value)
 {
-    setValueFrom(value, false);
+    setValueFrom(value, Source::Code);
 }
 
 void DatePicker::setMinDate(const QDate &date)
@@ -79,17 +82,17 @@ bool DatePicker::accepts(const QDate &date) const
     return date.isValid() && date >= m_minDate && date <= m_maxDate;
 }
 
-void DatePicker::setValueFrom(int value, bool byUser)
+void DatePicker::setValueFrom(int value, Source source)
 {
     const QDate date = toDate(value);
     const int accepted = value <= 0 || !date.isValid() ? 0 : value;
     const bool changed = accepted != m_value;
     m_value = accepted;
-    if (!m_edit->hasFocus() || !byUser)
-        showValue();
+    if (source != Source::Typed)
+        showValue();  // typed text stays as the user has it, cursor and all
     if (changed) {
         Q_EMIT valueChanged(m_value);
-        if (byUser)
+        if (source == Source::Picked)
             Q_EMIT Change();
     }
 }
@@ -109,12 +112,12 @@ void DatePicker::takeTypedText(bool leaving)
     }
     if (digits.isEmpty()) {
         if (leaving)
-            setValueFrom(0, true);  // the user emptied the box: no date
+            setValueFrom(0, Source::Typed);  // the user emptied the box: no date
         return;
     }
     const QDate date = QDate::fromString(digits, QStringLiteral("MMddyyyy"));
     if (digits.size() == 8 && accepts(date)) {
-        setValueFrom(toNumber(date), true);
+        setValueFrom(toNumber(date), Source::Typed);
         return;
     }
     if (leaving) {
@@ -138,13 +141,11 @@ void DatePicker::showCalendar()
     action->setDefaultWidget(calendar);
     menu->addAction(action);
     connect(calendar, &QCalendarWidget::activated, menu, [this, menu](const QDate &date) {
-        setValueFrom(toNumber(date), true);
-        showValue();
+        setValueFrom(toNumber(date), Source::Picked);
         menu->close();
     });
     connect(calendar, &QCalendarWidget::clicked, menu, [this, menu](const QDate &date) {
-        setValueFrom(toNumber(date), true);
-        showValue();
+        setValueFrom(toNumber(date), Source::Picked);
         menu->close();
     });
     menu->popup(mapToGlobal(QPoint(0, height())));

@@ -15,7 +15,8 @@ class QToolButton;
 // outside them, or no date at all, is refused when the user leaves the box
 // and the last good value comes back.
 //
-// Change is raised when the user changes the value; valueChanged for every change.
+// Change is raised for each key the user types and each date picked from the
+// calendar; valueChanged whenever the value changes, code writes included.
 class DatePicker : public QWidget, public FieldControl
 {
     Q_OBJECT
@@ -56,7 +57,9 @@ protected:
 
 private:
     void takeTypedText(bool leaving);
-    void setValueFrom(int value, bool byUser);
+    enum class Source { Code, Typed, Picked };
+    // Typed keys raise Change themselves; a date picked in the calendar does here.
+    void setValueFrom(int value, Source source);
     void showValue();
     bool accepts(const QDate &date) const;
 

@@ -63,7 +63,18 @@ QVariant normalized(const QVariant &value)
     return value;
 }
 
+TableObject::StatementHook &beforeExecute()
+{
+    static TableObject::StatementHook hook;
+    return hook;
+}
+
 } // namespace
+
+void TableObject::setBeforeExecuteHook(StatementHook hook)
+{
+    beforeExecute() = std::move(hook);
+}
 
 TableObject::TableObject(QObject *parent)
     : QObject(parent)
@@ -143,6 +154,8 @@ int TableObject::run(Connection &connection, const QString &statement, const QVa
                                   .arg(markers)
                                   .arg(values.size()),
                               statement);
+    if (beforeExecute())
+        beforeExecute()(statement, values);
     QSqlQuery &query = connection.prepared(statement, prepare);
     for (qsizetype i = 0; i < values.size(); ++i)
         query.bindValue(int(i), values.at(i));

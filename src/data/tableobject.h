@@ -9,6 +9,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -74,6 +75,12 @@ public:
     void BeginTransaction();
     void CommitTransaction();
     void RollbackTransaction();
+
+    // A function every table object calls just before it runs a statement, with
+    // the statement and its values; for tests that play another user at an
+    // exact moment. An empty function removes it.
+    using StatementHook = std::function<void(const QString &statement, const QVariantList &values)>;
+    static void setBeforeExecuteHook(StatementHook hook);
 
     // The field names of the last result, upper case, in select order.
     QStringList FieldNames() const { return m_fieldNames; }
