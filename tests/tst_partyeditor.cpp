@@ -1,12 +1,9 @@
 #include "common/clock.h"
 #include "controls/alphamericbox.h"
 #include "controls/combo.h"
-#include "controls/datalabel.h"
 #include "controls/datepicker.h"
-#include "controls/phonenumber.h"
 #include "controls/propertybag.h"
 #include "controls/twips.h"
-#include "controls/zipcode.h"
 #include "data/connection.h"
 #include "data/dataaccesserror.h"
 #include "data/database.h"
@@ -14,6 +11,7 @@
 #include "data/tableobject.h"
 #include "fixtures.h"
 #include "party_editor/partyeditor.h"
+#include "partyeditorhost.h"
 #include "testdatabase.h"
 
 #include <QGroupBox>
@@ -24,48 +22,6 @@
 #include <memory>
 
 namespace {
-
-// A party editor in a shown, active window, as a host form holds it.
-struct Host
-{
-    QWidget window;
-    PartyEditor *editor = new PartyEditor(&window);
-
-    explicit Host(const QString &mode = QStringLiteral("*EDIT"))
-    {
-        editor->UserID = QStringLiteral("JSMITH");
-        editor->UserMode = mode;
-        window.resize(editor->sizeHint());
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-    }
-
-    template<typename Field>
-    Field *field(const char *name) const
-    {
-        return editor->findChild<Field *>(QLatin1String(name));
-    }
-    QString name() const { return field<AlphaMericBox>("txtPTYNAM")->Text(); }
-};
-
-// What every field shows, in the order the editor fills them.
-QStringList shown(const Host &host)
-{
-    return {host.field<AlphaMericBox>("txtPTYNAM")->Text(),
-            host.field<AlphaMericBox>("txtPTYST1")->Text(),
-            host.field<AlphaMericBox>("txtPTYST2")->Text(),
-            host.field<Combo>("cboPTYCTY")->Text(),
-            host.field<Combo>("cboPTYSTA")->Text(),
-            QString::number(host.field<ZipCode>("zipPTYZIP")->Value()),
-            QString::number(qint64(host.field<PhoneNumber>("phnPTYHOMPHN")->Value())),
-            QString::number(qint64(host.field<PhoneNumber>("phnPTYCELPHN")->Value())),
-            QString::number(qint64(host.field<PhoneNumber>("phnPTYWRKPHN")->Value())),
-            QString::number(host.field<DatePicker>("dtpPTYBDT")->Value()),
-            host.field<Combo>("cboPTYSEX")->Value().toString(),
-            host.field<DataLabel>("lblPTYUSR")->Caption(),
-            host.field<DataLabel>("lblPTYUDT")->Caption()};
-}
 
 void seedCodes()
 {
@@ -97,24 +53,6 @@ Fixtures::Party greenRachel()
 
 const QStringList RachelShown{"GREEN, RACHEL O", "3626 COLLEGE AVE", "APT 4", "SALEM", "OR", "973011234",
                               "5035550100", "5035550101", "5035550102", "19700620", "F", "OFFICER", "01/05/2026"};
-
-bool everyFieldEnabled(const Host &host, bool enabled)
-{
-    for (QWidget *field : host.editor->findChildren<QWidget *>(QRegularExpression(QStringLiteral("^(txt|cbo|zip|phn|dtp|lbl)")))) {
-        if (field->isEnabledTo(host.editor) != enabled)
-            return false;
-    }
-    return true;
-}
-
-bool everyFrameEnabled(const Host &host)
-{
-    for (const QGroupBox *frame : host.editor->findChildren<QGroupBox *>()) {
-        if (!frame->isEnabledTo(host.editor))
-            return false;
-    }
-    return true;
-}
 
 } // namespace
 
@@ -157,12 +95,12 @@ void PartyEditorTest::loadsEveryFieldOfAParty()
     TORVA_USE_DATABASE(engine);
     seedCodes();
     Fixtures::addParty(greenRachel());
-    Host host;
+    PartyEditorHost host;
     QSignalSpy changes(host.editor, &PartyEditor::Change);
 
     QVERIFY(host.editor->LoadRecord(7));
 
-    QCOMPARE(shown(host), RachelShown);
+    QCOMPARE(host.shown(), RachelShown);
     QCOMPARE(host.editor->PartyKey, 7);
     QCOMPARE(host.field<Combo>("cboPTYSEX")->Text(), QStringLiteral("Female"));
     // The birth date may not lie before 1901 nor after the day of the load.
@@ -181,11 +119,11 @@ void PartyEditorTest::nullColumnsLoadEmpty()
     TORVA_USE_DATABASE(engine);
     seedCodes();
     TestDatabase::exec(QStringLiteral("Insert Into DUVPRB.PRBPTY (PTYKEY) Values(?)"), {3});
-    Host host;
+    PartyEditorHost host;
 
     QVERIFY(host.editor->LoadRecord(3));
 
-    QCOMPARE(shown(host), QStringList({"", "", "", "", "", "0", "0", "0", "0", "0", "", "", "00/00/0000"}));
+    QCOMPARE(host.shown(), QStringList({"", "", "", "", "", "0", "0", "0", "0", "0", "", "", "00/00/0000"}));
 }
 
 void PartyEditorTest::newParty_data()
@@ -211,15 +149,15 @@ void PartyEditorTest::newParty()
     TORVA_USE_DATABASE(engine);
     seedCodes();
     Fixtures::addParty(greenRachel());
-    Host host;
+    PartyEditorHost host;
     QVERIFY(host.editor->LoadRecord(7));
 
     const bool loaded = viaAddRecord ? host.editor->AddRecord(name, birthDate) : host.editor->LoadRecord(0, name, birthDate);
 
     QVERIFY(loaded);
     QCOMPARE(host.editor->PartyKey, 0);
-    QCOMPARE(shown(host), QStringList({name, "", "", "", "", "0", "0", "0", "0", QString::number(birthDate), "", "", ""}));
-    QVERIFY(everyFieldEnabled(host, true));
+    QCOMPARE(host.shown(), QStringList({name, "", "", "", "", "0", "0", "0", "0", QString::number(birthDate), "", "", ""}));
+    QVERIFY(host.everyFieldEnabled(true));
     QVERIFY(host.field<AlphaMericBox>("txtPTYNAM")->hasFocus());
     // The party loaded before is no longer held.
     TableObject other;
@@ -233,13 +171,13 @@ void PartyEditorTest::missingPartyKeepsWhatWasShown()
     TORVA_USE_DATABASE(engine);
     seedCodes();
     Fixtures::addParty(greenRachel());
-    Host host;
+    PartyEditorHost host;
     QSignalSpy locks(host.editor, &PartyEditor::LockError);
     QVERIFY(host.editor->LoadRecord(7));
 
     QVERIFY(!host.editor->LoadRecord(99));
 
-    QCOMPARE(shown(host), RachelShown);
+    QCOMPARE(host.shown(), RachelShown);
     QCOMPARE(host.editor->PartyKey, 99);
     QCOMPARE(locks.count(), 0);
     QVERIFY(host.editor->Enabled());
@@ -267,14 +205,14 @@ void PartyEditorTest::modeDecidesWhatCanBeEdited()
     TORVA_USE_DATABASE(engine);
     seedCodes();
     Fixtures::addParty(greenRachel());
-    Host host(mode);
+    PartyEditorHost host(mode);
 
     QVERIFY(host.editor->LoadRecord(7));
 
-    QVERIFY(everyFieldEnabled(host, editable));
-    QVERIFY(everyFrameEnabled(host));
+    QVERIFY(host.everyFieldEnabled(editable));
+    QVERIFY(host.everyFrameEnabled());
     QCOMPARE(host.field<AlphaMericBox>("txtPTYNAM")->hasFocus(), editable);
-    QCOMPARE(shown(host), RachelShown);
+    QCOMPARE(host.shown(), RachelShown);
 }
 
 void PartyEditorTest::disabledControlLoadsButEnablesNothing()
@@ -283,14 +221,14 @@ void PartyEditorTest::disabledControlLoadsButEnablesNothing()
     TORVA_USE_DATABASE(engine);
     seedCodes();
     Fixtures::addParty(greenRachel());
-    Host host;
+    PartyEditorHost host;
     host.editor->SetEnabled(false);
 
     QVERIFY(host.editor->LoadRecord(7));
 
-    QCOMPARE(shown(host), RachelShown);
+    QCOMPARE(host.shown(), RachelShown);
     QVERIFY(!host.editor->Enabled());
-    QVERIFY(everyFieldEnabled(host, false));
+    QVERIFY(host.everyFieldEnabled(false));
     QVERIFY(!host.field<AlphaMericBox>("txtPTYNAM")->hasFocus());
 }
 
@@ -300,13 +238,13 @@ void PartyEditorTest::clearingKeepsTheKey()
     TORVA_USE_DATABASE(engine);
     seedCodes();
     Fixtures::addParty(greenRachel());
-    Host host;
+    PartyEditorHost host;
     QVERIFY(host.editor->LoadRecord(7));
 
     QVERIFY(!host.editor->ClearRecord().isValid());
 
     QCOMPARE(host.editor->PartyKey, 7);
-    QCOMPARE(shown(host), QStringList({"", "", "", "", "", "0", "0", "0", "0", "0", "", "", ""}));
+    QCOMPARE(host.shown(), QStringList({"", "", "", "", "", "0", "0", "0", "0", "0", "", "", ""}));
     // The birth date limits of the load stay.
     QCOMPARE(host.field<DatePicker>("dtpPTYBDT")->MaxDate(), QDate(2026, 12, 6));
 }
@@ -319,11 +257,11 @@ void PartyEditorTest::secondEditorIsLockedOut()
     Fixtures::addParty(greenRachel());
     Fixtures::addParty(8, QStringLiteral("BLUE, ADAM"));
     Database::setUserName(QStringLiteral("JSMITH"));
-    auto first = std::make_unique<Host>();
+    auto first = std::make_unique<PartyEditorHost>();
     QVERIFY(first->editor->LoadRecord(7));
 
     // Given a second editor showing another party,
-    Host second;
+    PartyEditorHost second;
     QVERIFY(second.editor->LoadRecord(8));
     bool loadHadReturned = true;
     bool returned = false;
@@ -336,7 +274,7 @@ void PartyEditorTest::secondEditorIsLockedOut()
     QVERIFY(!loadHadReturned);
     QCOMPARE(second.editor->PartyKey, 7);
     QVERIFY(!second.editor->Enabled());
-    QVERIFY(everyFieldEnabled(second, false));
+    QVERIFY(second.everyFieldEnabled(false));
     QCOMPARE(second.name(), QStringLiteral("BLUE, ADAM"));
     QVERIFY(second.editor->LockedBy().has_value());
     QCOMPARE(second.editor->LockedBy()->userName, QStringLiteral("JSMITH"));
@@ -346,7 +284,7 @@ void PartyEditorTest::secondEditorIsLockedOut()
     second.editor->SetEnabled(true);
     QVERIFY(second.editor->LoadRecord(7));
     QCOMPARE(second.name(), QStringLiteral("GREEN, RACHEL O"));
-    QVERIFY(everyFieldEnabled(second, true));
+    QVERIFY(second.everyFieldEnabled(true));
 }
 
 void PartyEditorTest::failureReachesTheHost()
@@ -355,7 +293,7 @@ void PartyEditorTest::failureReachesTheHost()
     TORVA_USE_DATABASE(engine);
     seedCodes();
     Database::connection().run(QStringLiteral("Drop Table DUVPRB.PRBPTY"));
-    Host host;
+    PartyEditorHost host;
     QStringList told;
     connect(host.editor, &PartyEditor::Error, this, [&told](TableObject *&table) {
         told << table->LastStatement();

@@ -1,6 +1,11 @@
 #include "partyeditor.h"
 
+#include "common/addressfunctions.h"
 #include "common/clock.h"
+#include "common/datetimefunctions.h"
+#include "common/formfunctions.h"
+#include "common/messageservice.h"
+#include "common/parsename.h"
 #include "controls/alphamericbox.h"
 #include "controls/combo.h"
 #include "controls/datalabel.h"
@@ -9,6 +14,7 @@
 #include "controls/propertybag.h"
 #include "controls/twips.h"
 #include "controls/zipcode.h"
+#include "data/dataaccesserror.h"
 #include "data/statements.h"
 #include "data/tableobject.h"
 
@@ -40,13 +46,15 @@ double doubleOf(const QVariant &value)
     return value.isNull() ? 0.0 : value.toDouble();
 }
 
-// A month-day-year number shown through the picture 00/00/0000: the leading
-// zero that the number lost for January to September comes back.
-QString changeDateText(qint32 number)
-{
-    const QString digits = QString::number(qMax(0, number)).rightJustified(8, QLatin1Char('0'));
-    return digits.left(2) + QLatin1Char('/') + digits.mid(2, 2) + QLatin1Char('/') + digits.mid(4);
-}
+// How often a new party tries the next key when other editors keep taking it.
+constexpr int KeyAttempts = 5;
+
+const QString NameFormatMessage = QStringLiteral(
+    "Party names should be entered last name first, followed by a comma and a single space, then first name. ");
+const QString StreetCommaMessage = QStringLiteral("Street names may not contain commas.");
+const QString AddressMessage = QStringLiteral("A valid address requires a street, city, state and zip-code.");
+const QString CityStateZipMessage = QStringLiteral("Invalid city, state or zip-code.");
+const QString GenderMessage = QStringLiteral("Invalid gender.");
 
 QFont fieldFont()
 {
@@ -221,9 +229,15 @@ void PartyEditor::connectNotifications()
 {
     for (AlphaMericBox *box : {txtPTYNAM, txtPTYST1, txtPTYST2})
         connect(box, &AlphaMericBox::Change, this, &PartyEditor::Change);
-    for (Combo *combo : {cboPTYCTY, cboPTYSTA, cboPTYSEX})
+    for (AlphaMericBox *street : {txtPTYST1, txtPTYST2}) {
+        connect(street, &AlphaMericBox::Validate, this,
+                [this](bool &) { AddressFunctions::CompactStreetLines(txtPTYST1, txtPTYST2); });
+    }
+    connect(cboPTYCTY, &Combo::Change, this, &PartyEditor::cityChosen);
+    for (Combo *combo : {cboPTYSTA, cboPTYSEX})
         connect(combo, &Combo::Change, this, &PartyEditor::Change);
     connect(zipPTYZIP, &ZipCode::Change, this, &PartyEditor::Change);
+    connect(zipPTYZIP, &ZipCode::ZipEntered, this, &PartyEditor::zipEntered);
     for (PhoneNumber *phone : {phnPTYHOMPHN, phnPTYCELPHN, phnPTYWRKPHN})
         connect(phone, &PhoneNumber::Change, this, &PartyEditor::Change);
     connect(dtpPTYBDT, &DatePicker::Change, this, &PartyEditor::Change);
@@ -231,7 +245,9 @@ void PartyEditor::connectNotifications()
 
 void PartyEditor::forwardErrors(TableObject &table)
 {
-    connect(&table, &TableObject::Error, this, [this, &table](int &, QString &) {
+    connect(&table, &TableObject::Error, this, [this, &table](int &number, QString &) {
+        if (m_keyConflictExpected && number == DataAccessError::DuplicateKey)
+            return;
         TableObject *copy = &table;
         Q_EMIT Error(copy);
     });
@@ -313,6 +329,10 @@ bool PartyEditor::AddRecord(const QString &NewPartyName, qint32 PartyDOB)
 bool PartyEditor::LoadRecord(qint32 NewPartyKey, const QString &NewPartyName, qint32 NewPartyDOB)
 {
     PartyKey = NewPartyKey;
+    // Until this load succeeds, the fields may show another party than the
+    // key: nothing may be written. An accepted duplicate was for that party.
+    m_partyLoaded = false;
+    m_duplicateAccepted = false;
 
     // New table objects; the previous ones go, and with them the lock they held.
     adoPRBPTY = std::make_unique<TableObject>();
@@ -343,6 +363,7 @@ bool PartyEditor::LoadRecord(qint32 NewPartyKey, const QString &NewPartyName, qi
         txtPTYNAM->setText(NewPartyName);
         dtpPTYBDT->setValue(NewPartyDOB);
     }
+    m_partyLoaded = result;
 
     if (Enabled()) {
         EnableControls(UserMode == EditMode);
@@ -367,10 +388,180 @@ void PartyEditor::showParty()
     dtpPTYBDT->setValue(integerOf(row.FieldValue(QStringLiteral("PTYBDT"))));
     cboPTYSEX->setValue(row.FieldValue(QStringLiteral("PTYSEX")));
     lblPTYUSR->setCaption(textOf(row.FieldValue(QStringLiteral("PTYUSR"))));
-    lblPTYUDT->setCaption(changeDateText(integerOf(row.FieldValue(QStringLiteral("PTYUDT")))));
+    lblPTYUDT->setCaption(DateTimeFunctions::ChangeDateText(integerOf(row.FieldValue(QStringLiteral("PTYUDT")))));
 }
 
 std::optional<LockHolder> PartyEditor::LockedBy() const
 {
     return adoPRBPTY ? adoPRBPTY->LockedBy() : std::nullopt;
+}
+
+void PartyEditor::cityChosen()
+{
+    if (cboPTYCTY->MatchFound() && cboPTYCTY->RowNumber() > 0) {
+        bool isNumber = false;
+        const int zip = cboPTYCTY->Columns(QStringLiteral("ZIPKEY")).toString().toInt(&isNumber);
+        if (isNumber) {
+            zipPTYZIP->setZipProper(zip);
+            cboPTYSTA->setValue(cboPTYCTY->Columns(QStringLiteral("ZIPSTA")).toString());
+        }
+    }
+    Q_EMIT Change();
+}
+
+void PartyEditor::zipEntered()
+{
+    if (zipPTYZIP->HasZipRow()) {
+        cboPTYCTY->setText(zipPTYZIP->ZipColumn(QStringLiteral("ZIPCTY")));
+        cboPTYSTA->setValue(zipPTYZIP->ZipColumn(QStringLiteral("ZIPSTA")));
+    }
+    Q_EMIT Change();
+}
+
+bool PartyEditor::HasErrors()
+{
+    using namespace FormFunctions;
+    if (!m_partyLoaded)
+        return true;  // nothing loaded that could be saved
+
+    if (RequiredTextMissing(txtPTYNAM))
+        return true;
+    if (txtPTYNAM->Text().indexOf(QStringLiteral(", ")) < 1) {
+        ShowFieldError(txtPTYNAM, NameFormatMessage);
+        return true;
+    }
+    AddressFunctions::CompactStreetLines(txtPTYST1, txtPTYST2);
+    if (RequiredTextMissing(txtPTYST1))
+        return true;
+    for (AlphaMericBox *street : {txtPTYST1, txtPTYST2}) {
+        if (street->Text().contains(QLatin1Char(','))) {
+            ShowFieldError(street, StreetCommaMessage);
+            return true;
+        }
+    }
+    if (!AddressFunctions::AddressComplete(txtPTYST1->Text(), cboPTYCTY->Text(), cboPTYSTA->Text(),
+                                           zipPTYZIP->ZipProper())) {
+        ShowFieldError(txtPTYST1, AddressMessage);
+        return true;
+    }
+    if (!AddressFunctions::CityStateZipValid(*adoZIPDTA, cboPTYCTY->Text(), cboPTYSTA->Text(), zipPTYZIP->ZipProper())) {
+        ShowFieldError(cboPTYCTY, CityStateZipMessage);
+        return true;
+    }
+    if (RequiredLongMissing(dtpPTYBDT))
+        return true;
+    if (!cboPTYSEX->MatchFound()) {
+        ShowFieldError(cboPTYSEX, GenderMessage);
+        return true;
+    }
+
+    bool streetDiffers = false;
+    bool found = false;
+    FindDuplicate(streetDiffers, found);
+    if (found) {
+        const QString message = QStringLiteral("Duplicate of party #%1:%2")
+                                    .arg(textOf(adoPRBSQL->FieldValue(QStringLiteral("PTYKEY"))),
+                                         textOf(adoPRBSQL->FieldValue(QStringLiteral("PTYNAM"))));
+        if (!streetDiffers) {
+            ShowFieldError(txtPTYNAM, message);
+            return true;
+        }
+        if (!m_duplicateAccepted) {
+            if (!MessageService::instance().askYesNo(this, message + QStringLiteral(" Override?"), ErrorTitle))
+                return true;
+            m_duplicateAccepted = true;
+        }
+    }
+    return false;
+}
+
+void PartyEditor::FindDuplicate(bool &StreetDiffers, bool &Found)
+{
+    Found = false;
+    const ParsedName name = ParseName(txtPTYNAM->Text());
+    const QString shortPattern = name.LastName + QStringLiteral(", ") + name.FirstName + QLatin1Char('%');
+    const qint32 birthDate = dtpPTYBDT->Value();
+    const QVariant sex = cboPTYSEX->Value();
+
+    adoPRBSQL->Execute(Statements::DuplicatePartyWithStreet,
+                       QVariantList{PartyKey, shortPattern, birthDate, sex, txtPTYST1->Text()});
+    if (adoPRBSQL->BOF())
+        return;
+    if (adoPRBSQL->Eof()) {
+        StreetDiffers = true;
+        adoPRBSQL->Execute(Statements::DuplicateParty,
+                           QVariantList{PartyKey, txtPTYNAM->Text() + QLatin1Char('%'), birthDate, sex});
+        if (adoPRBSQL->Eof())
+            adoPRBSQL->Execute(Statements::DuplicateParty, QVariantList{PartyKey, shortPattern, birthDate, sex});
+    }
+    Found = !adoPRBSQL->Eof();
+}
+
+QVariantList PartyEditor::partyValues() const
+{
+    return {txtPTYNAM->Text(),
+            txtPTYST1->Text(),
+            txtPTYST2->Text(),
+            cboPTYCTY->Text(),
+            cboPTYSTA->Text(),
+            zipPTYZIP->Value(),
+            QString(),
+            QString(),
+            phnPTYHOMPHN->Value(),
+            phnPTYWRKPHN->Value(),
+            phnPTYCELPHN->Value(),
+            dtpPTYBDT->Value(),
+            cboPTYSEX->Value(),
+            DateTimeFunctions::DateToNumber(Clock::now(), QString(), QStringLiteral("MMddyyyy")),
+            UserID,
+            PartyKey};
+}
+
+bool PartyEditor::SaveRecord()
+{
+    if (HasErrors())
+        return false;
+    if (PartyKey != 0) {
+        adoPRBPTY->setSQL(Statements::UpdateParty);
+        // A party another user deleted meanwhile is not saved by an update
+        // that finds no row: the save fails instead of claiming success.
+        return adoPRBPTY->Execute(QString(), partyValues(), true, true) == 1;
+    }
+    return insertUnderNextKey(partyValues());
+}
+
+bool PartyEditor::insertUnderNextKey(QVariantList values)
+{
+    adoPRBPTY->setSQL(Statements::InsertParty);
+    for (int attempt = 1;; ++attempt) {
+        adoPRBSQL->Execute(Statements::NextPartyKey, QVariant(), true, true);
+        PartyKey = adoPRBSQL->BOF() || adoPRBSQL->Eof()
+                       ? 1
+                       : integerOf(adoPRBSQL->FieldValue(QStringLiteral("MAXPTYKEY"))) + 1;
+        values.last() = PartyKey;
+        // Another editor may take the same key at the same moment: then the
+        // next one is tried, and only the last attempt's failure is reported.
+        m_keyConflictExpected = attempt < KeyAttempts;
+        try {
+            adoPRBPTY->Execute(QString(), values, true, true);
+            m_keyConflictExpected = false;
+            break;
+        } catch (const DataAccessError &error) {
+            m_keyConflictExpected = false;
+            PartyKey = 0;  // nothing was saved under the key tried
+            if (error.number() != DataAccessError::DuplicateKey || attempt >= KeyAttempts)
+                throw;
+        }
+    }
+    // Hold the new party as a loaded one is held, so that nobody else edits
+    // it while this editor may still save it again.
+    adoPRBPTY->Execute(Statements::LoadPartyForUpdate, QVariantList{PartyKey});
+    return true;
+}
+
+bool PartyEditor::DeleteRecord()
+{
+    if (!m_partyLoaded)
+        return false;
+    return adoPRBPTY->Execute(Statements::DeleteParty, QVariantList{PartyKey}, true, true) == 1;
 }

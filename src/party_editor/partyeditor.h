@@ -66,6 +66,17 @@ public:
     // key 0. False when the party is not there or another user holds it.
     bool LoadRecord(qint32 NewPartyKey = 0, const QString &NewPartyName = QString(), qint32 NewPartyDOB = 0);
 
+    // True, with the message shown and the focus on the field, when a field is
+    // in error; the checks run in a fixed order and stop at the first problem.
+    // The last check looks for a likely duplicate party and may ask the user.
+    bool HasErrors();
+    // Validates, then updates the party loaded or inserts the new one under
+    // the next free key (PartyKey then holds it). False when a check failed,
+    // when no party was loaded, or when the party is no longer there.
+    bool SaveRecord();
+    // Deletes the party loaded; true when exactly one row went.
+    bool DeleteRecord();
+
     // Who holds the party, after a LoadRecord refused for a lock.
     std::optional<LockHolder> LockedBy() const;
 
@@ -99,11 +110,22 @@ private:
     void EnableControls(bool NewEnabled);
     void LoadLists();
     void showParty();
+    void FindDuplicate(bool &StreetDiffers, bool &Found);
+    QVariantList partyValues() const;
+    bool insertUnderNextKey(QVariantList values);
+    void cityChosen();
+    void zipEntered();
 
     std::unique_ptr<TableObject> adoPRBPTY;
     std::unique_ptr<TableObject> adoPRBSQL;
     std::unique_ptr<TableObject> adoZIPDTA;
     bool m_designMode = false;
+    // A party is on screen that may be written: the last load or add succeeded.
+    bool m_partyLoaded = false;
+    // The user accepted a possible duplicate of the party on screen.
+    bool m_duplicateAccepted = false;
+    // While a new key is tried again, a key taken by another editor is no failure.
+    bool m_keyConflictExpected = false;
 
     QGroupBox *fraDemo = nullptr;
     QGroupBox *fraID = nullptr;

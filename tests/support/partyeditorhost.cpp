@@ -1,0 +1,65 @@
+#include "partyeditorhost.h"
+
+#include "controls/alphamericbox.h"
+#include "controls/combo.h"
+#include "controls/datalabel.h"
+#include "controls/datepicker.h"
+#include "controls/phonenumber.h"
+#include "controls/zipcode.h"
+
+#include <QGroupBox>
+#include <QRegularExpression>
+#include <QTest>
+
+PartyEditorHost::PartyEditorHost(const QString &mode)
+    : editor(new PartyEditor(&window))
+{
+    editor->UserID = QStringLiteral("JSMITH");
+    editor->UserMode = mode;
+    window.resize(editor->sizeHint());
+    window.show();
+    window.activateWindow();
+    if (!QTest::qWaitForWindowActive(&window))
+        qWarning("the party editor's window did not become active");
+}
+
+QStringList PartyEditorHost::shown() const
+{
+    return {field<AlphaMericBox>("txtPTYNAM")->Text(),
+            field<AlphaMericBox>("txtPTYST1")->Text(),
+            field<AlphaMericBox>("txtPTYST2")->Text(),
+            field<Combo>("cboPTYCTY")->Text(),
+            field<Combo>("cboPTYSTA")->Text(),
+            QString::number(field<ZipCode>("zipPTYZIP")->Value()),
+            QString::number(qint64(field<PhoneNumber>("phnPTYHOMPHN")->Value())),
+            QString::number(qint64(field<PhoneNumber>("phnPTYCELPHN")->Value())),
+            QString::number(qint64(field<PhoneNumber>("phnPTYWRKPHN")->Value())),
+            QString::number(field<DatePicker>("dtpPTYBDT")->Value()),
+            field<Combo>("cboPTYSEX")->Value().toString(),
+            field<DataLabel>("lblPTYUSR")->Caption(),
+            field<DataLabel>("lblPTYUDT")->Caption()};
+}
+
+QString PartyEditorHost::name() const
+{
+    return field<AlphaMericBox>("txtPTYNAM")->Text();
+}
+
+bool PartyEditorHost::everyFieldEnabled(bool enabled) const
+{
+    static const QRegularExpression fields(QStringLiteral("^(txt|cbo|zip|phn|dtp|lbl)"));
+    for (QWidget *field : editor->findChildren<QWidget *>(fields)) {
+        if (field->isEnabledTo(editor) != enabled)
+            return false;
+    }
+    return true;
+}
+
+bool PartyEditorHost::everyFrameEnabled() const
+{
+    for (const QGroupBox *frame : editor->findChildren<QGroupBox *>()) {
+        if (!frame->isEnabledTo(editor))
+            return false;
+    }
+    return true;
+}

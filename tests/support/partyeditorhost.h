@@ -1,0 +1,31 @@
+#pragma once
+
+#include "party_editor/partyeditor.h"
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+// A party editor in a shown, active window, as a host form holds it, with its
+// fields reached by name.
+class PartyEditorHost
+{
+public:
+    explicit PartyEditorHost(const QString &mode = QStringLiteral("*EDIT"));
+
+    QWidget window;
+    PartyEditor *editor;
+
+    template<typename Field>
+    Field *field(const char *name) const
+    {
+        return editor->findChild<Field *>(QLatin1String(name));
+    }
+    // What every field shows, in the order a load fills them (numbers as text,
+    // the sex as its code, the audit captions last).
+    QStringList shown() const;
+    QString name() const;
+    // Whether every field and label, or none, takes input.
+    bool everyFieldEnabled(bool enabled) const;
+    bool everyFrameEnabled() const;
+};

@@ -1,0 +1,356 @@
+#include "common/clock.h"
+#include "controls/alphamericbox.h"
+#include "data/connection.h"
+#include "data/dataaccesserror.h"
+#include "data/database.h"
+#include "data/statements.h"
+#include "data/tableobject.h"
+#include "fixtures.h"
+#include "partyform.h"
+#include "scriptedmessages.h"
+#include "testdatabase.h"
+
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+QStringList storedParty(int key)
+{
+    TableObject table;
+    table.Execute(QStringLiteral("Select PTYKEY,PTYNAM,PTYST1,PTYST2,PTYCTY,PTYSTA,PTYZIP,PTYCTR,PTYIZP,PTYHOMPHN,"
+                                 "PTYWRKPHN,PTYCELPHN,PTYBDT,PTYSEX,PTYUDT,PTYUSR From DUVPRB.PRBPTY Where PTYKEY=?"),
+                  QVariantList{key});
+    QStringList values;
+    for (const QString &field : table.FieldNames())
+        values << (table.Eof() ? QString() : table.FieldValue(field).toString());
+    return values;
+}
+
+// Another user's own connection to the same database.
+std::unique_ptr<Connection> otherUser()
+{
+    return std::make_unique<Connection>(DatabaseLocation::parse(TestDatabase::location()), false);
+}
+
+class HookGuard
+{
+public:
+    explicit HookGuard(TableObject::StatementHook hook) { TableObject::setBeforeExecuteHook(std::move(hook)); }
+    ~HookGuard() { TableObject::setBeforeExecuteHook({}); }
+};
+
+} // namespace
+
+class PartySaveTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup() { Clock::unpin(); }
+    void engines_data() { TestDatabase::addEngineRows(); }
+
+    void newPartyTakesTheNextKey_data();
+    void newPartyTakesTheNextKey();
+    void savesAllSixteenValues_data() { engines_data(); }
+    void savesAllSixteenValues();
+    void secondSaveUpdatesWhatTheFirstInserted_data() { engines_data(); }
+    void secondSaveUpdatesWhatTheFirstInserted();
+    void invalidPartyWritesNothing_data() { engines_data(); }
+    void invalidPartyWritesNothing();
+    void deleteCountsTheRow_data() { engines_data(); }
+    void deleteCountsTheRow();
+    void savedNewPartyIsHeld_data() { engines_data(); }
+    void savedNewPartyIsHeld();
+    void keyTakenMeanwhileIsTriedAgain_data() { engines_data(); }
+    void keyTakenMeanwhileIsTriedAgain();
+    void failedInsertLeavesNoKey_data() { engines_data(); }
+    void failedInsertLeavesNoKey();
+    void updateOfAVanishedPartyFails_data() { engines_data(); }
+    void updateOfAVanishedPartyFails();
+    void refusedLoadWritesNothing_data();
+    void refusedLoadWritesNothing();
+
+private:
+    std::unique_ptr<ScriptedMessages> m_boxes;
+};
+
+void PartySaveTest::init()
+{
+    Clock::pin(QDateTime(QDate(2026, 1, 5), QTime(10, 0)));
+    m_boxes.reset();  // the old one uninstalls itself, so it goes first
+    m_boxes = std::make_unique<ScriptedMessages>();
+}
+
+void PartySaveTest::newPartyTakesTheNextKey_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QList<int>>("existing");
+    QTest::addColumn<int>("key");
+    for (const QString &engine : TestDatabase::engines()) {
+        QTest::addRow("%s/first ever", qPrintable(engine)) << engine << QList<int>{} << 1;
+        QTest::addRow("%s/after gaps", qPrintable(engine)) << engine << QList<int>{1, 2, 41} << 42;
+    }
+}
+
+void PartySaveTest::newPartyTakesTheNextKey()
+{
+    QFETCH(QString, engine);
+    QFETCH(QList<int>, existing);
+    QFETCH(int, key);
+    TORVA_USE_DATABASE(engine);
+    PartyForm::seedCodes();
+    for (const int taken : existing)
+        Fixtures::addParty(taken, QStringLiteral("TAKEN, KEY %1").arg(taken), 19500101);
+    PartyEditorHost host;
+    QVERIFY(host.editor->AddRecord());
+    PartyForm().enterInto(host);
+
+    QVERIFY(host.editor->SaveRecord());
+
+    QCOMPARE(host.editor->PartyKey, key);
+    QCOMPARE(storedParty(key).value(1), QStringLiteral("SMITH, JOHN Q"));
+    QVERIFY(m_boxes->messages.isEmpty());
+}
+
+void PartySaveTest::savesAllSixteenValues()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    PartyForm::seedCodes();
+    Fixtures::Party stored;
+    stored.key = 5;
+    stored.city = QStringLiteral("SALEM");
+    stored.state = QStringLiteral("OR");
+    stored.zip = 97301;
+    stored.user = QStringLiteral("OFFICER");
+    Fixtures::addParty(stored);
+    TestDatabase::exec(QStringLiteral("Update DUVPRB.PRBPTY Set PTYCTR='US',PTYIZP='X1' Where PTYKEY=5"));
+    PartyEditorHost host;
+    QVERIFY(host.editor->LoadRecord(5));
+    PartyForm form;
+    form.name = QStringLiteral("DOE, JANE");
+    form.street2 = QStringLiteral("APT 4");
+    form.zip = 973011234;
+    form.workPhone = 5035550111;
+    form.cellPhone = 5035550122;
+    form.birthDate = 19700623;
+    form.sex = QStringLiteral("F");
+    form.enterInto(host);
+
+    QVERIFY(host.editor->SaveRecord());
+
+    // The key stays; the country and further postal code are written empty;
+    // the change is stamped with the user and the day (January: seven digits).
+    QCOMPARE(storedParty(5),
+             QStringList({"5", "DOE, JANE", "12 MAIN ST", "APT 4", "SALEM", "OR", "973011234", "", "", "5035550100",
+                          "5035550111", "5035550122", "19700623", "F", "1052026", "JSMITH"}));
+    QCOMPARE(TestDatabase::count(QStringLiteral("DUVPRB.PRBPTY")), 1);
+}
+
+void PartySaveTest::secondSaveUpdatesWhatTheFirstInserted()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    PartyForm::seedCodes();
+    PartyEditorHost host;
+    QVERIFY(host.editor->AddRecord());
+    PartyForm().enterInto(host);
+    QVERIFY(host.editor->SaveRecord());
+
+    host.field<AlphaMericBox>("txtPTYST1")->setText(QStringLiteral("99 ELM ST"));
+    QVERIFY(host.editor->SaveRecord());
+
+    QCOMPARE(host.editor->PartyKey, 1);
+    QCOMPARE(TestDatabase::count(QStringLiteral("DUVPRB.PRBPTY")), 1);
+    QCOMPARE(storedParty(1).value(2), QStringLiteral("99 ELM ST"));
+}
+
+void PartySaveTest::invalidPartyWritesNothing()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    PartyForm::seedCodes();
+    PartyEditorHost host;
+    QVERIFY(host.editor->AddRecord());
+    PartyForm form;
+    form.sex = QStringLiteral("Q");
+    form.enterInto(host);
+
+    QVERIFY(!host.editor->SaveRecord());
+
+    QCOMPARE(host.editor->PartyKey, 0);
+    QCOMPARE(TestDatabase::count(QStringLiteral("DUVPRB.PRBPTY")), 0);
+    QCOMPARE(m_boxes->texts(), QStringList{QStringLiteral("Invalid gender.")});
+}
+
+void PartySaveTest::deleteCountsTheRow()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    PartyForm::seedCodes();
+    Fixtures::addParty(5, QStringLiteral("SMITH, JOHN"));
+    Fixtures::addParty(6, QStringLiteral("SMITH, JANE"));
+    PartyEditorHost host;
+    QVERIFY(host.editor->LoadRecord(5));
+
+    QVERIFY(host.editor->DeleteRecord());
+    QVERIFY(!host.editor->DeleteRecord());
+
+    QCOMPARE(host.editor->PartyKey, 5);
+    QCOMPARE(host.name(), QStringLiteral("SMITH, JOHN"));
+    QCOMPARE(TestDatabase::count(QStringLiteral("DUVPRB.PRBPTY")), 1);
+    QVERIFY(m_boxes->messages.isEmpty());
+    // A new party that was never saved has nothing to delete.
+    QVERIFY(host.editor->AddRecord());
+    QVERIFY(!host.editor->DeleteRecord());
+}
+
+void PartySaveTest::savedNewPartyIsHeld()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    PartyForm::seedCodes();
+    PartyEditorHost host;
+    QVERIFY(host.editor->AddRecord());
+    PartyForm().enterInto(host);
+    QVERIFY(host.editor->SaveRecord());
+
+    // Nobody else can open the party while this editor may still save it.
+    PartyEditorHost other;
+    QVERIFY(!other.editor->LoadRecord(host.editor->PartyKey));
+    QVERIFY(other.editor->LockedBy().has_value());
+}
+
+void PartySaveTest::keyTakenMeanwhileIsTriedAgain()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    PartyForm::seedCodes();
+    Fixtures::addParty(1, QStringLiteral("FIRST, PARTY"));
+    PartyEditorHost host;
+    QVERIFY(host.editor->AddRecord());
+    PartyForm().enterInto(host);
+    int errors = 0;
+    connect(host.editor, &PartyEditor::Error, this, [&errors](TableObject *&) { ++errors; });
+
+    // Given another editor that saves a party under key 2 just before this insert runs,
+    auto other = otherUser();
+    bool taken = false;
+    HookGuard hook([&](const QString &statement, const QVariantList &values) {
+        if (statement == Statements::InsertParty && !taken) {
+            taken = true;
+            other->run(QStringLiteral("Insert Into DUVPRB.PRBPTY (PTYKEY,PTYNAM) Values(%1,'OTHER, EDITOR')")
+                           .arg(values.last().toInt()));
+        }
+    });
+
+    // then the save takes the next key instead of losing the party, and the host hears of no failure.
+    QVERIFY(host.editor->SaveRecord());
+    QVERIFY(taken);
+    QCOMPARE(host.editor->PartyKey, 3);
+    QCOMPARE(storedParty(2).value(1), QStringLiteral("OTHER, EDITOR"));
+    QCOMPARE(storedParty(3).value(1), QStringLiteral("SMITH, JOHN Q"));
+    QCOMPARE(errors, 0);
+}
+
+void PartySaveTest::failedInsertLeavesNoKey()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    PartyForm::seedCodes();
+    PartyEditorHost host;
+    QVERIFY(host.editor->AddRecord());
+    PartyForm().enterInto(host);
+    int errors = 0;
+    connect(host.editor, &PartyEditor::Error, this, [&errors](TableObject *&) { ++errors; });
+
+    // When the insert itself fails,
+    {
+        auto other = otherUser();
+        HookGuard hook([&](const QString &statement, const QVariantList &) {
+            if (statement == Statements::InsertParty)
+                other->run(QStringLiteral("Drop Table DUVPRB.PRBPTY"));
+        });
+        QVERIFY_THROWS_EXCEPTION(DataAccessError, host.editor->SaveRecord());
+    }
+
+    // then the host is told once, the editor keeps no key, and a later save inserts.
+    QCOMPARE(errors, 1);
+    QCOMPARE(host.editor->PartyKey, 0);
+    Database::initialize();
+    QVERIFY(host.editor->SaveRecord());
+    QCOMPARE(host.editor->PartyKey, 1);
+    QCOMPARE(TestDatabase::count(QStringLiteral("DUVPRB.PRBPTY")), 1);
+}
+
+void PartySaveTest::updateOfAVanishedPartyFails()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    PartyForm::seedCodes();
+    Fixtures::Party stored;
+    stored.key = 5;
+    stored.city = QStringLiteral("SALEM");
+    stored.state = QStringLiteral("OR");
+    stored.zip = 97301;
+    Fixtures::addParty(stored);
+    PartyEditorHost host;
+    QVERIFY(host.editor->LoadRecord(5));
+    otherUser()->run(QStringLiteral("Delete From DUVPRB.PRBPTY Where PTYKEY=5"));
+
+    QVERIFY(!host.editor->SaveRecord());
+
+    QCOMPARE(TestDatabase::count(QStringLiteral("DUVPRB.PRBPTY")), 0);
+}
+
+void PartySaveTest::refusedLoadWritesNothing_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<bool>("locked");
+    for (const QString &engine : TestDatabase::engines()) {
+        QTest::addRow("%s/held by another", qPrintable(engine)) << engine << true;
+        QTest::addRow("%s/not there", qPrintable(engine)) << engine << false;
+    }
+}
+
+void PartySaveTest::refusedLoadWritesNothing()
+{
+    QFETCH(QString, engine);
+    QFETCH(bool, locked);
+    TORVA_USE_DATABASE(engine);
+    PartyForm::seedCodes();
+    for (const int key : {7, 8}) {
+        Fixtures::Party party;
+        party.key = key;
+        party.name = key == 7 ? QStringLiteral("SEVEN, PARTY") : QStringLiteral("EIGHT, PARTY");
+        party.city = QStringLiteral("SALEM");
+        party.state = QStringLiteral("OR");
+        party.zip = 97301;
+        Fixtures::addParty(party);
+    }
+    PartyEditorHost holder;
+    QVERIFY(holder.editor->LoadRecord(7));
+    const QStringList seven = storedParty(7);
+    const QStringList eight = storedParty(8);
+
+    // Given an editor that shows party 8 and was refused another,
+    PartyEditorHost host;
+    QVERIFY(host.editor->LoadRecord(8));
+    QVERIFY(!host.editor->LoadRecord(locked ? 7 : 99));
+    host.editor->SetEnabled(true);
+
+    // then nothing it shows is written anywhere, until a load succeeds.
+    QVERIFY(!host.editor->SaveRecord());
+    QVERIFY(!host.editor->DeleteRecord());
+    QCOMPARE(storedParty(7), seven);
+    QCOMPARE(storedParty(8), eight);
+    QCOMPARE(TestDatabase::count(QStringLiteral("DUVPRB.PRBPTY")), 2);
+    QVERIFY(host.editor->LoadRecord(8));
+    QVERIFY(host.editor->SaveRecord());
+}
+
+QTEST_MAIN(PartySaveTest)
+#include "tst_partysave.moc"
