@@ -120,13 +120,7 @@ void PartySaveTest::savesAllSixteenValues()
     QFETCH(QString, engine);
     TORVA_USE_DATABASE(engine);
     PartyForm::seedCodes();
-    Fixtures::Party stored;
-    stored.key = 5;
-    stored.city = QStringLiteral("SALEM");
-    stored.state = QStringLiteral("OR");
-    stored.zip = 97301;
-    stored.user = QStringLiteral("OFFICER");
-    Fixtures::addParty(stored);
+    Fixtures::addParty(PartyForm::onFile(5, QStringLiteral("SMITH, JOHN Q")));
     TestDatabase::exec(QStringLiteral("Update DUVPRB.PRBPTY Set PTYCTR='US',PTYIZP='X1' Where PTYKEY=5"));
     PartyEditorHost host;
     QVERIFY(host.editor->LoadRecord(5));
@@ -291,12 +285,7 @@ void PartySaveTest::updateOfAVanishedPartyFails()
     QFETCH(QString, engine);
     TORVA_USE_DATABASE(engine);
     PartyForm::seedCodes();
-    Fixtures::Party stored;
-    stored.key = 5;
-    stored.city = QStringLiteral("SALEM");
-    stored.state = QStringLiteral("OR");
-    stored.zip = 97301;
-    Fixtures::addParty(stored);
+    Fixtures::addParty(PartyForm::onFile(5, QStringLiteral("SMITH, JOHN Q")));
     PartyEditorHost host;
     QVERIFY(host.editor->LoadRecord(5));
     otherUser()->run(QStringLiteral("Delete From DUVPRB.PRBPTY Where PTYKEY=5"));
@@ -322,15 +311,8 @@ void PartySaveTest::refusedLoadWritesNothing()
     QFETCH(bool, locked);
     TORVA_USE_DATABASE(engine);
     PartyForm::seedCodes();
-    for (const int key : {7, 8}) {
-        Fixtures::Party party;
-        party.key = key;
-        party.name = key == 7 ? QStringLiteral("SEVEN, PARTY") : QStringLiteral("EIGHT, PARTY");
-        party.city = QStringLiteral("SALEM");
-        party.state = QStringLiteral("OR");
-        party.zip = 97301;
-        Fixtures::addParty(party);
-    }
+    Fixtures::addParty(PartyForm::onFile(7, QStringLiteral("SEVEN, PARTY")));
+    Fixtures::addParty(PartyForm::onFile(8, QStringLiteral("EIGHT, PARTY")));
     PartyEditorHost holder;
     QVERIFY(holder.editor->LoadRecord(7));
     const QStringList seven = storedParty(7);

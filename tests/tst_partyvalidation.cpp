@@ -22,16 +22,7 @@ const QString Address = QStringLiteral("A valid address requires a street, city,
 // A party on file that the form's values duplicate.
 void addDuplicate(int key, const QString &street)
 {
-    Fixtures::Party party;
-    party.key = key;
-    party.name = QStringLiteral("SMITH, JOHN Q");
-    party.street1 = street;
-    party.city = QStringLiteral("SALEM");
-    party.state = QStringLiteral("OR");
-    party.zip = 97301;
-    party.birthDate = 19800101;
-    party.sex = QStringLiteral("M");
-    Fixtures::addParty(party);
+    Fixtures::addParty(PartyForm::onFile(key, QStringLiteral("SMITH, JOHN Q"), street));
 }
 } // namespace
 

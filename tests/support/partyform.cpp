@@ -1,7 +1,5 @@
 #include "partyform.h"
 
-#include "fixtures.h"
-
 #include "controls/alphamericbox.h"
 #include "controls/combo.h"
 #include "controls/datepicker.h"
@@ -34,4 +32,16 @@ void PartyForm::seedCodes()
     Fixtures::addZip(QStringLiteral("SALEM"), QStringLiteral("MA"), 1970);
     Fixtures::addZip(QStringLiteral("SALEMBURG"), QStringLiteral("OR"), 97302);
     Fixtures::addZip(QStringLiteral("COEUR D'ALENE"), QStringLiteral("ID"), 83814);
+}
+
+Fixtures::Party PartyForm::onFile(int key, const QString &name, const QString &street)
+{
+    Fixtures::Party party;
+    party.key = key;
+    party.name = name;
+    party.street1 = street;
+    party.city = QStringLiteral("SALEM");
+    party.state = QStringLiteral("OR");
+    party.zip = 97301;
+    return party;
 }

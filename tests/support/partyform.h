@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fixtures.h"
 #include "partyeditorhost.h"
 
 #include <QString>
@@ -25,4 +26,6 @@ struct PartyForm
 
     // The sex codes, states and zip rows the form's values are checked against.
     static void seedCodes();
+    // A party on file whose address those codes accept.
+    static Fixtures::Party onFile(int key, const QString &name, const QString &street = QStringLiteral("12 MAIN ST"));
 };
