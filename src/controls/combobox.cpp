@@ -1,0 +1,463 @@
+#include "combobox.h"
+
+#include "controls/comboboxcolumns.h"
+#include "controls/datagrid.h"
+#include "controls/twips.h"
+#include "data/dataaccesserror.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QFrame>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+
+namespace {
+
+constexpr int ListRowsShown = 8;
+
+} // namespace
+
+ComboBox::ComboBox(QWidget *parent)
+    : QWidget(parent)
+    , m_model(new RecordSourceModel(this))
+    , m_columns(new ComboBoxColumns(this))
+    , m_edit(new QLineEdit(this))
+    , m_popup(new QFrame)
+    , m_list(new QTableView(m_popup))
+    , m_addButton(new QToolButton(m_popup))
+    , m_keys{QStringLiteral("ASCFLG"), QStringLiteral("PTYKEY"), QStringLiteral("PTYNAM"), QStringLiteral("PTYBDT")}
+    , m_widths{0, 0, 0, 0}
+    , m_hidden{false, false, false, false}
+    , m_alignments{0, 2, 1, 2}
+    , m_captionAlignments{0, 2, 1, 2}
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_edit);
+    setFocusProxy(m_edit);
+    m_edit->setMaxLength(30);
+    m_edit->installEventFilter(this);
+    m_model->setHeaderCaptions({QStringLiteral("Type"), QStringLiteral("Key"), QStringLiteral("Name"),
+                                QStringLiteral("DOB")});
+    m_columns->setSourceModel(m_model);
+    m_columns->setAlignments(m_alignments);
+    m_columns->setCaptionAlignments(m_captionAlignments);
+
+    m_popup->setFrameShape(QFrame::Box);
+    m_popup->hide();
+    auto *popupLayout = new QVBoxLayout(m_popup);
+    popupLayout->setContentsMargins(1, 1, 1, 1);
+    popupLayout->setSpacing(0);
+    popupLayout->addWidget(m_list);
+    popupLayout->addWidget(m_addButton);
+    // The list never takes the focus, so typing goes on in the edit box while it is clicked.
+    m_list->setFocusPolicy(Qt::NoFocus);
+    m_list->setModel(m_columns);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setShowGrid(false);
+    m_list->setWordWrap(false);
+    m_list->verticalHeader()->hide();
+    m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_list->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 4);
+    m_list->horizontalHeader()->setHighlightSections(false);
+    m_addButton->setFocusPolicy(Qt::NoFocus);
+    m_addButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_addButton->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+
+    connect(m_list, &QAbstractItemView::clicked, this, [this](const QModelIndex &index) {
+        DataGrid::atEventBoundary("ComboBox: a pick", [&] { pick(index.row()); });
+    });
+    connect(m_addButton, &QToolButton::clicked, this,
+            [this] { DataGrid::atEventBoundary("ComboBox: adding a name", [this] { requestAdd(); }); });
+    connect(m_edit, &QLineEdit::textEdited, this, &ComboBox::typed);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &ComboBox::applyColumns);
+    m_searchTimer.setSingleShot(true);
+    m_searchTimer.setInterval(150);
+    connect(&m_searchTimer, &QTimer::timeout, this,
+            [this] { DataGrid::atEventBoundary("ComboBox: the search", [this] { Search(); }); });
+}
+
+ComboBox::~ComboBox()
+{
+    delete m_popup;  // it lives in the window, not in the combo
+}
+
+void ComboBox::setRecordSource(const QString &source)
+{
+    m_model->setRecordSource(source);
+}
+
+QString ComboBox::EditText() const
+{
+    return m_edit->text();
+}
+
+void ComboBox::setEditText(const QString &text)
+{
+    m_edit->setText(text);
+}
+
+int ComboBox::MaxLength() const
+{
+    return m_edit->maxLength();
+}
+
+void ComboBox::setMaxLength(int length)
+{
+    m_edit->setMaxLength(length > 0 ? length : 32767);
+}
+
+void ComboBox::setAllowAddRecord(bool allow)
+{
+    m_allowAdd = allow;
+    m_addButton->setVisible(allow);
+}
+
+void ComboBox::setWidthItems(const QList<int> &twips)
+{
+    m_widths = twips;
+    applyColumns();
+}
+
+void ComboBox::setHiddenItems(const QList<bool> &hidden)
+{
+    m_hidden = hidden;
+    applyColumns();
+}
+
+void ComboBox::setAlignmentItems(const QList<int> &codes)
+{
+    m_alignments = codes;
+    m_columns->setAlignments(codes);
+}
+
+void ComboBox::setFixedAlignmentItems(const QList<int> &codes)
+{
+    m_captionAlignments = codes;
+    m_columns->setCaptionAlignments(codes);
+}
+
+void ComboBox::applyColumns()
+{
+    for (int col = 0; col < m_columns->columnCount(); ++col) {
+        m_list->setColumnHidden(col, m_hidden.value(col));
+        const int twips = m_widths.value(col);
+        if (twips > 0)
+            m_list->setColumnWidth(col, Twips::toPixels(twips));
+        else
+            m_list->resizeColumnToContents(col);
+    }
+}
+
+int ComboBox::ListCount() const
+{
+    return m_model->rowCount();
+}
+
+int ComboBox::ListIndex() const
+{
+    const QModelIndex current = m_list->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+void ComboBox::setListIndex(int row)
+{
+    if (row < 0 || row >= ListCount()) {
+        m_list->setCurrentIndex(QModelIndex());
+        m_list->clearSelection();
+        return;
+    }
+    const QModelIndex index = m_columns->index(row, 0);
+    m_list->setCurrentIndex(index);
+    m_list->scrollTo(index);
+}
+
+QVariant ComboBox::Columns(const QString &key) const
+{
+    int col = -1;
+    for (int at = 0; at < m_keys.size() && col < 0; ++at) {
+        if (m_keys.at(at).compare(key, Qt::CaseInsensitive) == 0)
+            col = at;
+    }
+    if (col < 0)
+        col = m_model->fieldIndex(key);
+    const int row = ListIndex();
+    return row >= 0 && col >= 0 ? m_model->value(row, col) : QVariant();
+}
+
+int ComboBox::keyCode(const QKeyEvent *event)
+{
+    const int key = event->key();
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        return key;  // Qt's letter keys are the upper-case character codes
+    if (key >= Qt::Key_0 && key <= Qt::Key_9)
+        return key;
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
+        return 112 + (key - Qt::Key_F1);
+    switch (key) {
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return 9;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return 13;
+    case Qt::Key_Shift: return 16;
+    case Qt::Key_Control: return 17;
+    case Qt::Key_Alt: return 18;
+    case Qt::Key_Escape: return 27;
+    case Qt::Key_Space: return 32;
+    case Qt::Key_PageUp: return 33;
+    case Qt::Key_PageDown: return 34;
+    case Qt::Key_End: return 35;
+    case Qt::Key_Home: return 36;
+    case Qt::Key_Left: return 37;
+    case Qt::Key_Up: return 38;
+    case Qt::Key_Right: return 39;
+    case Qt::Key_Down: return 40;
+    case Qt::Key_Insert: return 45;
+    case Qt::Key_Delete: return 46;
+    default: {
+        const QString text = event->text();
+        return text.size() == 1 ? text.at(0).toUpper().unicode() : key;
+    }
+    }
+}
+
+void ComboBox::EditCell()
+{
+    if (!m_grid || m_grid->Row() < 0 || m_grid->Col() < 0)
+        return;
+    m_row = m_grid->Row();
+    m_col = m_grid->Col();
+    const QRect cell = m_grid->CellRect(m_row, m_col);
+    if (cell.isEmpty())
+        return;
+    if (!parentWidget())
+        setParent(m_grid);
+    const QPoint topLeft = parentWidget()->mapFromGlobal(m_grid->mapToGlobal(cell.topLeft()));
+    setGeometry(QRect(topLeft, QSize(cell.width(), qMax(cell.height(), m_edit->sizeHint().height()))));
+
+    m_searchTimer.stop();
+    m_model->clear();
+    m_editing = true;
+    m_edit->setText(m_grid->CellText(m_row, m_col));
+    m_edit->selectAll();
+    show();
+    raise();
+    m_edit->setFocus(Qt::OtherFocusReason);
+    if (!EditText().isEmpty())
+        Search();
+}
+
+void ComboBox::typed()
+{
+    m_searchTimer.start();
+}
+
+void ComboBox::Search()
+{
+    m_searchTimer.stop();
+    const QString text = EditText();
+    if (text.isEmpty()) {
+        m_model->clear();
+    } else {
+        try {
+            m_model->load(text);
+        } catch (const DataAccessError &) {
+            // Reported through the table object's Error signal; the list stays empty.
+            m_model->clear();
+        }
+    }
+    setListIndex(0);
+    if (isVisible())
+        showList();
+}
+
+void ComboBox::showList()
+{
+    const bool offerAdd = m_allowAdd && !EditText().isEmpty();
+    if (ListCount() == 0 && !offerAdd) {
+        m_popup->hide();
+        return;
+    }
+    m_addButton->setText(tr("Add \u201c%1\u201d\u2026").arg(EditText()));
+    m_addButton->setVisible(offerAdd);
+    m_list->setVisible(ListCount() > 0);
+    placeList();
+    m_popup->show();
+    m_popup->raise();
+}
+
+void ComboBox::placeList()
+{
+    QWidget *window = this->window();
+    if (m_popup->parentWidget() != window)
+        m_popup->setParent(window);
+    int listWidth = 2 * m_list->frameWidth();
+    for (int col = 0; col < m_columns->columnCount(); ++col) {
+        if (!m_list->isColumnHidden(col))
+            listWidth += m_list->columnWidth(col);
+    }
+    const int rows = qBound(1, ListCount(), ListRowsShown);
+    int height = 2;
+    if (ListCount() > 0) {
+        listWidth += m_list->verticalScrollBar()->sizeHint().width();
+        height += m_list->horizontalHeader()->sizeHint().height() + rows * m_list->verticalHeader()->defaultSectionSize()
+                  + 2 * m_list->frameWidth();
+    }
+    if (m_addButton->isVisibleTo(m_popup))
+        height += m_addButton->sizeHint().height();
+    const int width = qMax(this->width(), qMax(listWidth, m_addButton->sizeHint().width())) + 2;
+
+    QPoint below = mapTo(window, QPoint(0, this->height()));
+    if (below.y() + height > window->height() && mapTo(window, QPoint()).y() >= height)
+        below = mapTo(window, QPoint(0, -height));  // no room below: open upwards
+    m_popup->setGeometry(QRect(below, QSize(qMin(width, qMax(window->width(), this->width())), height)));
+}
+
+void ComboBox::moveInList(int rows)
+{
+    if (m_searchTimer.isActive() || (!m_model->isLoaded() && !EditText().isEmpty()))
+        Search();
+    if (ListCount() == 0)
+        return;
+    int row = qBound(0, ListIndex() + rows, ListCount() - 1);
+    if (row == ListCount() - 1 && rows > 0 && m_model->canFetchMore(QModelIndex())) {
+        m_model->fetchMore(QModelIndex());
+        row = qBound(0, ListIndex() + rows, ListCount() - 1);
+    }
+    setListIndex(row);
+    showList();
+}
+
+void ComboBox::writeCell(const QString &text)
+{
+    if (m_grid)
+        m_grid->setCellText(m_row, m_col, text);
+}
+
+void ComboBox::pick(int row)
+{
+    if (!m_editing || row < 0 || row >= ListCount())
+        return;
+    setListIndex(row);
+    writeCell(m_model->value(row, m_dataField).toString());
+    m_edit->setText(m_model->value(row, m_displayField).toString());
+    finishEntry();
+}
+
+void ComboBox::acceptEntry()
+{
+    if (m_searchTimer.isActive())
+        Search();
+    if (ListIndex() >= 0)
+        pick(ListIndex());
+    else if (m_allowAdd && !EditText().isEmpty())
+        requestAdd();
+    else
+        finishEntry();
+}
+
+void ComboBox::requestAdd()
+{
+    if (!m_editing || !m_allowAdd)
+        return;
+    QVariant id;
+    Q_EMIT AddRecordRequest(id);
+    bool isNumber = false;
+    const qlonglong key = id.toLongLong(&isNumber);
+    if (!isNumber || key <= 0)
+        return;  // declined: the user may go on typing
+    // The host has dealt with the new record; there is no list row to report.
+    writeCell(EditText());
+    setListIndex(-1);
+    m_editing = false;
+    hide();
+}
+
+void ComboBox::finishEntry()
+{
+    m_editing = false;
+    m_searchTimer.stop();
+    hide();
+    Q_EMIT EntryFinished();
+}
+
+void ComboBox::hideEvent(QHideEvent *event)
+{
+    m_searchTimer.stop();
+    if (m_popup)
+        m_popup->hide();
+    QWidget::hideEvent(event);
+}
+
+bool ComboBox::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_edit)
+        return QWidget::eventFilter(watched, event);
+    // The edit box's events are the combo's boundary: nothing thrown by a handler goes past it.
+    bool handled = false;
+    DataGrid::atEventBoundary("ComboBox: a key", [&] {
+        if (event->type() == QEvent::KeyPress)
+            handled = editKeyPressed(static_cast<QKeyEvent *>(event));
+        if (event->type() == QEvent::FocusOut && m_editing && isVisible()) {
+            const auto reason = static_cast<QFocusEvent *>(event)->reason();
+            QWidget *focus = QApplication::focusWidget();
+            const bool stillHere = focus && (isAncestorOf(focus) || (m_popup && m_popup->isAncestorOf(focus)));
+            if (!stillHere && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+                m_editing = false;  // clicked away: the entry is dropped
+                hide();
+            }
+        }
+    });
+    return handled;
+}
+
+bool ComboBox::editKeyPressed(QKeyEvent *event)
+{
+    int code = keyCode(event);
+    int shift = DataGrid::shiftState(event->modifiers());
+    Q_EMIT KeyDown(code, shift);
+    if (code == 0)
+        return true;
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        if (m_editing)
+            finishEntry();
+        else
+            hide();
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (ctrl)
+            requestAdd();
+        else
+            acceptEntry();
+        return true;
+    case Qt::Key_Tab:
+        acceptEntry();
+        return true;
+    case Qt::Key_Down:
+        moveInList(1);
+        return true;
+    case Qt::Key_Up:
+        moveInList(-1);
+        return true;
+    case Qt::Key_PageDown:
+        moveInList(ListRowsShown);
+        return true;
+    case Qt::Key_PageUp:
+        moveInList(-ListRowsShown);
+        return true;
+    default:
+        return false;
+    }
+}
