@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class DataGrid;
+
+// The changes the user makes to an association outline, row by row: adding
+// an empty associate row to a folder, giving it a client or party in the
+// orientation that loading reads back, marking a row changed, and deleting
+// rows. They keep the hidden cells (RLTCOD, the five ORG keys, OLDRCD,
+// CHGRCD, ASCUDT, ASCUSR) as saving needs them.
+//
+// Rows are grid rows; the edited subject (kind and key) and the user come from
+// setSubject. Assigning, marking and deleting raise Change.
+class AssociationRows : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit AssociationRows(DataGrid &grid, QObject *parent = nullptr);
+
+    void setSubject(const QString &partyType, qint32 partyKey, const QString &userId);
+
+    // An empty associate row at the end of the folder (right below it when it
+    // has none); returns its row. StartEdit opens the name cell's editor.
+    int AddAssociateRow(int FolderRow, bool StartEdit);
+    // Puts the chosen client or party (Flag "C" or "P", Key) into a new row:
+    // under an inverse folder, and under the one folder of a symmetric type,
+    // the edited subject is side 1; under a direct folder of a directional
+    // type the chosen one is.
+    void AssignAssociate(int Row, const QString &Flag, qint32 Key);
+    void SetAssociationKeys(int Row, const QString &Flag1, qint32 Key1, int RltCod, const QString &Flag2, qint32 Key2);
+    // A kind into column FlagCol and its key into the column right after it.
+    void SetPartyCells(int Row, int FlagCol, const QString &Flag, qint32 Key);
+    // The change mark, today's date as MM/dd/yyyy and the user.
+    void MarkRowChanged(int Row);
+    // Removes the new rows and hides the stored ones (to be deleted at save)
+    // from LastRow up to FirstRow; one Change for the whole range.
+    void DeleteAssociateRows(int FirstRow, int LastRow);
+    // "Client" or "Party" in the row's RLTDSC cell: the kind of its associate.
+    void ShowAssociateKind(int Row);
+
+    // Whether the edited subject is side 1 of the row's stored keys.
+    bool subjectIsSideOne(int Row) const;
+
+Q_SIGNALS:
+    void Change();
+
+private:
+    int column(const char *key) const;
+
+    DataGrid &m_grid;
+    QString m_partyType;
+    qint32 m_partyKey = 0;
+    QString m_userId;
+};

@@ -1,0 +1,115 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+#include <QWidget>
+
+#include <memory>
+
+class AssociationRows;
+class ComboBox;
+class DataGrid;
+class ImageList;
+class PropertyBag;
+class QAction;
+class QMenu;
+class TableObject;
+
+// Edits the associations of one client or party: an outline with the client
+// or party at the top, one folder per relationship type (and per inverse
+// type), and under each the clients and parties associated that way.
+//
+// The host calls LoadRecords with the user, the kind ("C" client, "P" party)
+// and the key; a party is always shown read-only. The control tells the host
+// of every change of an association row (Change), of database failures
+// (Error, with the table object that failed; the call then throws
+// DataAccessError), and asks it to create a party (AddParty), to open a client
+// or party (ViewParty) or to act on a name link (HyperlinkClickName).
+class PartiesEditor : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(QString UserID MEMBER UserID)
+    Q_PROPERTY(QString UserMode MEMBER UserMode)
+    Q_PROPERTY(QString PartyType MEMBER PartyType)
+    Q_PROPERTY(int PartyKey MEMBER PartyKey)
+    Q_PROPERTY(bool Enabled READ Enabled WRITE SetEnabled NOTIFY EnabledChanged STORED true DESIGNABLE true)
+    Q_PROPERTY(bool HyperlinkNames READ HyperlinkNames WRITE SetHyperlinkNames NOTIFY HyperlinkNamesChanged STORED true
+                   DESIGNABLE true)
+
+public:
+    QString UserID;
+    // "*EDIT" or "*VIEW" once loaded; only "*EDIT" lets the user change anything.
+    QString UserMode;
+    QString PartyType;
+    qint32 PartyKey = 0;
+
+    explicit PartiesEditor(QWidget *parent = nullptr);
+    ~PartiesEditor() override;
+
+    // The control's own enabled state; at run time the outline follows it.
+    bool Enabled() const;
+    void SetEnabled(bool enabled);
+    // Whether associate names are links in view mode (HyperlinkClickName).
+    bool HyperlinkNames() const { return m_hyperlinkNames; }
+    void SetHyperlinkNames(bool hyperlink);
+
+    // Set by the designer plugin on the widgets it creates.
+    bool DesignMode() const { return m_designMode; }
+    void setDesignMode(bool designMode) { m_designMode = designMode; }
+
+    // Loads the associations of the client or party; returns true.
+    bool LoadRecords(const QString &UserID, const QString &PartyType, qint32 PartyKey);
+
+    // The saved properties ("Enabled", then "HyperlinkNames").
+    void ReadProperties(const PropertyBag &bag);
+    void WriteProperties(PropertyBag &bag) const;
+
+    // The child controls, for hosts and tests that look inside.
+    DataGrid *grid() const { return grd; }
+    ComboBox *nameSearch() const { return cboPTYNAM; }
+    ImageList *images() const { return iml; }
+    QMenu *popupMenu() const { return mnuPop; }
+    AssociationRows &rows() const { return *m_rows; }
+
+    QSize sizeHint() const override;
+
+Q_SIGNALS:
+    void Change();
+    void Error(TableObject *&adoTABLE);
+    // Declared for hosts that handle both editors alike; never raised here.
+    void LockError();
+    // The user adds a name the search did not find: create a party and set
+    // UniqueID to its key (> 0), or leave it to decline. Needs a direct connection.
+    void AddParty(QVariant &UniqueID, const QString &PartyName);
+    void ViewParty(const QString &PartyType, qint32 PartyKey);
+    void HyperlinkClickName(const QString &Name, qint32 DOB);
+    void EnabledChanged(bool enabled);
+    void HyperlinkNamesChanged(bool hyperlink);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void applyGridDesign();
+    void forwardErrors(TableObject &table);
+    void FormatOutline();
+    void ShowAssociateKind(int Row);
+    void ApplyHyperlinkNames(bool Hyperlink);
+    int column(const char *key) const;
+
+    DataGrid *grd;
+    ComboBox *cboPTYNAM;
+    ImageList *iml;
+    QMenu *mnuPop;
+    QAction *mnuPopNew;
+    QAction *mnuPopDelete;
+    QAction *mnuPopViewParty;
+    AssociationRows *m_rows;
+
+    std::unique_ptr<TableObject> adoPRBCLTASC;
+    std::unique_ptr<TableObject> adoPRBSEC;
+    bool m_hyperlinkNames = false;
+    bool m_designMode = false;
+    int m_dragRow = 0;
+    bool m_dragMoves = false;
+};
