@@ -1,7 +1,11 @@
 #include "common/clock.h"
 #include "controls/datagrid.h"
 #include "controls/propertybag.h"
+#include "data/connection.h"
+#include "data/dataaccesserror.h"
+#include "data/database.h"
 #include "data/statements.h"
+#include "data/tableobject.h"
 #include "fixtures.h"
 #include "parties_editor/associationrows.h"
 #include "parties_editor/partieseditor.h"
@@ -120,6 +124,9 @@ private Q_SLOTS:
     void deletingHidesStoredRowsAndRemovesNewOnes();
     void enabledAtRunAndDesignTime();
     void propertiesArePersisted();
+    void outlineFillsTheControl();
+    void failureReachesTheHost_data() { engines_data(); }
+    void failureReachesTheHost();
 };
 
 void PartiesEditorTest::clientTree()
@@ -390,6 +397,35 @@ void PartiesEditorTest::propertiesArePersisted()
     editor.WriteProperties(saved);
     QCOMPARE(saved.values(), QVariantMap({{QStringLiteral("HyperlinkNames"), true}}));
     QCOMPARE(order.count(), 2);
+}
+
+void PartiesEditorTest::outlineFillsTheControl()
+{
+    PartiesEditor editor;
+    editor.show();
+
+    for (const QSize size : {QSize(540, 361), QSize(300, 200), QSize(900, 640)}) {
+        editor.resize(size);
+        QCOMPARE(editor.grid()->geometry(), QRect(QPoint(0, 0), size));
+    }
+}
+
+void PartiesEditorTest::failureReachesTheHost()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    seedClientTwelve();
+    Database::connection().run(QStringLiteral("Drop Table DUVPRB.PRBSEC"));
+    PartiesEditor editor;
+    QStringList told;
+    connect(&editor, &PartiesEditor::Error, this, [&told](TableObject *&table) {
+        told << table->LastStatement();
+        table = nullptr;  // the host's copy only
+    });
+
+    QVERIFY_THROWS_EXCEPTION(DataAccessError, editor.LoadRecords(QStringLiteral("JSMITH"), QStringLiteral("C"), 12));
+
+    QCOMPARE(told, QStringList{Statements::SecurityRow});
 }
 
 QTEST_MAIN(PartiesEditorTest)
