@@ -6,6 +6,7 @@
 #include "data/database.h"
 #include "data/statements.h"
 #include "data/tableobject.h"
+#include "associationfixture.h"
 #include "fixtures.h"
 #include "parties_editor/associationrows.h"
 #include "parties_editor/partieseditor.h"
@@ -14,86 +15,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-namespace {
-
-// Relationship types: 3 Parent/Child (directional), 21 Sibling (symmetric), 5 Guardian/Ward.
-void seedTypes()
-{
-    Fixtures::addRelationship(21, QStringLiteral("Sibling"), QStringLiteral("Sibling"));
-    Fixtures::addRelationship(3, QStringLiteral("Parent"), QStringLiteral("Child"));
-    Fixtures::addRelationship(5, QStringLiteral("Guardian"), QStringLiteral("Ward"));
-    Fixtures::addUser(QStringLiteral("JSMITH"), QStringLiteral("Y"));
-}
-
-// Client 12 with: party 5 its parent, client 7 its child, siblings stored both
-// ways (C12-21-P6 and P8-21-C12), and a parent whose party row is gone (P99).
-void seedClientTwelve()
-{
-    seedTypes();
-    Fixtures::addClient(12, QStringLiteral("DOE, JANE"), 19800101);
-    Fixtures::addClient(7, QStringLiteral("DOE, BABY"), 20100505);
-    Fixtures::addParty(5, QStringLiteral("DOE, JOHN"), 19550101);
-    Fixtures::addParty(6, QStringLiteral("DOE, SIS"), 19820101);
-    Fixtures::addParty(8, QStringLiteral("DOE, BRO"), 19840101);
-    Fixtures::addAssociation(QStringLiteral("P"), 5, 3, QStringLiteral("C"), 12);
-    Fixtures::addAssociation(QStringLiteral("C"), 12, 3, QStringLiteral("C"), 7);
-    Fixtures::addAssociation(QStringLiteral("C"), 12, 21, QStringLiteral("P"), 6);
-    Fixtures::addAssociation(QStringLiteral("P"), 8, 21, QStringLiteral("C"), 12);
-    Fixtures::addAssociation(QStringLiteral("P"), 99, 3, QStringLiteral("C"), 12);
-}
-
-// The rows shown, as "level:RLTDSC:ASCNAM" (associates of one folder sorted,
-// since the database orders them freely).
-QStringList outline(const PartiesEditor &editor)
-{
-    const DataGrid *grid = editor.grid();
-    const int name = grid->ColumnIndex(QStringLiteral("ASCNAM"));
-    QStringList rows;
-    QStringList folder;
-    auto flush = [&] {
-        folder.sort();
-        rows += folder;
-        folder.clear();
-    };
-    for (int row = grid->FixedRows(); row < grid->Rows(); ++row) {
-        if (grid->RowHidden(row))
-            continue;
-        const QString line = QStringLiteral("%1:%2:%3").arg(grid->RowLevel(row)).arg(grid->CellText(row, 0), grid->CellText(row, name));
-        if (grid->RowLevel(row) == 2) {
-            folder << line;
-        } else {
-            flush();
-            rows << line;
-        }
-    }
-    flush();
-    return rows;
-}
-
-int rowOf(const PartiesEditor &editor, int level, const QString &text, int col = 0)
-{
-    const DataGrid *grid = editor.grid();
-    for (int row = grid->FixedRows(); row < grid->Rows(); ++row) {
-        if (grid->RowLevel(row) == level && grid->CellText(row, col) == text)
-            return row;
-    }
-    return -1;
-}
-
-QString cell(const PartiesEditor &editor, int row, const char *key)
-{
-    return editor.grid()->CellText(row, editor.grid()->ColumnIndex(QLatin1String(key)));
-}
-
-QStringList keys(const PartiesEditor &editor, int row)
-{
-    QStringList values;
-    for (const char *key : {"ORGFLG1", "ORGKEY1", "ORGRLTCOD", "ORGFLG2", "ORGKEY2"})
-        values << cell(editor, row, key);
-    return values;
-}
-
-} // namespace
+using namespace AssociationFixture;
 
 class PartiesEditorTest : public QObject
 {
@@ -164,7 +86,7 @@ void PartiesEditorTest::clientTree()
     QVERIFY(editor.grid()->ColumnHidden(editor.grid()->ColumnIndex(QStringLiteral("ORGKEY1"))));
     QVERIFY(editor.grid()->ColumnHidden(editor.grid()->ColumnIndex(QStringLiteral("RLTCOD"))));
     QVERIFY(!editor.grid()->ColumnHidden(editor.grid()->ColumnIndex(QStringLiteral("ASCUSR"))));
-    const int child = rowOf(editor, 2, QStringLiteral("DOE, BABY"), editor.grid()->ColumnIndex(QStringLiteral("ASCNAM")));
+    const int child = rowOf(editor, 2, QStringLiteral("DOE, BABY"), "ASCNAM");
     QCOMPARE(keys(editor, child), QStringList({"C", "12", "3", "C", "7"}));
     QCOMPARE(cell(editor, child, "RLTCOD"), QStringLiteral("103"));
     QCOMPARE(cell(editor, child, "ASCUDT"), QStringLiteral("01/05/2026"));
@@ -257,7 +179,7 @@ void PartiesEditorTest::namesAreLinksInViewModeOnly()
         editor.LoadRecords(QStringLiteral("JSMITH"), QStringLiteral("C"), 12);
         const DataGrid *grid = editor.grid();
         const int name = grid->ColumnIndex(QStringLiteral("ASCNAM"));
-        const int child = rowOf(editor, 2, QStringLiteral("DOE, BABY"), name);
+        const int child = rowOf(editor, 2, QStringLiteral("DOE, BABY"), "ASCNAM");
 
         // Only associate names, and only in view mode, are links.
         QCOMPARE(grid->IsCellHyperlink(child, name), links);
@@ -324,7 +246,7 @@ void PartiesEditorTest::assignedKeysFollowTheFolder()
     editor.rows().AssignAssociate(row, QStringLiteral("C"), 7);
 
     // then the keys are those loading reads back for this folder, and the row is marked.
-    QCOMPARE(::keys(editor, row), keys);
+    QCOMPARE(AssociationFixture::keys(editor, row), keys);
     QCOMPARE(cell(editor, row, "RLTDSC"), QStringLiteral("Client"));
     QCOMPARE(cell(editor, row, "CHGRCD"), QStringLiteral("True"));
     QCOMPARE(cell(editor, row, "ASCUDT"), QStringLiteral("01/05/2026"));

@@ -707,9 +707,8 @@ bool DataGrid::keyPressed(QKeyEvent *event)
     case Qt::Key_Enter:
         if (!plain)
             return false;
-        if (CanEditCell(row, col) && ColumnType(col) == OutlineModel::TextType)
-            BeginCellEdit(row, col);
-        else
+        // Enter edits the cell where an editor opens, and opens the row everywhere else.
+        if (!(CanEditCell(row, col) && ColumnType(col) == OutlineModel::TextType && BeginCellEdit(row, col)))
             Q_EMIT RowDoubleClick();
         return true;
     case Qt::Key_Space:

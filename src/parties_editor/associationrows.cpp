@@ -40,19 +40,20 @@ int AssociationRows::AddAssociateRow(int FolderRow, bool StartEdit)
 
 void AssociationRows::AssignAssociate(int Row, const QString &Flag, qint32 Key)
 {
-    const int code = int(m_grid.CellValue(Row, column("RLTCOD")));
-    if (code > InverseCodeOffset) {
-        SetAssociationKeys(Row, m_partyType, m_partyKey, code - InverseCodeOffset, Flag, Key);
-    } else {
-        const int folder = m_grid.NodeRow(Row, 1);
-        const bool directional = m_grid.CellValue(folder, column("HASINVCOD")) != 0;
-        if (directional)
-            SetAssociationKeys(Row, Flag, Key, code, m_partyType, m_partyKey);
-        else
-            SetAssociationKeys(Row, m_partyType, m_partyKey, code, Flag, Key);
-    }
+    setKeysFor(Row, Flag, Key);
     ShowAssociateKind(Row);
     MarkRowChanged(Row);
+}
+
+void AssociationRows::setKeysFor(int Row, const QString &Flag, qint32 Key)
+{
+    const int code = int(m_grid.CellValue(Row, column("RLTCOD")));
+    if (code > InverseCodeOffset)
+        SetAssociationKeys(Row, m_partyType, m_partyKey, code - InverseCodeOffset, Flag, Key);
+    else if (isSymmetric(Row))
+        SetAssociationKeys(Row, m_partyType, m_partyKey, code, Flag, Key);
+    else
+        SetAssociationKeys(Row, Flag, Key, code, m_partyType, m_partyKey);
 }
 
 void AssociationRows::SetAssociationKeys(int Row, const QString &Flag1, qint32 Key1, int RltCod, const QString &Flag2,
@@ -99,4 +100,40 @@ void AssociationRows::ShowAssociateKind(int Row)
 {
     const QString kind = m_grid.CellText(Row, column(subjectIsSideOne(Row) ? "ORGFLG2" : "ORGFLG1"));
     m_grid.setCellText(Row, column("RLTDSC"), kind == QLatin1String("C") ? QStringLiteral("Client") : QStringLiteral("Party"));
+}
+
+QVariantList AssociationRows::keys(int Row) const
+{
+    return {m_grid.CellText(Row, column("ORGFLG1")), m_grid.CellValue(Row, column("ORGKEY1")),
+            m_grid.CellValue(Row, column("ORGRLTCOD")), m_grid.CellText(Row, column("ORGFLG2")),
+            m_grid.CellValue(Row, column("ORGKEY2"))};
+}
+
+QVariantList AssociationRows::reversed(const QVariantList &keys)
+{
+    return {keys.at(3), keys.at(4), keys.at(2), keys.at(0), keys.at(1)};
+}
+
+bool AssociationRows::isAssociate(int Row) const
+{
+    return m_grid.RowLevel(Row) == 2;
+}
+
+bool AssociationRows::isNew(int Row) const
+{
+    return m_grid.CellValue(Row, column("OLDRCD")) == 0;
+}
+
+bool AssociationRows::hasSubject(int Row) const
+{
+    return !m_grid.CellText(Row, column("ORGFLG1")).isEmpty() && !m_grid.CellText(Row, column("ORGFLG2")).isEmpty();
+}
+
+bool AssociationRows::isSymmetric(int Row) const
+{
+    // An inverse folder is a directional type's; the rows of a symmetric
+    // folder may carry its code plus 100 when they were stored from the
+    // edited subject's side, so the folder decides.
+    const int folder = m_grid.RowLevel(Row) == 1 ? Row : m_grid.NodeRow(Row, 1);
+    return m_grid.CellValue(folder, column("HASINVCOD")) == 0;
 }

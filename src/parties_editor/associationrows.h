@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QVariantList>
 
 class DataGrid;
 
@@ -43,6 +44,20 @@ public:
 
     // Whether the edited subject is side 1 of the row's stored keys.
     bool subjectIsSideOne(int Row) const;
+    // The row's five keys in statement order: kind 1, key 1, code, kind 2, key 2.
+    QVariantList keys(int Row) const;
+    // The same association seen from the other side (for a symmetric type).
+    static QVariantList reversed(const QVariantList &keys);
+    bool isAssociate(int Row) const;
+    // A row added in the outline, not read from the table.
+    bool isNew(int Row) const;
+    // Whether the row has been given a client or party.
+    bool hasSubject(int Row) const;
+    // Whether the row's type reads the same from both sides (one folder only).
+    bool isSymmetric(int Row) const;
+    // Gives a row the keys that AssignAssociate gives for this client or
+    // party, without marking it.
+    void setKeysFor(int Row, const QString &Flag, qint32 Key);
 
 Q_SIGNALS:
     void Change();

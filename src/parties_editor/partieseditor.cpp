@@ -2,22 +2,29 @@
 
 #include "associationrows.h"
 
+#include "common/clock.h"
 #include "common/datetimefunctions.h"
 #include "controls/combobox.h"
 #include "controls/datagrid.h"
 #include "controls/imagelist.h"
 #include "controls/propertybag.h"
 #include "controls/twips.h"
+#include "data/dataaccesserror.h"
 #include "data/statements.h"
 #include "data/tableobject.h"
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QResizeEvent>
 
 namespace {
 
 const QString EditMode = QStringLiteral("*EDIT");
+const QString Escaped = QStringLiteral("*ESC");
+const QString DuplicateMessage = QStringLiteral("Duplicate association.");
+constexpr int EscapeKey = 27;
 const QString ViewMode = QStringLiteral("*VIEW");
 constexpr int DesignWidth = 8100;
 constexpr int DesignHeight = 5415;
@@ -67,6 +74,7 @@ PartiesEditor::PartiesEditor(QWidget *parent)
     applyGridDesign();
 
     connect(m_rows, &AssociationRows::Change, this, &PartiesEditor::Change);
+    connectEditing();
     forwardErrors(grd->tableObject());
     forwardErrors(cboPTYNAM->tableObject());
     resize(sizeHint());
@@ -277,5 +285,321 @@ void PartiesEditor::ApplyHyperlinkNames(bool Hyperlink)
         } else if (Hyperlink && !isLink) {
             grd->SetCellHyperlink(row, name);
         }
+    }
+}
+
+void PartiesEditor::connectEditing()
+{
+    connect(grd, &DataGrid::ContextMenuRequest, this, &PartiesEditor::showPopupMenu);
+    connect(grd, &DataGrid::RowDoubleClick, this, [this] {
+        if (PreparePopupMenu(grd->Row()) && mnuPopViewParty->isEnabled())
+            viewAssociate();
+    });
+    connect(grd, &DataGrid::BeforeCellEdit, this, &PartiesEditor::beforeCellEdit, Qt::DirectConnection);
+    connect(grd, &DataGrid::CellEdited, this, [this] { m_rows->MarkRowChanged(grd->Row()); });
+    connect(grd, &DataGrid::ViewChanging, this, [this] {
+        if (cboPTYNAM->Visible())
+            cboPTYNAM->hide();
+    });
+    connect(grd, &DataGrid::HyperlinkClick, this, [this](int, int Row) { hyperlinkClicked(Row); });
+    connect(grd, &DataGrid::MouseButtonPress, this,
+            [this](int Button, int Shift, int, int, bool &Cancel) { mouseButtonPressed(Button, Shift, Cancel); },
+            Qt::DirectConnection);
+    connect(grd, &DataGrid::DragStart, this,
+            [this](const QVariant &, int &AllowedEffects) { AllowedEffects = m_dragMoves ? DataGrid::DropMove : DataGrid::DropCopy; },
+            Qt::DirectConnection);
+    connect(grd, &DataGrid::DragDrop, this, [this] { dropOn(grd->MouseRow()); });
+
+    connect(cboPTYNAM, &ComboBox::KeyDown, this, &PartiesEditor::nameSearchKeyDown, Qt::DirectConnection);
+    connect(cboPTYNAM, &ComboBox::EntryFinished, this, &PartiesEditor::nameSearchFinished);
+    connect(cboPTYNAM, &ComboBox::AddRecordRequest, this, &PartiesEditor::addRecordRequested, Qt::DirectConnection);
+
+    connect(mnuPopNew, &QAction::triggered, this, &PartiesEditor::newAssociate);
+    connect(mnuPopDelete, &QAction::triggered, this, &PartiesEditor::deleteAssociates);
+    connect(mnuPopViewParty, &QAction::triggered, this, &PartiesEditor::viewAssociate);
+
+    // Keys for what the mouse does: Delete, and Ctrl+C / Ctrl+X then Ctrl+V
+    // on a folder for a copy or move (the grid's own keys do the rest).
+    grd->view()->installEventFilter(this);
+}
+
+bool PartiesEditor::mayDelete() const
+{
+    return adoPRBSEC && adoPRBSEC->FieldValue(QStringLiteral("SECP02")).toString() == QLatin1String("Y");
+}
+
+int PartiesEditor::menuRow() const
+{
+    return mnuPop->property("Tag").toString().toInt();
+}
+
+bool PartiesEditor::PreparePopupMenu(int Row)
+{
+    mnuPopNew->setEnabled(false);
+    mnuPopDelete->setEnabled(false);
+    mnuPopViewParty->setEnabled(false);
+    if (Row < grd->FixedRows() || Row >= grd->Rows())
+        return false;
+    mnuPop->setProperty("Tag", QString::number(Row));
+
+    switch (grd->RowLevel(Row)) {
+    case FolderLevel:
+        if (UserMode != EditMode)
+            return false;
+        mnuPopNew->setText(tr("&New ") + grd->CellData(Row, 0));
+        mnuPopNew->setEnabled(true);
+        mnuPopDelete->setText(tr("&Delete All ") + grd->CellText(Row, 0));
+        mnuPopDelete->setEnabled(mayDelete() && grd->NodeRow(Row, 2) > Row);
+        return true;
+    case AssociateLevel:
+        if (UserMode == EditMode) {
+            mnuPopDelete->setText(tr("&Delete"));
+            mnuPopDelete->setEnabled(mayDelete());
+        }
+        mnuPopViewParty->setEnabled(true);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void PartiesEditor::showPopupMenu(int Row, bool ByMouse)
+{
+    if (!PreparePopupMenu(Row))
+        return;
+    const QPoint at = ByMouse ? QCursor::pos()
+                              : grd->mapToGlobal(QPoint(Twips::toPixels(grd->CellLeft()),
+                                                        Twips::toPixels(grd->CellTop() + grd->RowHeight(Row))));
+    mnuPop->popup(at);
+}
+
+void PartiesEditor::newAssociate()
+{
+    DataGrid::atEventBoundary("PartiesEditor: New", [this] { m_rows->AddAssociateRow(menuRow(), true); });
+}
+
+void PartiesEditor::deleteAssociates()
+{
+    const int row = menuRow();
+    if (grd->RowLevel(row) == FolderLevel)
+        m_rows->DeleteAssociateRows(grd->NodeRow(row, 2), grd->NodeRow(row, 3));
+    else if (grd->RowLevel(row) == AssociateLevel)
+        m_rows->DeleteAssociateRows(row, row);
+}
+
+void PartiesEditor::viewAssociate()
+{
+    const int row = menuRow();
+    const char *flag = m_rows->subjectIsSideOne(row) ? "ORGFLG2" : "ORGFLG1";
+    const char *key = m_rows->subjectIsSideOne(row) ? "ORGKEY2" : "ORGKEY1";
+    Q_EMIT ViewParty(grd->CellText(row, column(flag)), qint32(grd->CellValue(row, column(key))));
+}
+
+void PartiesEditor::beforeCellEdit(int Row, int Col, bool &Cancel)
+{
+    if (!grd->CanEditCell(Row, Col)) {
+        Cancel = true;
+        return;
+    }
+    grd->setEditSetting(0);
+    // Only the name of a new associate is edited, through the name search:
+    // nothing else of a row is saved, and a stored association is replaced by
+    // deleting it and adding another, never re-pointed.
+    Cancel = true;
+    if (Col == column("ASCNAM") && m_rows->isAssociate(Row) && m_rows->isNew(Row))
+        cboPTYNAM->EditCell();
+}
+
+void PartiesEditor::nameSearchKeyDown(int &KeyCode, int &Shift)
+{
+    cboPTYNAM->setTag(QString());
+    if (KeyCode == EscapeKey && Shift == 0) {
+        cboPTYNAM->setTag(Escaped);
+        cboPTYNAM->hide();
+    }
+}
+
+void PartiesEditor::nameSearchFinished()
+{
+    // Escape, or an entry that ended with no client or party chosen, assigns nothing.
+    if (cboPTYNAM->Tag() == Escaped || cboPTYNAM->ListIndex() < 0)
+        return;
+    DataGrid::atEventBoundary("PartiesEditor: assigning a name", [this] {
+        m_rows->AssignAssociate(grd->Row(), cboPTYNAM->Columns(QStringLiteral("ASCFLG")).toString(),
+                                cboPTYNAM->Columns(QStringLiteral("PTYKEY")).toInt());
+    });
+}
+
+void PartiesEditor::addRecordRequested(QVariant &Id)
+{
+    Q_EMIT AddParty(Id, cboPTYNAM->EditText());
+    bool isNumber = false;
+    const qlonglong key = Id.toLongLong(&isNumber);
+    if (isNumber && key > 0)
+        m_rows->AssignAssociate(grd->Row(), QStringLiteral("P"), qint32(key));
+}
+
+void PartiesEditor::hyperlinkClicked(int Row)
+{
+    Q_EMIT HyperlinkClickName(grd->CellText(Row, column("ASCNAM")), qint32(grd->CellValue(Row, column("ASCBDT"))));
+}
+
+void PartiesEditor::mouseButtonPressed(int Button, int Shift, bool &Cancel)
+{
+    if (UserMode != EditMode)
+        return;
+    const int row = grd->MouseRow();
+    if (grd->MouseCol() != grd->Col() || row != grd->Row())
+        return;
+    if (Button != DataGrid::LeftButton || (Shift != 0 && Shift != DataGrid::CtrlKey))
+        return;
+    if (grd->RowLevel(row) != AssociateLevel || grd->CellText(row, column("ASCNAM")).isEmpty())
+        return;
+    m_dragRow = row;
+    m_dragMoves = Shift == 0;
+    Cancel = true;
+    grd->StartDrag();
+}
+
+void PartiesEditor::dropOn(int Target)
+{
+    if (UserMode != EditMode || Target < grd->FixedRows() || Target >= grd->Rows() || grd->RowLevel(Target) != FolderLevel)
+        return;
+    if (m_dragRow < grd->FixedRows() || m_dragRow == Target || m_dragRow >= grd->Rows()
+        || grd->RowLevel(m_dragRow) != AssociateLevel)
+        return;
+
+    m_rows->AddAssociateRow(Target, false);
+    const int copy = grd->NodeRow(Target, 3);
+    if (copy <= m_dragRow)
+        ++m_dragRow;  // the new row pushed the dragged one down
+    for (int col = 0; col < grd->Cols(); ++col)
+        grd->setCellText(copy, col, grd->CellText(m_dragRow, col));
+    grd->setCellText(copy, column("OLDRCD"), QStringLiteral("False"));
+    grd->setCellText(copy, column("RLTCOD"), QString::number(qint64(grd->CellValue(Target, column("RLTCOD")))));
+
+    // The copy's keys: as dragged, with the folder's code, where loading reads
+    // such a row back into this folder; otherwise as if its associate had been
+    // chosen here, so that no inverse code is ever stored.
+    const bool keepSides = grd->CellValue(Target, column("RLTCOD")) <= 100
+                           && (m_rows->isSymmetric(copy) || !m_rows->subjectIsSideOne(copy));
+    if (keepSides) {
+        grd->setCellText(copy, column("ORGRLTCOD"), grd->CellText(copy, column("RLTCOD")));
+    } else {
+        const bool sideOne = m_rows->subjectIsSideOne(copy);
+        const QString flag = grd->CellText(copy, column(sideOne ? "ORGFLG2" : "ORGFLG1"));
+        const qint32 key = qint32(grd->CellValue(copy, column(sideOne ? "ORGKEY2" : "ORGKEY1")));
+        m_rows->setKeysFor(copy, flag, key);
+    }
+    m_rows->MarkRowChanged(copy);
+    if (m_dragMoves)
+        m_rows->DeleteAssociateRows(m_dragRow, m_dragRow);
+}
+
+bool PartiesEditor::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != grd->view() || event->type() != QEvent::KeyPress || UserMode != EditMode)
+        return QWidget::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    const int row = grd->Row();
+    bool handled = false;
+    DataGrid::atEventBoundary("PartiesEditor: a key", [&] {
+        if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
+            if (PreparePopupMenu(row) && mnuPopDelete->isEnabled())
+                deleteAssociates();
+            handled = true;
+        } else if ((key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Cut)) && m_rows->isAssociate(row)
+                   && !grd->CellText(row, column("ASCNAM")).isEmpty()) {
+            m_dragRow = row;
+            m_dragMoves = key->matches(QKeySequence::Cut);
+            handled = true;
+        } else if (key->matches(QKeySequence::Paste)) {
+            dropOn(row);
+            handled = true;
+        }
+    });
+    return handled;
+}
+
+bool PartiesEditor::existsInTable(const QVariantList &keys)
+{
+    adoPRBCLTASC->Execute(Statements::DuplicateAssociation, keys, true, true);
+    return !adoPRBCLTASC->Eof();
+}
+
+int PartiesEditor::findNew(const QVariantList &keys, bool symmetric, int before) const
+{
+    for (int row = grd->FixedRows(); row < before; ++row) {
+        if (!m_rows->isAssociate(row) || !m_rows->isNew(row) || grd->RowHidden(row) || !m_rows->hasSubject(row))
+            continue;
+        const QVariantList other = m_rows->keys(row);
+        if (other == keys || (symmetric && other == AssociationRows::reversed(keys)))
+            return row;
+    }
+    return -1;
+}
+
+bool PartiesEditor::HasErrors()
+{
+    if (!adoPRBCLTASC)
+        return false;  // nothing loaded, nothing to save
+    const int rows = grd->Rows();
+    for (int row = grd->FixedRows(); row < rows; ++row) {
+        if (!m_rows->isAssociate(row) || !m_rows->isNew(row) || grd->RowHidden(row) || !m_rows->hasSubject(row))
+            continue;
+        const QVariantList keys = m_rows->keys(row);
+        const bool symmetric = m_rows->isSymmetric(row);
+        const bool duplicate = findNew(keys, symmetric, row) >= 0 || existsInTable(keys)
+                               || (symmetric && existsInTable(AssociationRows::reversed(keys)));
+        if (duplicate) {
+            grd->ShowCellError(row, column("ASCNAM"), DuplicateMessage);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool PartiesEditor::SaveRecords()
+{
+    if (HasErrors())
+        return false;
+    if (!adoPRBCLTASC)
+        return true;
+    const qint32 changed = DateTimeFunctions::DateToNumber(Clock::now(), QString(), QStringLiteral("MMddyyyy"));
+    adoPRBCLTASC->BeginTransaction();
+    try {
+        for (int row = grd->FixedRows(); row < grd->Rows(); ++row) {
+            if (m_rows->isAssociate(row) && grd->RowHidden(row))
+                adoPRBCLTASC->Execute(Statements::DeleteAssociation, m_rows->keys(row), true, true);
+        }
+        for (int row = grd->FixedRows(); row < grd->Rows(); ++row) {
+            // A row that never got a client or party is no association.
+            if (m_rows->isAssociate(row) && m_rows->isNew(row) && !grd->RowHidden(row) && m_rows->hasSubject(row))
+                adoPRBCLTASC->Execute(Statements::InsertAssociation, m_rows->keys(row) + QVariantList{changed, UserID},
+                                      true, true);
+        }
+        adoPRBCLTASC->CommitTransaction();
+    } catch (const DataAccessError &) {
+        try {
+            adoPRBCLTASC->RollbackTransaction();
+        } catch (const DataAccessError &) {
+            // the failure that stopped the save is the one to report
+        }
+        throw;
+    }
+    showSaved();
+    return true;
+}
+
+void PartiesEditor::showSaved()
+{
+    // What was inserted is stored now, and what was deleted is gone.
+    for (int row = grd->Rows() - 1; row >= grd->FixedRows(); --row) {
+        if (!m_rows->isAssociate(row))
+            continue;
+        if (grd->RowHidden(row))
+            grd->RemoveRow(row);
+        else if (m_rows->isNew(row) && m_rows->hasSubject(row))
+            grd->setCellText(row, column("OLDRCD"), QStringLiteral("True"));
     }
 }

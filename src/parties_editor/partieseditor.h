@@ -59,6 +59,18 @@ public:
 
     // Loads the associations of the client or party; returns true.
     bool LoadRecords(const QString &UserID, const QString &PartyType, qint32 PartyKey);
+    // True, with "Duplicate association." shown at the row's name, when a new
+    // association is already stored, or is there twice among the new rows (a
+    // symmetric type counts both orientations as one association).
+    bool HasErrors();
+    // Validates, then deletes the associations deleted in the outline and
+    // inserts the new ones, all in one transaction: either everything is
+    // saved or nothing is. Afterwards the outline shows what is stored.
+    bool SaveRecords();
+
+    // Readies the popup menu for a row: captions and enabled items by level,
+    // mode and the user's right to delete. False when no menu applies.
+    bool PreparePopupMenu(int Row);
 
     // The saved properties ("Enabled", then "HyperlinkNames").
     void ReadProperties(const PropertyBag &bag);
@@ -88,8 +100,26 @@ Q_SIGNALS:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void connectEditing();
+    void showPopupMenu(int Row, bool ByMouse);
+    void newAssociate();
+    void deleteAssociates();
+    void viewAssociate();
+    void beforeCellEdit(int Row, int Col, bool &Cancel);
+    void nameSearchKeyDown(int &KeyCode, int &Shift);
+    void nameSearchFinished();
+    void addRecordRequested(QVariant &Id);
+    void hyperlinkClicked(int Row);
+    void mouseButtonPressed(int Button, int Shift, bool &Cancel);
+    void dropOn(int Target);
+    bool mayDelete() const;
+    int menuRow() const;
+    int findNew(const QVariantList &keys, bool symmetric, int before) const;
+    bool existsInTable(const QVariantList &keys);
+    void showSaved();
     void applyGridDesign();
     void forwardErrors(TableObject &table);
     void FormatOutline();

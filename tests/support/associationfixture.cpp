@@ -1,0 +1,101 @@
+#include "associationfixture.h"
+
+#include "fixtures.h"
+#include "testdatabase.h"
+
+#include "controls/datagrid.h"
+#include "data/tableobject.h"
+#include "parties_editor/partieseditor.h"
+
+namespace AssociationFixture {
+
+void seedTypes()
+{
+    Fixtures::addRelationship(21, QStringLiteral("Sibling"), QStringLiteral("Sibling"));
+    Fixtures::addRelationship(3, QStringLiteral("Parent"), QStringLiteral("Child"));
+    Fixtures::addRelationship(5, QStringLiteral("Guardian"), QStringLiteral("Ward"));
+    Fixtures::addUser(QStringLiteral("JSMITH"), QStringLiteral("Y"));
+    Fixtures::addUser(QStringLiteral("OFFICER"), QStringLiteral("N"));
+}
+
+void seedClientTwelve()
+{
+    seedTypes();
+    Fixtures::addClient(12, QStringLiteral("DOE, JANE"), 19800101);
+    Fixtures::addClient(7, QStringLiteral("DOE, BABY"), 20100505);
+    Fixtures::addParty(5, QStringLiteral("DOE, JOHN"), 19550101);
+    Fixtures::addParty(6, QStringLiteral("DOE, SIS"), 19820101);
+    Fixtures::addParty(8, QStringLiteral("DOE, BRO"), 19840101);
+    Fixtures::addAssociation(QStringLiteral("P"), 5, 3, QStringLiteral("C"), 12);
+    Fixtures::addAssociation(QStringLiteral("C"), 12, 3, QStringLiteral("C"), 7);
+    Fixtures::addAssociation(QStringLiteral("C"), 12, 21, QStringLiteral("P"), 6);
+    Fixtures::addAssociation(QStringLiteral("P"), 8, 21, QStringLiteral("C"), 12);
+    Fixtures::addAssociation(QStringLiteral("P"), 99, 3, QStringLiteral("C"), 12);
+}
+
+QStringList outline(const PartiesEditor &editor)
+{
+    const DataGrid *grid = editor.grid();
+    const int name = grid->ColumnIndex(QStringLiteral("ASCNAM"));
+    QStringList rows;
+    QStringList folder;
+    auto flush = [&] {
+        folder.sort();
+        rows += folder;
+        folder.clear();
+    };
+    for (int row = grid->FixedRows(); row < grid->Rows(); ++row) {
+        if (grid->RowHidden(row))
+            continue;
+        const QString line =
+            QStringLiteral("%1:%2:%3").arg(grid->RowLevel(row)).arg(grid->CellText(row, 0), grid->CellText(row, name));
+        if (grid->RowLevel(row) == 2) {
+            folder << line;
+        } else {
+            flush();
+            rows << line;
+        }
+    }
+    flush();
+    return rows;
+}
+
+int rowOf(const PartiesEditor &editor, int level, const QString &text, const char *key)
+{
+    const DataGrid *grid = editor.grid();
+    const int col = grid->ColumnIndex(QLatin1String(key));
+    for (int row = grid->FixedRows(); row < grid->Rows(); ++row) {
+        if (grid->RowLevel(row) == level && grid->CellText(row, col) == text)
+            return row;
+    }
+    return -1;
+}
+
+QString cell(const PartiesEditor &editor, int row, const char *key)
+{
+    return editor.grid()->CellText(row, editor.grid()->ColumnIndex(QLatin1String(key)));
+}
+
+QStringList keys(const PartiesEditor &editor, int row)
+{
+    QStringList values;
+    for (const char *key : {"ORGFLG1", "ORGKEY1", "ORGRLTCOD", "ORGFLG2", "ORGKEY2"})
+        values << cell(editor, row, key);
+    return values;
+}
+
+QStringList stored()
+{
+    TableObject table;
+    const QueryResult result =
+        table.Fetch(QStringLiteral("Select ASCFLG1,ASCKEY1,ASCRLTCOD,ASCFLG2,ASCKEY2 From DUVPRB.PRBCLTASC"));
+    QStringList associations;
+    for (const QVariantList &row : result.rows)
+        associations << QStringLiteral("%1%2-%3-%4%5")
+                            .arg(row.at(0).toString(), row.at(1).toString(), row.at(2).toString(), row.at(3).toString(),
+                                 row.at(4).toString());
+    associations.sort();
+    return associations;
+}
+
+} // namespace AssociationFixture
