@@ -1,0 +1,201 @@
+#include "associationfixture.h"
+#include "associationhost.h"
+#include "common/clock.h"
+#include "controls/datagrid.h"
+#include "parties_editor/associationrows.h"
+#include "testdatabase.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace AssociationFixture;
+
+class AssociationDragTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { Clock::pin(QDateTime(QDate(2026, 1, 5), QTime(10, 0))); }
+    void cleanup() { Clock::unpin(); }
+
+    void pressStartsADragOnlyWhenItMay_data();
+    void pressStartsADragOnlyWhenItMay();
+    void dropCopiesOrMoves_data();
+    void dropCopiesOrMoves();
+    void dropsThatDoNothing_data();
+    void dropsThatDoNothing();
+    void moveWithinItsOwnFolderIsADuplicate();
+};
+
+void AssociationDragTest::pressStartsADragOnlyWhenItMay_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<bool>("current");
+    QTest::addColumn<int>("button");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("effects");
+    const int left = Qt::LeftButton;
+    QTest::newRow("move") << "*EDIT" << "DOE, BABY" << true << left << int(Qt::NoModifier) << int(DataGrid::DropMove);
+    QTest::newRow("copy with Ctrl") << "*EDIT" << "DOE, BABY" << true << left << int(Qt::ControlModifier) << int(DataGrid::DropCopy);
+    QTest::newRow("right button") << "*EDIT" << "DOE, BABY" << true << int(Qt::RightButton) << int(Qt::NoModifier) << 0;
+    QTest::newRow("with Shift") << "*EDIT" << "DOE, BABY" << true << left << int(Qt::ShiftModifier) << 0;
+    QTest::newRow("with Alt") << "*EDIT" << "DOE, BABY" << true << left << int(Qt::AltModifier) << 0;
+    QTest::newRow("not the current cell") << "*EDIT" << "DOE, BABY" << false << left << int(Qt::NoModifier) << 0;
+    QTest::newRow("a folder") << "*EDIT" << "Children" << true << left << int(Qt::NoModifier) << 0;
+    QTest::newRow("the client itself") << "*EDIT" << "header" << true << left << int(Qt::NoModifier) << 0;
+    QTest::newRow("no name yet") << "*EDIT" << "new" << true << left << int(Qt::NoModifier) << 0;
+    QTest::newRow("viewing") << "*VIEW" << "DOE, BABY" << true << left << int(Qt::NoModifier) << 0;
+}
+
+void AssociationDragTest::pressStartsADragOnlyWhenItMay()
+{
+    QFETCH(QString, mode);
+    QFETCH(QString, row);
+    QFETCH(bool, current);
+    QFETCH(int, button);
+    QFETCH(int, modifiers);
+    QFETCH(int, effects);
+    TORVA_USE_DATABASE(QStringLiteral("sqlite"));
+    seedClientTwelve();
+    AssociationHost host;
+    host.load(QStringLiteral("JSMITH"), mode);
+    int at = row == QLatin1String("header")  ? host.grid()->FixedRows()
+             : row == QLatin1String("new")   ? host.editor->rows().AddAssociateRow(rowOf(*host.editor, 1, QStringLiteral("Wards")), false)
+             : row.contains(QLatin1Char(',')) ? rowOf(*host.editor, 2, row, "ASCNAM")
+                                              : rowOf(*host.editor, 1, row);
+    host.select(current ? at : rowOf(*host.editor, 2, QStringLiteral("DOE, SIS"), "ASCNAM"));
+
+    QCOMPARE(host.pressToDrag(at, Qt::KeyboardModifiers(modifiers), Qt::MouseButton(button)), effects);
+}
+
+void AssociationDragTest::dropCopiesOrMoves_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("dragged");
+    QTest::addColumn<bool>("copy");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<int>("changes");
+    for (const QString &engine : TestDatabase::engines()) {
+        const QByteArray e = engine.toLatin1();
+        // A symmetric folder keeps the dragged sides, with its own code.
+        QTest::addRow("%s/copy to a folder below", e.constData())
+            << engine << "DOE, JOHN" << true << "Siblings" << QStringList{"P", "5", "21", "C", "12"} << 1;
+        // An inverse folder: client 12 on side 1, code without the 100.
+        QTest::addRow("%s/copy to an inverse folder", e.constData())
+            << engine << "DOE, JOHN" << true << "Wards" << QStringList{"C", "12", "5", "P", "5"} << 1;
+        // A direct folder, the dragged row with client 12 on side 1: the associate goes to side 1.
+        QTest::addRow("%s/move to a folder above", e.constData())
+            << engine << "DOE, BABY" << false << "Parents" << QStringList{"C", "7", "3", "C", "12"} << 2;
+        QTest::addRow("%s/move to a direct folder below", e.constData())
+            << engine << "DOE, SIS" << false << "Guardians" << QStringList{"P", "6", "5", "C", "12"} << 2;
+    }
+}
+
+void AssociationDragTest::dropCopiesOrMoves()
+{
+    QFETCH(QString, engine);
+    QFETCH(QString, dragged);
+    QFETCH(bool, copy);
+    QFETCH(QString, target);
+    QFETCH(QStringList, keys);
+    QFETCH(int, changes);
+    TORVA_USE_DATABASE(engine);
+    seedClientTwelve();
+    AssociationHost host;
+    host.load();
+    const int source = rowOf(*host.editor, 2, dragged, "ASCNAM");
+    host.select(source);
+    QCOMPARE(host.pressToDrag(source, copy ? Qt::ControlModifier : Qt::NoModifier), copy ? 1 : 2);
+    QSignalSpy changed(host.editor, &PartiesEditor::Change);
+
+    host.dropOn(rowOf(*host.editor, 1, target), source);
+
+    // The copy is the target folder's last associate, new and marked,
+    const int folder = rowOf(*host.editor, 1, target);
+    const int added = host.grid()->NodeRow(folder, 3);
+    QCOMPARE(cell(*host.editor, added, "ASCNAM"), dragged);
+    QCOMPARE(AssociationFixture::keys(*host.editor, added), keys);
+    QVERIFY(host.editor->rows().isNew(added));
+    QCOMPARE(cell(*host.editor, added, "CHGRCD"), QStringLiteral("True"));
+    QCOMPARE(cell(*host.editor, added, "RLTCOD"), cell(*host.editor, folder, "RLTCOD"));
+    // the dragged row stays for a copy and is hidden (to be deleted) for a move.
+    int shownRows = 0;
+    int hiddenRows = 0;
+    for (int row = host.grid()->FixedRows(); row < host.grid()->Rows(); ++row) {
+        if (cell(*host.editor, row, "ASCNAM") == dragged)
+            ++(host.grid()->RowHidden(row) ? hiddenRows : shownRows);
+    }
+    QCOMPARE(shownRows, copy ? 2 : 1);
+    QCOMPARE(hiddenRows, copy ? 0 : 1);
+    QCOMPARE(changed.count(), changes);
+
+    // Saved, the association reads back into the target folder.
+    QVERIFY(host.editor->SaveRecords());
+    host.load();
+    const QStringList shown = outline(*host.editor);
+    const qsizetype folderAt = shown.indexOf(QRegularExpression(QStringLiteral("^1:%1:").arg(QRegularExpression::escape(
+                                                                    host.grid()->CellText(rowOf(*host.editor, 1, target), 0)))));
+    QVERIFY(folderAt >= 0);
+    bool found = false;
+    for (qsizetype i = folderAt + 1; i < shown.size() && shown.at(i).startsWith(QLatin1String("2:")); ++i)
+        found = found || shown.at(i).endsWith(dragged);
+    QVERIFY2(found, qPrintable(shown.join(QLatin1Char('\n'))));
+}
+
+void AssociationDragTest::dropsThatDoNothing_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("mode");
+    QTest::newRow("on an associate") << "DOE, SIS" << "*EDIT";
+    QTest::newRow("on the client itself") << "header" << "*EDIT";
+    QTest::newRow("viewing") << "Wards" << "*VIEW";
+}
+
+void AssociationDragTest::dropsThatDoNothing()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, mode);
+    TORVA_USE_DATABASE(QStringLiteral("sqlite"));
+    seedClientTwelve();
+    AssociationHost host;
+    host.load();
+    const int source = rowOf(*host.editor, 2, QStringLiteral("DOE, BABY"), "ASCNAM");
+    host.select(source);
+    host.pressToDrag(source);
+    if (mode != QLatin1String("*EDIT"))
+        host.load(QStringLiteral("JSMITH"), mode);
+    const QStringList before = outline(*host.editor);
+    QSignalSpy changed(host.editor, &PartiesEditor::Change);
+
+    host.dropOn(target == QLatin1String("header") ? host.grid()->FixedRows()
+                : target.contains(QLatin1Char(',')) ? rowOf(*host.editor, 2, target, "ASCNAM")
+                                                     : rowOf(*host.editor, 1, target),
+                source);
+
+    QCOMPARE(outline(*host.editor), before);
+    QCOMPARE(changed.count(), 0);
+}
+
+void AssociationDragTest::moveWithinItsOwnFolderIsADuplicate()
+{
+    TORVA_USE_DATABASE(QStringLiteral("sqlite"));
+    seedClientTwelve();
+    AssociationHost host;
+    host.load();
+    const int source = rowOf(*host.editor, 2, QStringLiteral("DOE, JOHN"), "ASCNAM");
+    host.select(source);
+    host.pressToDrag(source);
+    const QStringList before = stored();
+
+    host.dropOn(rowOf(*host.editor, 1, QStringLiteral("Parents")), source);
+
+    // The stored association is still in the table when the copy is checked.
+    QVERIFY(host.editor->HasErrors());
+    QVERIFY(!host.editor->SaveRecords());
+    QCOMPARE(stored(), before);
+}
+
+QTEST_MAIN(AssociationDragTest)
+#include "tst_associationdrag.moc"

@@ -1,0 +1,225 @@
+#include "associationfixture.h"
+#include "associationhost.h"
+#include "common/clock.h"
+#include "controls/datagrid.h"
+#include "data/dataaccesserror.h"
+#include "data/statements.h"
+#include "data/tableobject.h"
+#include "parties_editor/associationrows.h"
+#include "testdatabase.h"
+
+#include <QAbstractItemView>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace AssociationFixture;
+
+namespace {
+// The writes to the association table, in the order they ran.
+class WriteLog
+{
+public:
+    WriteLog()
+    {
+        TableObject::setBeforeExecuteHook([this](const QString &statement, const QVariantList &values) {
+            if (statement == Statements::DeleteAssociation || statement == Statements::InsertAssociation) {
+                const QString kind = statement == Statements::DeleteAssociation ? QStringLiteral("delete ")
+                                                                                : QStringLiteral("insert ");
+                writes << kind + QStringLiteral("%1%2-%3-%4%5").arg(values.at(0).toString(), values.at(1).toString(),
+                                                                    values.at(2).toString(), values.at(3).toString(),
+                                                                    values.at(4).toString());
+                if (statement == failOn)
+                    throw DataAccessError(DataAccessError::StatementFailed, QStringLiteral("injected failure"), statement);
+            }
+        });
+    }
+    ~WriteLog() { TableObject::setBeforeExecuteHook({}); }
+
+    QStringList writes;
+    QString failOn;
+};
+
+int nameColumn(const AssociationHost &host)
+{
+    return host.grid()->ColumnIndex(QStringLiteral("ASCNAM"));
+}
+
+// A new associate in a folder, given a client or party.
+int addAssociate(AssociationHost &host, const QString &folder, const QString &kind, int key)
+{
+    const int row = host.editor->rows().AddAssociateRow(rowOf(*host.editor, 1, folder), false);
+    host.editor->rows().AssignAssociate(row, kind, key);
+    return row;
+}
+} // namespace
+
+class AssociationSaveTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { Clock::pin(QDateTime(QDate(2026, 1, 5), QTime(10, 0))); }
+    void cleanup() { Clock::unpin(); }
+    void engines_data() { TestDatabase::addEngineRows(); }
+
+    void noChangesWriteNothing_data() { engines_data(); }
+    void noChangesWriteNothing();
+    void deletesRunBeforeInserts_data() { engines_data(); }
+    void deletesRunBeforeInserts();
+    void duplicateBlocksEverything_data();
+    void duplicateBlocksEverything();
+    void failedSaveLeavesTheTableAsItWas_data();
+    void failedSaveLeavesTheTableAsItWas();
+    void savedOutlineShowsWhatIsStored_data() { engines_data(); }
+    void savedOutlineShowsWhatIsStored();
+};
+
+void AssociationSaveTest::noChangesWriteNothing()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    seedClientTwelve();
+    AssociationHost host;
+    host.load();
+    WriteLog log;
+
+    QVERIFY(!host.editor->HasErrors());
+    QVERIFY(host.editor->SaveRecords());
+
+    QVERIFY(log.writes.isEmpty());
+}
+
+void AssociationSaveTest::deletesRunBeforeInserts()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    seedClientTwelve();
+    AssociationHost host;
+    host.load();
+    addAssociate(host, QStringLiteral("Wards"), QStringLiteral("P"), 6);
+    const int gone = rowOf(*host.editor, 2, QString(), "ASCNAM");  // the parent whose party row is missing
+    host.editor->rows().DeleteAssociateRows(gone, gone);
+    WriteLog log;
+
+    QVERIFY(host.editor->SaveRecords());
+
+    // The hidden row goes by the keys it was read with.
+    QCOMPARE(log.writes, QStringList({"delete P99-3-C12", "insert C12-5-P6"}));
+    QCOMPARE(stored(), QStringList({"C12-21-P6", "C12-3-C7", "C12-5-P6", "P5-3-C12", "P8-21-C12"}));
+}
+
+void AssociationSaveTest::duplicateBlocksEverything_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("twice");
+    for (const QString &engine : TestDatabase::engines()) {
+        const QByteArray e = engine.toLatin1();
+        QTest::addRow("%s/already stored", e.constData()) << engine << "Children" << "C" << 7 << false;
+        QTest::addRow("%s/symmetric, stored the other way", e.constData()) << engine << "Siblings" << "P" << 8 << false;
+        QTest::addRow("%s/two new rows alike", e.constData()) << engine << "Wards" << "P" << 6 << true;
+    }
+}
+
+void AssociationSaveTest::duplicateBlocksEverything()
+{
+    QFETCH(QString, engine);
+    QFETCH(QString, folder);
+    QFETCH(QString, kind);
+    QFETCH(int, key);
+    QFETCH(bool, twice);
+    TORVA_USE_DATABASE(engine);
+    seedClientTwelve();
+    AssociationHost host;
+    host.load();
+    // Given a pending delete,
+    const int parent = rowOf(*host.editor, 2, QStringLiteral("DOE, JOHN"), "ASCNAM");
+    host.editor->rows().DeleteAssociateRows(parent, parent);
+    // and a new association that is there already,
+    int duplicate = addAssociate(host, folder, kind, key);
+    if (twice)
+        duplicate = addAssociate(host, folder, kind, key);
+    const QStringList before = stored();
+    WriteLog log;
+
+    // then validation says so at that row, and the save writes nothing at all.
+    QVERIFY(host.editor->HasErrors());
+    QCOMPARE(host.grid()->Row(), duplicate);
+    QCOMPARE(host.grid()->model()->data(host.grid()->model()->index(duplicate, nameColumn(host)), OutlineModel::ErrorRole).toString(),
+             QStringLiteral("Duplicate association."));
+    QVERIFY(!host.editor->SaveRecords());
+    QVERIFY(log.writes.isEmpty());
+    QCOMPARE(stored(), before);
+}
+
+void AssociationSaveTest::failedSaveLeavesTheTableAsItWas_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("failing");
+    for (const QString &engine : TestDatabase::engines()) {
+        QTest::addRow("%s/the insert fails", qPrintable(engine)) << engine << Statements::InsertAssociation;
+        QTest::addRow("%s/the delete fails", qPrintable(engine)) << engine << Statements::DeleteAssociation;
+    }
+}
+
+void AssociationSaveTest::failedSaveLeavesTheTableAsItWas()
+{
+    QFETCH(QString, engine);
+    QFETCH(QString, failing);
+    TORVA_USE_DATABASE(engine);
+    seedClientTwelve();
+    AssociationHost host;
+    host.load();
+    int errors = 0;
+    connect(host.editor, &PartiesEditor::Error, this, [&errors](TableObject *&) { ++errors; });
+    // Given the child moved from Children to Wards (a delete and an insert),
+    host.select(rowOf(*host.editor, 2, QStringLiteral("DOE, BABY"), "ASCNAM"));
+    QTest::keyClick(host.grid()->view(), Qt::Key_X, Qt::ControlModifier);
+    host.select(rowOf(*host.editor, 1, QStringLiteral("Wards")));
+    QTest::keyClick(host.grid()->view(), Qt::Key_V, Qt::ControlModifier);
+    const QStringList before = stored();
+
+    // when one of the save's statements fails,
+    {
+        WriteLog log;
+        log.failOn = failing;
+        QVERIFY_THROWS_EXCEPTION(DataAccessError, host.editor->SaveRecords());
+    }
+
+    // then the host hears of it once, nothing of the move is saved, and a retry saves it whole.
+    QCOMPARE(errors, 1);
+    QCOMPARE(stored(), before);
+    QVERIFY(host.editor->SaveRecords());
+    QCOMPARE(stored(), QStringList({"C12-21-P6", "C12-5-C7", "P5-3-C12", "P8-21-C12", "P99-3-C12"}));
+}
+
+void AssociationSaveTest::savedOutlineShowsWhatIsStored()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    seedClientTwelve();
+    AssociationHost host;
+    host.load();
+    addAssociate(host, QStringLiteral("Wards"), QStringLiteral("P"), 6);
+    const int sister = rowOf(*host.editor, 2, QStringLiteral("DOE, SIS"), "ASCNAM");
+    host.editor->rows().DeleteAssociateRows(sister, sister);
+    const int rows = host.grid()->Rows();
+    QVERIFY(host.editor->SaveRecords());
+    WriteLog log;
+
+    // Saving again without a reload writes nothing and finds no duplicate.
+    QVERIFY(!host.editor->HasErrors());
+    QVERIFY(host.editor->SaveRecords());
+    QVERIFY(log.writes.isEmpty());
+    QCOMPARE(host.grid()->Rows(), rows - 1);
+    // Deleting the new association now deletes it from the table.
+    const int ward = host.grid()->NodeRow(rowOf(*host.editor, 1, QStringLiteral("Wards")), 2);
+    host.editor->rows().DeleteAssociateRows(ward, ward);
+    QVERIFY(host.editor->SaveRecords());
+    QCOMPARE(log.writes, QStringList{"delete C12-5-P6"});
+}
+
+QTEST_MAIN(AssociationSaveTest)
+#include "tst_associationsave.moc"
