@@ -1,34 +1,20 @@
 // probation-demo: the demo host application. It opens the embedded demo
 // database (made and filled on first use) or the one named, and shows a
-// party loaded for editing.
+// client's associations; associates open in their own windows.
 //
-//   probation-demo [--database LOCATION] [--user NAME] [--party KEY] [--view] [--screenshot FILE]
+//   probation-demo [--database LOCATION] [--user NAME] [--client KEY | --party KEY] [--view] [--screenshot FILE]
+
+#include "failuremessage.h"
+#include "mainwindow.h"
 
 #include "data/dataaccesserror.h"
 #include "data/database.h"
 #include "data/demodata.h"
-#include "data/tableobject.h"
-#include "party_editor/partyeditor.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QMainWindow>
-#include <QMessageBox>
-#include <QStatusBar>
 #include <QTextStream>
 #include <QTimer>
-
-namespace {
-
-QString describe(const DataAccessError &error)
-{
-    QString text = error.description();
-    if (!error.statement().isEmpty())
-        text += QStringLiteral("\n\nStatement: ") + error.statement();
-    return text;
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -44,9 +30,9 @@ int main(int argc, char *argv[])
                       QStringLiteral("location")});
     parser.addOption({QStringLiteral("user"), QStringLiteral("The user signed on (default: TORVA_USER, else SUPERVISOR)."),
                       QStringLiteral("name")});
-    parser.addOption({QStringLiteral("party"), QStringLiteral("The party to open (default 1)."), QStringLiteral("key"),
-                      QStringLiteral("1")});
-    parser.addOption({QStringLiteral("view"), QStringLiteral("Show the party read-only.")});
+    parser.addOption({QStringLiteral("client"), QStringLiteral("The client to show first."), QStringLiteral("key")});
+    parser.addOption({QStringLiteral("party"), QStringLiteral("The party to show first."), QStringLiteral("key")});
+    parser.addOption({QStringLiteral("view"), QStringLiteral("Show everything read-only.")});
     parser.addOption({QStringLiteral("screenshot"),
                       QStringLiteral("Render the window to a PNG file and exit (for machines without a display)."),
                       QStringLiteral("file")});
@@ -55,16 +41,7 @@ int main(int argc, char *argv[])
     QString user = parser.value(QStringLiteral("user"));
     if (user.isEmpty())
         user = qEnvironmentVariable("TORVA_USER", DemoData::supervisorUser());
-
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Probation parties"));
-    auto *editor = new PartyEditor(&window);
-    window.setCentralWidget(editor);
-    QObject::connect(editor, &PartyEditor::LockError, &window, [editor, &window] {
-        const auto holder = editor->LockedBy();
-        window.statusBar()->showMessage(QStringLiteral("This party is being edited by %1; it is shown read-only.")
-                                            .arg(holder ? holder->describe() : QStringLiteral("another user")));
-    });
+    const bool screenshot = parser.isSet(QStringLiteral("screenshot"));
 
     try {
         if (parser.isSet(QStringLiteral("database")))
@@ -72,30 +49,26 @@ int main(int argc, char *argv[])
         Database::setUserName(user);
         if (Database::location() == DatabaseLocation::sqliteFolder(Database::defaultFolder()))
             DemoData::seed();
-        editor->UserID = user;
-        editor->UserMode = parser.isSet(QStringLiteral("view")) ? QStringLiteral("*VIEW") : QStringLiteral("*EDIT");
-        const int key = parser.value(QStringLiteral("party")).toInt();
-        if (!editor->LoadRecord(key) && !editor->LockedBy())
-            window.statusBar()->showMessage(QStringLiteral("There is no party %1.").arg(key));
-        else if (!window.statusBar()->currentMessage().isEmpty())
-            ;
-        else
-            window.statusBar()->showMessage(QStringLiteral("Party %1, signed on as %2").arg(key).arg(user));
     } catch (const DataAccessError &error) {
-        if (parser.isSet(QStringLiteral("screenshot"))) {
-            QTextStream(stderr) << "probation-demo: " << describe(error) << "\n";
-            return 1;
-        }
-        QMessageBox::critical(nullptr, QStringLiteral("Probation parties"), describe(error));
+        QTextStream(stderr) << "probation-demo: " << error.description() << "\n";
+        if (!screenshot)
+            showFailure(nullptr, QStringLiteral("The database cannot be used."), error);
         return 1;
     }
 
-    window.resize(window.sizeHint().expandedTo(QSize(660, 380)));
+    MainWindow window(user, parser.isSet(QStringLiteral("view")));
+    if (parser.isSet(QStringLiteral("party")))
+        window.openSubject(QStringLiteral("P"), parser.value(QStringLiteral("party")).toInt());
+    else
+        window.openSubject(QStringLiteral("C"), parser.value(QStringLiteral("client")).isEmpty()
+                                                    ? DemoData::featuredClient()
+                                                    : parser.value(QStringLiteral("client")).toInt());
+    window.resize(900, 640);
     window.show();
 
-    if (parser.isSet(QStringLiteral("screenshot"))) {
+    if (screenshot) {
         const QString file = parser.value(QStringLiteral("screenshot"));
-        QTimer::singleShot(0, &window, [&window, file] {
+        QTimer::singleShot(200, &window, [&window, file] {
             const bool saved = window.grab().save(file);
             QTextStream(stdout) << (saved ? "Screenshot written to " : "Could not write ") << file << "\n";
             QApplication::exit(saved ? 0 : 1);

@@ -1,6 +1,7 @@
 #include "messageservice.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -18,6 +19,23 @@ public:
         QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
         box.setDefaultButton(QMessageBox::Yes);
         return box.exec() == QMessageBox::Yes;
+    }
+
+    int askChoice(QWidget *parent, const QString &text, const QString &title, const QStringList &choices,
+                  int defaultChoice) override
+    {
+        QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::NoButton, parent);
+        QList<QAbstractButton *> buttons;
+        for (qsizetype i = 0; i < choices.size(); ++i) {
+            const auto role = i == choices.size() - 1 ? QMessageBox::RejectRole : QMessageBox::AcceptRole;
+            buttons << box.addButton(choices.at(i), role);
+        }
+        if (defaultChoice >= 0 && defaultChoice < buttons.size())
+            box.setDefaultButton(qobject_cast<QPushButton *>(buttons.at(defaultChoice)));
+        box.setEscapeButton(buttons.isEmpty() ? nullptr : buttons.last());
+        box.exec();
+        const qsizetype chosen = buttons.indexOf(box.clickedButton());
+        return chosen < 0 ? int(choices.size()) - 1 : int(chosen);
     }
 };
 

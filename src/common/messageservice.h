@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -16,6 +17,10 @@ public:
     virtual void showMessage(QWidget *parent, const QString &text, const QString &title) = 0;
     // True for Yes.
     virtual bool askYesNo(QWidget *parent, const QString &text, const QString &title) = 0;
+    // One of several answers (button texts, "&" marking the accelerator);
+    // returns its index. Escape gives the last one.
+    virtual int askChoice(QWidget *parent, const QString &text, const QString &title, const QStringList &choices,
+                          int defaultChoice) = 0;
 
     // The service in use: the installed one, else one that shows QMessageBox.
     static MessageService &instance();

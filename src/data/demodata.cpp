@@ -189,7 +189,7 @@ void seedAssociations(Seeder &seeder, Generator &generate)
                        generate.number(0, 1) ? DemoData::supervisorUser() : DemoData::officerUser()});
     };
     // The first client has something under most relationship types, on both sides.
-    const int first = clients.at(4);
+    const int first = DemoData::featuredClient();
     for (const Relationship &relationship : relationships()) {
         associate(QStringLiteral("P"), generate.number(1, 60), relationship.code, QStringLiteral("C"), first);
         associate(QStringLiteral("C"), first, relationship.code, QStringLiteral("P"), generate.number(1, 60));

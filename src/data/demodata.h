@@ -13,6 +13,8 @@ public:
     // Users with a security row; the first may delete associations.
     static QString supervisorUser() { return QStringLiteral("SUPERVISOR"); }
     static QString officerUser() { return QStringLiteral("OFFICER"); }
+    // The client with something under most relationship types, to show first.
+    static int featuredClient() { return 1001; }
 
     // Fills every table that is still empty, in one transaction, and returns
     // the rows added per table (qualified name). Tables that hold rows are left alone.

@@ -37,6 +37,13 @@ bool ScriptedMessages::askYesNo(QWidget *, const QString &text, const QString &t
     return answers.isEmpty() ? true : answers.takeFirst();
 }
 
+int ScriptedMessages::askChoice(QWidget *, const QString &text, const QString &title, const QStringList &,
+                                int defaultChoice)
+{
+    messages << Message{text, title, true, focusedField()};
+    return choices.isEmpty() ? defaultChoice : choices.takeFirst();
+}
+
 QStringList ScriptedMessages::texts() const
 {
     QStringList result;

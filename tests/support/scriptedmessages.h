@@ -23,9 +23,12 @@ public:
 
     void showMessage(QWidget *parent, const QString &text, const QString &title) override;
     bool askYesNo(QWidget *parent, const QString &text, const QString &title) override;
+    int askChoice(QWidget *parent, const QString &text, const QString &title, const QStringList &choices,
+                  int defaultChoice) override;
 
     QList<Message> messages;
     QList<bool> answers;  // taken in order; Yes once they run out
+    QList<int> choices;   // taken in order; the default choice once they run out
 
     QStringList texts() const;
 };

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QDialog>
+
+class PartyEditor;
+class QLabel;
+class QPushButton;
+
+// A window for one party: its PartyEditor, loaded under the party's row lock,
+// with Save, Delete and Close. It says plainly who holds a party it cannot
+// have, why a save failed, and asks before unsaved changes are discarded.
+class PartyWindow : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit PartyWindow(const QString &userId, const QString &mode, QWidget *parent = nullptr);
+
+    // Opens an existing party; false when it is not there or held elsewhere.
+    bool openParty(int key);
+    // Starts a new party with the name typed in the name search.
+    bool newParty(const QString &name);
+
+    PartyEditor *editor() const { return m_editor; }
+    // The key of the party saved in this window; 0 until a save.
+    int savedKey() const { return m_savedKey; }
+    bool hasUnsavedChanges() const { return m_dirty; }
+    QString notice() const;
+
+    bool save();
+    bool remove();
+
+    void done(int result) override;
+
+Q_SIGNALS:
+    void saved(int key);
+
+private:
+    void setNotice(const QString &text);
+    void updateButtons();
+
+    PartyEditor *m_editor;
+    QLabel *m_notice;
+    QPushButton *m_save;
+    QPushButton *m_delete;
+    int m_savedKey = 0;
+    bool m_dirty = false;
+    bool m_open = false;
+};
