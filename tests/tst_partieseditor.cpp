@@ -92,6 +92,13 @@ void PartiesEditorTest::clientTree()
     QCOMPARE(cell(editor, child, "ASCUDT"), QStringLiteral("01/05/2026"));
     QCOMPARE(editor.grid()->CellValue(child, editor.grid()->ColumnIndex(QStringLiteral("OLDRCD"))), -1.0);
     QCOMPARE(changes.count(), 0);
+
+    // A screen reader hears where each row stands in the outline.
+    const OutlineModel *model = editor.grid()->model();
+    auto spoken = [model](int row, int col) { return model->data(model->index(row, col), Qt::AccessibleTextRole).toString(); };
+    QCOMPARE(spoken(rowOf(editor, 1, QStringLiteral("Children")), 0), QStringLiteral("Children, folder, open, level 1"));
+    QCOMPARE(spoken(child, 0), QStringLiteral("Client, level 2"));
+    QCOMPARE(spoken(child, editor.grid()->ColumnIndex(QStringLiteral("ASCNAM"))), QStringLiteral("DOE, BABY"));
 }
 
 void PartiesEditorTest::clientWithoutAssociations()

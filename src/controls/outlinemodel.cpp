@@ -633,6 +633,21 @@ QVariant OutlineModel::data(const QModelIndex &index, int role) const
         return int(Qt::AlignLeft | Qt::AlignVCenter);
     case Qt::ToolTipRole:
         return cell && !cell->error.isEmpty() ? QVariant(cell->error) : QVariant();
+    case Qt::AccessibleTextRole: {
+        // A screen reader hears where in the outline a row stands, not only its text.
+        QString text = DisplayText(row, col);
+        if (dataCell && col == 0 && RowHasChildren(row))
+            text += RowCollapsed(row) ? tr(", folder, closed") : tr(", folder, open");
+        if (dataCell && col == 0)
+            text += tr(", level %1").arg(RowLevel(row));
+        if (dataCell && column.type == BooleanType)
+            text = CellValue(row, col) != 0 ? tr("yes") : tr("no");
+        return text;
+    }
+    case Qt::AccessibleDescriptionRole:
+        if (cell && !cell->error.isEmpty())
+            return cell->error;
+        return cell && cell->hyperlink ? QVariant(tr("link")) : QVariant();
     case LevelRole:
         return RowLevel(row);
     case NodeRole:
