@@ -2,10 +2,12 @@
 // database (made and filled on first use) or the one named, and shows a
 // client's associations; associates open in their own windows.
 //
-//   probation-demo [--database LOCATION] [--user NAME] [--client KEY | --party KEY] [--view] [--screenshot FILE]
+//   probation-demo [--database LOCATION] [--user NAME] [--client KEY | --party KEY] [--view]
+//                  [--open-party KEY] [--screenshot FILE]
 
 #include "failuremessage.h"
 #include "mainwindow.h"
+#include "partywindow.h"
 
 #include "data/dataaccesserror.h"
 #include "data/database.h"
@@ -33,6 +35,8 @@ int main(int argc, char *argv[])
     parser.addOption({QStringLiteral("client"), QStringLiteral("The client to show first."), QStringLiteral("key")});
     parser.addOption({QStringLiteral("party"), QStringLiteral("The party to show first."), QStringLiteral("key")});
     parser.addOption({QStringLiteral("view"), QStringLiteral("Show everything read-only.")});
+    parser.addOption({QStringLiteral("open-party"), QStringLiteral("Also open this party in its own window."),
+                      QStringLiteral("key")});
     parser.addOption({QStringLiteral("screenshot"),
                       QStringLiteral("Render the window to a PNG file and exit (for machines without a display)."),
                       QStringLiteral("file")});
@@ -65,11 +69,14 @@ int main(int argc, char *argv[])
                                                     : parser.value(QStringLiteral("client")).toInt());
     window.resize(900, 640);
     window.show();
+    QWidget *shown = &window;
+    if (parser.isSet(QStringLiteral("open-party")))
+        shown = window.openParty(parser.value(QStringLiteral("open-party")).toInt());
 
     if (screenshot) {
         const QString file = parser.value(QStringLiteral("screenshot"));
-        QTimer::singleShot(200, &window, [&window, file] {
-            const bool saved = window.grab().save(file);
+        QTimer::singleShot(200, &window, [shown, file] {
+            const bool saved = shown->grab().save(file);
             QTextStream(stdout) << (saved ? "Screenshot written to " : "Could not write ") << file << "\n";
             QApplication::exit(saved ? 0 : 1);
         });

@@ -76,6 +76,7 @@ MainWindow::MainWindow(const QString &userId, bool viewOnly, QWidget *parent)
     tools->addAction(saveAction);
     tools->addAction(reload);
 
+    m_associations->SetHyperlinkNames(true);  // names are links when only viewing
     connect(m_associations, &PartiesEditor::Change, this, [this] { m_dirty = true; });
     connect(m_associations, &PartiesEditor::ViewParty, this, &MainWindow::openAssociate);
     connect(m_associations, &PartiesEditor::AddParty, this, &MainWindow::addParty, Qt::DirectConnection);
@@ -160,6 +161,11 @@ void MainWindow::openAssociate(const QString &kind, int key)
         showStatus(tr("This row has no client or party yet."));
         return;
     }
+    openParty(key);
+}
+
+PartyWindow *MainWindow::openParty(int key)
+{
     auto *window = new PartyWindow(m_userId, m_viewOnly ? QStringLiteral("*VIEW") : QStringLiteral("*EDIT"), this);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setObjectName(QStringLiteral("party-%1").arg(key));
@@ -170,6 +176,7 @@ void MainWindow::openAssociate(const QString &kind, int key)
     });
     window->openParty(key);
     window->show();
+    return window;
 }
 
 void MainWindow::addParty(QVariant &uniqueId, const QString &name)

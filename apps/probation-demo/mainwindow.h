@@ -21,6 +21,8 @@ public:
     // Shows a client ("C") or party ("P"), after asking about unsaved changes.
     bool openSubject(const QString &kind, int key);
     bool save();
+    // Opens a party in a window of its own, under its lock.
+    PartyWindow *openParty(int key);
     bool hasUnsavedChanges() const { return m_dirty; }
 
     PartiesEditor *associations() const { return m_associations; }

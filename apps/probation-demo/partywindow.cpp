@@ -17,6 +17,7 @@ PartyWindow::PartyWindow(const QString &userId, const QString &mode, QWidget *pa
     , m_notice(new QLabel(this))
 {
     setWindowTitle(tr("Party"));
+    m_editor->setMinimumSize(m_editor->sizeHint());  // its fields stand where they were designed
     m_editor->UserID = userId;
     m_editor->UserMode = mode;
     m_notice->setWordWrap(true);
