@@ -6,6 +6,7 @@
 #include "common/datetimefunctions.h"
 #include "controls/combobox.h"
 #include "controls/datagrid.h"
+#include "controls/designfont.h"
 #include "controls/imagelist.h"
 #include "controls/propertybag.h"
 #include "controls/twips.h"
@@ -31,15 +32,6 @@ constexpr int DesignHeight = 5415;
 constexpr int NameColumnWidth = 3400;
 
 enum Level { HeaderLevel = 0, FolderLevel = 1, AssociateLevel = 2 };
-
-QFont gridFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-    font.setPointSizeF(8.25);
-    return font;
-}
 
 // Child becomes Children, any other name takes an s.
 QString plural(const QString &description)
@@ -89,7 +81,7 @@ QSize PartiesEditor::sizeHint() const
 
 void PartiesEditor::applyGridDesign()
 {
-    grd->setFont(gridFont());
+    grd->setFont(designFont());
     grd->setBackColor(QColor(233, 243, 249));
     grd->setBackColorAlternate(QColor(255, 255, 255));
     grd->setBackColorSel(palette().color(QPalette::Highlight));
@@ -116,7 +108,7 @@ void PartiesEditor::applyGridDesign()
     cboPTYNAM->setDataFieldToDisplay(2);
     cboPTYNAM->setAllowAddRecord(true);
     cboPTYNAM->setMaxLength(30);
-    cboPTYNAM->setFont(gridFont());
+    cboPTYNAM->setFont(designFont());
 }
 
 void PartiesEditor::forwardErrors(TableObject &table)

@@ -10,6 +10,7 @@
 #include "controls/combo.h"
 #include "controls/datalabel.h"
 #include "controls/datepicker.h"
+#include "controls/designfont.h"
 #include "controls/phonenumber.h"
 #include "controls/propertybag.h"
 #include "controls/twips.h"
@@ -56,16 +57,6 @@ const QString AddressMessage = QStringLiteral("A valid address requires a street
 const QString CityStateZipMessage = QStringLiteral("Invalid city, state or zip-code.");
 const QString GenderMessage = QStringLiteral("Invalid gender.");
 
-QFont fieldFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-    font.setPointSizeF(8.25);
-    font.setWeight(QFont::Normal);  // not the frames' bold
-    return font;
-}
-
 } // namespace
 
 PartyEditor::PartyEditor(QWidget *parent)
@@ -95,7 +86,7 @@ QGroupBox *PartyEditor::addFrame(const QString &name, const QString &caption, in
 {
     auto *frame = new QGroupBox(caption, this);
     frame->setObjectName(name);
-    QFont bold = fieldFont();
+    QFont bold = designFont();
     bold.setBold(true);
     frame->setFont(bold);
     frame->setGeometry(Twips::toPixels(left, top, width, height));
@@ -107,7 +98,7 @@ void PartyEditor::place(QWidget *field, QGroupBox *frame, const QString &name, i
 {
     field->setParent(frame);
     field->setObjectName(name);
-    field->setFont(fieldFont());
+    field->setFont(designFont());
     field->setGeometry(Twips::toPixels(left, top, width, height));
     m_controls << field;
 }
@@ -116,7 +107,7 @@ void PartyEditor::addCaption(QGroupBox *frame, QWidget *field, const QString &ca
 {
     auto *label = new QLabel(caption, frame);
     label->setObjectName(QStringLiteral("lblDemo_%1").arg(lblDemo.size()));
-    label->setFont(fieldFont());
+    label->setFont(designFont());
     const QRect fieldRect = field->geometry();
     const int x = Twips::toPixels(left);
     label->setGeometry(x, Twips::toPixels(top), qMax(10, fieldRect.left() - x - 2), fieldRect.height());
