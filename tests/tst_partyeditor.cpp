@@ -324,12 +324,25 @@ void PartyEditorTest::enabledAtRunAndDesignTime()
     QVERIFY(name->isEnabledTo(&editor));
     QVERIFY(frame->isEnabledTo(&editor));
 
+    // QWidget::setEnabled, as a form's generated code calls it, is a write
+    // too; a disabled parent is not.
+    QWidget parent;
+    editor.setParent(&parent);
+    parent.setEnabled(false);
+    parent.setEnabled(true);
+    QCOMPARE(notices.count(), 2);
+    editor.QWidget::setEnabled(false);
+    QCOMPARE(notices.count(), 3);
+    QVERIFY(!name->isEnabledTo(&editor));
+    editor.SetEnabled(true);
+
     // In a form designer only the control itself changes.
     editor.setDesignMode(true);
     editor.SetEnabled(false);
     QVERIFY(!editor.Enabled());
     QVERIFY(name->isEnabledTo(&editor));
-    QCOMPARE(notices.count(), 3);
+    QCOMPARE(notices.count(), 5);
+    editor.setParent(nullptr);
 }
 
 void PartyEditorTest::enabledIsPersistedWithItsDefault()

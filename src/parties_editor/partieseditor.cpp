@@ -131,10 +131,27 @@ bool PartiesEditor::Enabled() const
 
 void PartiesEditor::SetEnabled(bool enabled)
 {
+    m_settingEnabled = true;
     QWidget::setEnabled(enabled);
+    m_settingEnabled = false;
+    enabledSet(enabled);
+}
+
+void PartiesEditor::enabledSet(bool enabled)
+{
+    m_ownEnabled = enabled;
     if (!m_designMode)
         grd->setEnabled(enabled);
     Q_EMIT EnabledChanged(enabled);
+}
+
+void PartiesEditor::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // QWidget::setEnabled (as code generated from a form calls it) counts as
+    // writing Enabled; a parent's change of state does not.
+    if (event->type() == QEvent::EnabledChange && !m_settingEnabled && Enabled() != m_ownEnabled)
+        enabledSet(Enabled());
 }
 
 void PartiesEditor::SetHyperlinkNames(bool hyperlink)

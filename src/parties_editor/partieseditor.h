@@ -52,6 +52,8 @@ public:
     // Whether associate names are links in view mode (HyperlinkClickName).
     bool HyperlinkNames() const { return m_hyperlinkNames; }
     void SetHyperlinkNames(bool hyperlink);
+    // The same, under the name code generated from a form uses.
+    void setHyperlinkNames(bool hyperlink) { SetHyperlinkNames(hyperlink); }
 
     // Set by the designer plugin on the widgets it creates.
     bool DesignMode() const { return m_designMode; }
@@ -100,6 +102,7 @@ Q_SIGNALS:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -121,6 +124,7 @@ private:
     bool existsInTable(const QVariantList &keys);
     void showSaved();
     void applyGridDesign();
+    void enabledSet(bool enabled);
     void forwardErrors(TableObject &table);
     void FormatOutline();
     void ShowAssociateKind(int Row);
@@ -140,6 +144,8 @@ private:
     std::unique_ptr<TableObject> adoPRBSEC;
     bool m_hyperlinkNames = false;
     bool m_designMode = false;
+    bool m_ownEnabled = true;
+    bool m_settingEnabled = false;
     int m_dragRow = 0;
     bool m_dragMoves = false;
 };

@@ -251,10 +251,27 @@ bool PartyEditor::Enabled() const
 
 void PartyEditor::SetEnabled(bool NewEnabled)
 {
+    m_settingEnabled = true;
     QWidget::setEnabled(NewEnabled);
+    m_settingEnabled = false;
+    enabledSet(NewEnabled);
+}
+
+void PartyEditor::enabledSet(bool NewEnabled)
+{
+    m_ownEnabled = NewEnabled;
     if (!m_designMode)
         EnableControls(NewEnabled);
     Q_EMIT EnabledChanged(NewEnabled);
+}
+
+void PartyEditor::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // QWidget::setEnabled (as code generated from a form calls it) counts as
+    // writing Enabled; a parent's change of state does not.
+    if (event->type() == QEvent::EnabledChange && !m_settingEnabled && Enabled() != m_ownEnabled)
+        enabledSet(Enabled());
 }
 
 void PartyEditor::EnableControls(bool NewEnabled)

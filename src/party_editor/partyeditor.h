@@ -98,6 +98,7 @@ Q_SIGNALS:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void createFields();
@@ -108,6 +109,7 @@ private:
     void connectNotifications();
     void forwardErrors(TableObject &table);
     void EnableControls(bool NewEnabled);
+    void enabledSet(bool NewEnabled);
     void LoadLists();
     void showParty();
     void FindDuplicate(bool &StreetDiffers, bool &Found);
@@ -120,6 +122,8 @@ private:
     std::unique_ptr<TableObject> adoPRBSQL;
     std::unique_ptr<TableObject> adoZIPDTA;
     bool m_designMode = false;
+    bool m_ownEnabled = true;
+    bool m_settingEnabled = false;
     // A party is on screen that may be written: the last load or add succeeded.
     bool m_partyLoaded = false;
     // The user accepted a possible duplicate of the party on screen.

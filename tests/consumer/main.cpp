@@ -1,0 +1,38 @@
+// Embeds both editors through the installed headers and library:
+//
+//   consumer sqlite:/folder
+//
+// names the database, creates a PartyEditor and a PartiesEditor, prints the
+// location in force and the editors' class names, and exits.
+
+#include "data/dataaccesserror.h"
+#include "data/database.h"
+#include "parties_editor/partieseditor.h"
+#include "party_editor/partyeditor.h"
+
+#include <QApplication>
+#include <QTextStream>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() != 2) {
+        err << "usage: consumer sqlite:/folder\n";
+        return 2;
+    }
+    try {
+        Database::setLocation(arguments.at(1));
+    } catch (const DataAccessError &error) {
+        err << "consumer: " << error.description() << "\n";
+        return 1;
+    }
+
+    PartyEditor party;
+    PartiesEditor parties;
+    out << "database " << Database::location().toDisplayString() << "\n"
+        << "editors " << party.metaObject()->className() << " " << parties.metaObject()->className() << "\n";
+    return party.Enabled() && parties.Enabled() ? 0 : 1;
+}
