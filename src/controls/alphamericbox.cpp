@@ -8,6 +8,7 @@
 AlphaMericBox::AlphaMericBox(QWidget *parent)
     : QLineEdit(parent)
 {
+    setCaseType(0);
     connect(this, &QLineEdit::textEdited, this, &AlphaMericBox::Change);
 }
 
@@ -15,7 +16,7 @@ void AlphaMericBox::setCaseType(int caseType)
 {
     m_caseType = caseType;
     delete validator();
-    setValidator(caseType == CaseValidator::AsTyped ? nullptr : new CaseValidator(caseType, this));
+    setValidator(new CaseValidator(caseType, this));
 }
 
 void AlphaMericBox::setText(const QString &text)

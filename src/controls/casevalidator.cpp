@@ -24,19 +24,31 @@ QValidator::State CaseValidator::validate(QString &input, int &) const
         input.replace(prefix, typed.size(), typed.toUpper());
     else if (m_caseType == LowerCase)
         input.replace(prefix, typed.size(), typed.toLower());
+    dropHalfCharacter(input);
     m_previous = input;
     return Acceptable;
+}
+
+void CaseValidator::dropHalfCharacter(QString &text)
+{
+    // A box cut at its length in UTF-16 units may leave the first half of a
+    // character (an emoji) at the end; half a character is no character.
+    if (!text.isEmpty() && text.back().isHighSurrogate())
+        text.chop(1);
 }
 
 void CaseValidator::setTextAsGiven(QLineEdit *box, const QString &text)
 {
     auto *validator = qobject_cast<CaseValidator *>(const_cast<QValidator *>(box->validator()));
-    if (!validator) {
-        box->setText(text);
-        return;
-    }
-    box->setValidator(nullptr);
+    if (validator)
+        box->setValidator(nullptr);
     box->setText(text);
-    validator->m_previous = box->text();
-    box->setValidator(validator);
+    QString shown = box->text();
+    dropHalfCharacter(shown);
+    if (shown != box->text())
+        box->setText(shown);
+    if (validator) {
+        validator->m_previous = shown;
+        box->setValidator(validator);
+    }
 }

@@ -19,8 +19,10 @@ public:
     int caseType() const { return m_caseType; }
     State validate(QString &input, int &position) const override;
 
-    // Gives a box (with or without a CaseValidator) this text as it is.
+    // Gives a box (with or without a CaseValidator) this text as it is, cut
+    // to the box's length at a whole character.
     static void setTextAsGiven(QLineEdit *box, const QString &text);
+    static void dropHalfCharacter(QString &text);
 
 private:
     int m_caseType;

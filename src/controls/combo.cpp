@@ -74,13 +74,19 @@ Combo::Combo(QWidget *parent)
     connect(&m_searchTimer, &QTimer::timeout, this, &Combo::search);
 }
 
-Combo::~Combo() = default;
+Combo::~Combo()
+{
+    // The edit box outlives this object's members while QWidget ends: its
+    // focus-out and editingFinished must not reach a half-destroyed combo.
+    m_edit->removeEventFilter(this);
+    m_edit->disconnect(this);
+}
 
 void Combo::setCaseType(int caseType)
 {
     m_caseType = caseType;
     delete m_edit->validator();
-    m_edit->setValidator(caseType == CaseValidator::AsTyped ? nullptr : new CaseValidator(caseType, m_edit));
+    m_edit->setValidator(new CaseValidator(caseType, m_edit));
 }
 
 void Combo::setCols(int cols)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/datagrid.h"
 #include "controls/recordsourcemodel.h"
 
 #include <QPointer>

@@ -42,6 +42,13 @@ DatePicker::DatePicker(QWidget *parent)
     connect(m_edit, &QLineEdit::editingFinished, this, [this] { takeTypedText(true); });
 }
 
+DatePicker::~DatePicker()
+{
+    // The edit box outlives this object's members while QWidget ends.
+    m_edit->removeEventFilter(this);
+    m_edit->disconnect(this);
+}
+
 QDate DatePicker::toDate(int value)
 {
     return value <= 0 ? QDate() : QDate(value / 10000, value / 100 % 100, value % 100);

@@ -27,6 +27,7 @@ class DatePicker : public QWidget, public FieldControl
 
 public:
     explicit DatePicker(QWidget *parent = nullptr);
+    ~DatePicker() override;
 
     int Value() const { return m_value; }
     void setValue(int value);

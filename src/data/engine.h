@@ -42,6 +42,8 @@ public:
     // Whether a locked select failed because another user holds the row
     // (only where the database keeps the row locks itself).
     virtual bool isRowLockConflict(const QSqlError &) const { return false; }
+    // Whether a text can be stored as it is (PostgreSQL takes no NUL character).
+    virtual bool storesText(const QString &) const { return true; }
 
 protected:
     virtual int classify(const QSqlError &error) const;

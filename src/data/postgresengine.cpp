@@ -70,6 +70,8 @@ QSqlDatabase PostgresEngine::open(const QString &connectionName, bool)
     run(database, QStringLiteral("SET plan_cache_mode = force_custom_plan"));
     run(database, QStringLiteral("SET application_name = 'TORVAProbationParties'"));
     run(database, QStringLiteral("SET client_min_messages = warning"));
+    // A writer blocked by another waits as long as on the embedded database, then fails.
+    run(database, QStringLiteral("SET lock_timeout = '5s'"));
     return database;
 }
 

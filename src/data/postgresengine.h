@@ -14,6 +14,7 @@ public:
     void createSchema(QSqlDatabase &database) override;
     std::unique_ptr<RowLockSession> newLockSession() override;
     bool isConnectionLost(const QSqlError &error) const override;
+    bool storesText(const QString &text) const override { return !text.contains(QChar(0)); }
 
 protected:
     int classify(const QSqlError &error) const override;

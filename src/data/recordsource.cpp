@@ -7,7 +7,8 @@ RecordSource RecordSource::bind(const QString &source, const QString &typedText)
     static const QString mark = QStringLiteral("'&TEXT%'");
     static const QRegularExpression searched(QStringLiteral(R"(([A-Za-z0-9_#@$]+)\s+Like\s+'&TEXT%')"),
                                              QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression wildcard(QStringLiteral("[%_]"));
+    // The Like wildcards, and the backslash that PostgreSQL's Like takes as its escape.
+    static const QRegularExpression wildcard(QStringLiteral(R"([%_\\])"));
 
     RecordSource bound;
     const qsizetype firstWildcard = typedText.indexOf(wildcard);

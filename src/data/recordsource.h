@@ -7,8 +7,8 @@
 // typed text as '&TEXT%'; each such mark becomes a bound parameter, so that
 // nothing typed ever becomes part of the statement.
 //
-// The typed text is searched as text: "%" and "_" are not wildcards. The
-// parameter holds the typed text up to its first "%" or "_", followed by "%",
+// The typed text is searched as text: "%" and "_" are not wildcards, nor is
+// "\\" an escape. The parameter holds the typed text up to the first of them, followed by "%",
 // so the database still finds the rows by the name index; the rows it returns
 // beyond what was typed are then left out by accepts().
 class RecordSource

@@ -21,7 +21,10 @@ QList<Schema::Table> buildTables()
           decimal("PTYHOMPHN", 10), decimal("PTYWRKPHN", 10), decimal("PTYCELPHN", 10), decimal("PTYBDT", 8),
           text("PTYSEX", 1), decimal("PTYUDT", 8), text("PTYUSR", 30)},
          {QStringLiteral("PTYKEY")},
-         {{QStringLiteral("PRBPTY_PTYNAM"), {QStringLiteral("PTYNAM")}, true}}},
+         {{QStringLiteral("PRBPTY_PTYNAM"), {QStringLiteral("PTYNAM")}, true},
+          // The likely-duplicate searches: same birth date and sex, then the name.
+          {QStringLiteral("PRBPTY_DUPLICATE"), {QStringLiteral("PTYBDT"), QStringLiteral("PTYSEX"), QStringLiteral("PTYNAM")},
+           false}}},
         {prb, QStringLiteral("PRBCLT"),
          {key("CLTCNO", Type::Integer), text("CLTNAM", 30), decimal("CLTBDT", 8)},
          {QStringLiteral("CLTCNO")},

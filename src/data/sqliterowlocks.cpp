@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <cstring>
@@ -104,13 +103,15 @@ QString SqliteRowLocks::holderFile(qint64 number) const
 void SqliteRowLocks::writeHolder(const LockKey &key) const
 {
     const LockHolder own = ownHolder();
-    QSaveFile file(holderFile(key.number()));
-    if (!file.open(QIODevice::WriteOnly))
+    // Only a note of who holds the lock (the lock is the kernel's): written
+    // without forcing it to disk, which would make every locked load wait on
+    // a busy disk.
+    QFile file(holderFile(key.number()));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return;  // the lock holds without it; only the holder's name is unknown then
     file.write(QStringLiteral("%1\n%2\n%3\n%4\n")
                    .arg(own.userName, own.machine)
                    .arg(own.processId)
                    .arg(own.since.toString(Qt::ISODateWithMs))
                    .toUtf8());
-    file.commit();
 }

@@ -154,6 +154,13 @@ int TableObject::run(Connection &connection, const QString &statement, const QVa
                                   .arg(markers)
                                   .arg(values.size()),
                               statement);
+    for (const QVariant &value : values) {
+        if (value.typeId() == QMetaType::QString && !connection.engine().storesText(value.toString()))
+            throw DataAccessError(DataAccessError::BadParameters,
+                                  QStringLiteral("a text holding a NUL character cannot be stored in %1")
+                                      .arg(connection.location().toDisplayString()),
+                                  statement);
+    }
     if (beforeExecute())
         beforeExecute()(statement, values);
     QSqlQuery &query = connection.prepared(statement, prepare);

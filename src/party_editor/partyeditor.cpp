@@ -21,7 +21,9 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QRandomGenerator>
 #include <QResizeEvent>
+#include <QThread>
 
 namespace {
 
@@ -48,7 +50,7 @@ double doubleOf(const QVariant &value)
 }
 
 // How often a new party tries the next key when other editors keep taking it.
-constexpr int KeyAttempts = 5;
+constexpr int KeyAttempts = 20;
 
 const QString NameFormatMessage = QStringLiteral(
     "Party names should be entered last name first, followed by a comma and a single space, then first name. ");
@@ -340,6 +342,7 @@ bool PartyEditor::LoadRecord(qint32 NewPartyKey, const QString &NewPartyName, qi
     // Until this load succeeds, the fields may show another party than the
     // key: nothing may be written. An accepted duplicate was for that party.
     m_partyLoaded = false;
+    m_partyHeld = false;
     m_duplicateAccepted = false;
 
     // New table objects; the previous ones go, and with them the lock they held.
@@ -364,6 +367,7 @@ bool PartyEditor::LoadRecord(qint32 NewPartyKey, const QString &NewPartyName, qi
         } else if (adoPRBPTY->Eof()) {
             result = false;
         } else {
+            m_partyHeld = true;
             showParty();
         }
     } else {
@@ -530,6 +534,8 @@ bool PartyEditor::SaveRecord()
     if (HasErrors())
         return false;
     if (PartyKey != 0) {
+        if (!holdParty())
+            return false;
         adoPRBPTY->setSQL(Statements::UpdateParty);
         // A party another user deleted meanwhile is not saved by an update
         // that finds no row: the save fails instead of claiming success.
@@ -559,11 +565,26 @@ bool PartyEditor::insertUnderNextKey(QVariantList values)
             PartyKey = 0;  // nothing was saved under the key tried
             if (error.number() != DataAccessError::DuplicateKey || attempt >= KeyAttempts)
                 throw;
+            // Step out of the other editor's rhythm before trying again.
+            QThread::msleep(QRandomGenerator::global()->bounded(1u, 4u * unsigned(attempt)));
         }
     }
     // Hold the new party as a loaded one is held, so that nobody else edits
     // it while this editor may still save it again.
+    holdParty();
+    return true;
+}
+
+bool PartyEditor::holdParty()
+{
+    if (m_partyHeld)
+        return true;
     adoPRBPTY->Execute(Statements::LoadPartyForUpdate, QVariantList{PartyKey});
+    if (adoPRBPTY->RecordLocked()) {
+        Q_EMIT LockError();
+        return false;
+    }
+    m_partyHeld = true;
     return true;
 }
 

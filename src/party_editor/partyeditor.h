@@ -115,6 +115,9 @@ private:
     void FindDuplicate(bool &StreetDiffers, bool &Found);
     QVariantList partyValues() const;
     bool insertUnderNextKey(QVariantList values);
+    // Takes the party's row lock when this editor does not hold it yet; false
+    // (after LockError) when another user has taken it meanwhile.
+    bool holdParty();
     void cityChosen();
     void zipEntered();
 
@@ -126,6 +129,8 @@ private:
     bool m_settingEnabled = false;
     // A party is on screen that may be written: the last load or add succeeded.
     bool m_partyLoaded = false;
+    // adoPRBPTY holds the row lock of the party on screen.
+    bool m_partyHeld = false;
     // The user accepted a possible duplicate of the party on screen.
     bool m_duplicateAccepted = false;
     // While a new key is tried again, a key taken by another editor is no failure.
