@@ -1,0 +1,303 @@
+#include "associationfixture.h"
+#include "childprocess.h"
+#include "common/clock.h"
+#include "controls/datagrid.h"
+#include "controls/outlinemodel.h"
+#include "data/dataaccesserror.h"
+#include "data/statements.h"
+#include "data/tableobject.h"
+#include "partyeditorhost.h"
+#include "partyform.h"
+#include "scriptedmessages.h"
+#include "testdatabase.h"
+#include "writeattempt.h"
+
+#include <QDeadlineTimer>
+#include <QSet>
+#include <QSignalSpy>
+#include <QThread>
+#include <QtTest>
+
+#include <memory>
+
+// Several users at once, each in a process of its own, on one database.
+
+namespace {
+
+// The associations once a save of WriteAttempt's association change is stored.
+const QStringList AssociationsSaved{"C12-21-P6", "C12-5-C7", "C12-5-P6", "P5-3-C12", "P8-21-C12", "P99-3-C12"};
+
+class HookGuard
+{
+public:
+    explicit HookGuard(TableObject::StatementHook hook) { TableObject::setBeforeExecuteHook(std::move(hook)); }
+    ~HookGuard() { TableObject::setBeforeExecuteHook({}); }
+};
+
+// Loads the party in a fresh editor; the server may take a moment to end a
+// killed user's session, so a refusal is asked again for a few seconds.
+bool loadsWithin(int key, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        PartyEditorHost editor;
+        if (editor.editor->LoadRecord(key))
+            return true;
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(50);
+    }
+}
+
+// How many new parties each of the two savers stores.
+const int PartiesPerSaver = 500;
+
+}  // namespace
+
+class ConcurrencyTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void engines_data() { TestDatabase::addEngineRows(); }
+
+    void secondUserWaitsForTheFirst_data();
+    void secondUserWaitsForTheFirst();
+    void twoUsersSaveNewPartiesAtOnce_data() { engines_data(); }
+    void twoUsersSaveNewPartiesAtOnce();
+    void sameAssociationSavedAtOnce_data() { engines_data(); }
+    void sameAssociationSavedAtOnce();
+    void sameAssociationValidatedTwice_data() { engines_data(); }
+    void sameAssociationValidatedTwice();
+    void busyDatabaseFailsTheSaveCleanly_data() { engines_data(); }
+    void busyDatabaseFailsTheSaveCleanly();
+
+private:
+    std::unique_ptr<ScriptedMessages> m_boxes;
+};
+
+void ConcurrencyTest::init()
+{
+    m_boxes = std::make_unique<ScriptedMessages>();
+}
+
+void ConcurrencyTest::cleanup()
+{
+    m_boxes.reset();
+}
+
+void ConcurrencyTest::secondUserWaitsForTheFirst_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<bool>("killed");
+    for (const QString &engine : TestDatabase::engines()) {
+        QTest::addRow("%s/first closes", qPrintable(engine)) << engine << false;
+        QTest::addRow("%s/first is killed", qPrintable(engine)) << engine << true;
+    }
+}
+
+void ConcurrencyTest::secondUserWaitsForTheFirst()
+{
+    QFETCH(QString, engine);
+    QFETCH(bool, killed);
+    TORVA_USE_DATABASE(engine);
+    WriteAttempt::seed(WriteAttempt::Path::PartyUpdate);
+    const int key = WriteAttempt::HeldParty;
+
+    // Given another process that holds the party,
+    ChildProcess first(QStringLiteral(TORVA_LOCK_HOLDER),
+                       {TestDatabase::location(), QStringLiteral("FIRST"), QString::number(key)});
+    QCOMPARE(first.readLine(), QStringLiteral("locked %1").arg(key));
+
+    // then this user is refused, told who holds it, and the control is disabled,
+    PartyEditorHost second;
+    QSignalSpy lockErrors(second.editor, &PartyEditor::LockError);
+    QVERIFY(!second.editor->LoadRecord(key));
+    QCOMPARE(lockErrors.count(), 1);
+    QVERIFY(second.editor->LockedBy().has_value());
+    QCOMPARE(second.editor->LockedBy()->userName, QStringLiteral("FIRST"));
+    QVERIFY(!second.editor->Enabled());
+
+    // and let in once the first closes or dies.
+    if (killed) {
+        first.killHard();
+    } else {
+        first.closeInput();
+        QVERIFY(first.waitForEnd());
+    }
+    second.editor->SetEnabled(true);
+    bool loaded = second.editor->LoadRecord(key);
+    const QDeadlineTimer deadline(10000);
+    while (!loaded && !deadline.hasExpired()) {
+        QThread::msleep(50);
+        loaded = second.editor->LoadRecord(key);
+    }
+    QVERIFY(loaded);
+    // Now the first user, coming back, is the one refused.
+    ChildProcess again(QStringLiteral(TORVA_LOCK_HOLDER),
+                       {TestDatabase::location(), QStringLiteral("FIRST"), QString::number(key)});
+    QCOMPARE(again.readLine(), QStringLiteral("refused %1").arg(key));
+}
+
+void ConcurrencyTest::twoUsersSaveNewPartiesAtOnce()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    PartyForm::seedCodes();
+    const int each = PartiesPerSaver;
+
+    // Given two users who start saving new parties at the same moment,
+    std::vector<std::unique_ptr<ChildProcess>> savers;
+    for (const QString &tag : {QStringLiteral("ALPHA"), QStringLiteral("BRAVO")})
+        savers.push_back(std::make_unique<ChildProcess>(
+            QStringLiteral(TORVA_PARTY_SAVER), QStringList{TestDatabase::location(), QString::number(each), tag}));
+    QElapsedTimer clock;
+    clock.start();
+    for (auto &saver : savers)
+        saver->write("go\n");
+
+    // then every save succeeds under a key of its own,
+    QList<int> keys;
+    QStringList failures;
+    int retried = 0;
+    for (auto &saver : savers) {
+        QVERIFY2(saver->waitForEnd(240000), "a saver did not finish");
+        for (const QString &line : saver->remainingLines()) {
+            if (line.startsWith(QLatin1String("saved ")))
+                keys << line.section(QLatin1Char(' '), 1).toInt();
+            else if (line.startsWith(QLatin1String("retried ")))
+                retried += line.section(QLatin1Char(' '), 1).toInt();
+            else
+                failures << line;
+        }
+        QVERIFY2(!saver->crashed(), qPrintable(saver->errorOutput()));
+    }
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.mid(0, 10).join(QLatin1Char('\n'))));
+    QCOMPARE(keys.size(), 2 * each);
+    QCOMPARE(QSet<int>(keys.cbegin(), keys.cend()).size(), 2 * each);
+
+    // and the table holds each of them once: none lost, none twice.
+    QCOMPARE(TestDatabase::count(QStringLiteral("DUVPRB.PRBPTY")), 2 * each);
+    QCOMPARE(TestDatabase::value(QStringLiteral("Select Count(Distinct PTYNAM) From DUVPRB.PRBPTY")).toInt(), 2 * each);
+    TableObject table;
+    const QueryResult stored = table.Fetch(QStringLiteral("Select PTYKEY From DUVPRB.PRBPTY"));
+    QSet<int> storedKeys;
+    for (const QVariantList &row : stored.rows)
+        storedKeys << row.first().toInt();
+    QCOMPARE(storedKeys, QSet<int>(keys.cbegin(), keys.cend()));
+    qInfo("%d parties saved by two users at once on %s in %lld ms; %d keys taken by the other were tried again",
+          2 * each, qPrintable(engine), qint64(clock.elapsed()), retried);
+}
+
+void ConcurrencyTest::sameAssociationSavedAtOnce()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    WriteAttempt::seed(WriteAttempt::Path::AssociationSave);
+    WriteAttempt mine(WriteAttempt::Path::AssociationSave);
+    QVERIFY(mine.ready());
+
+    // Given another user who saves the same new associations while this save,
+    // already past its checks, is about to write,
+    int otherExit = -1;
+    bool otherDied = false;
+    bool mineSaved = false;
+    bool mineFailed = false;
+    {
+        HookGuard hook([&](const QString &statement, const QVariantList &) {
+            if (statement != Statements::DeleteAssociation || otherExit != -1)
+                return;
+            ChildProcess other(QStringLiteral(TORVA_SAVE_AND_DIE),
+                               {TestDatabase::location(), WriteAttempt::name(WriteAttempt::Path::AssociationSave),
+                                QStringLiteral("-1")});
+            otherDied = !other.waitForEnd() || other.crashed();
+            otherExit = other.exitCode();
+        });
+        try {
+            mineSaved = mine.write();
+        } catch (const DataAccessError &) {
+            mineFailed = true;
+        }
+    }
+
+    // then one of the two saves is stored and the other user is told it failed.
+    QVERIFY(!otherDied);
+    QVERIFY2(otherExit == 0 || otherExit == 1, qPrintable(QString::number(otherExit)));
+    QVERIFY2(mineSaved != (otherExit == 0), "exactly one save may succeed");
+    if (otherExit == 0) {
+        QVERIFY(mineFailed);
+        QCOMPARE(mine.errors, 1);
+    }
+    QCOMPARE(AssociationFixture::stored(), AssociationsSaved);
+    qInfo("%s", otherExit == 0 ? "stored by the other process; this editor was told"
+                               : "stored by this editor; the other process was told");
+}
+
+void ConcurrencyTest::sameAssociationValidatedTwice()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    WriteAttempt::seed(WriteAttempt::Path::AssociationSave);
+    // Given two editors that both found the new associations valid,
+    WriteAttempt first(WriteAttempt::Path::AssociationSave);
+    WriteAttempt second(WriteAttempt::Path::AssociationSave);
+    QVERIFY(first.ready() && second.ready());
+    QVERIFY(!first.associations->editor->HasErrors());
+    QVERIFY(!second.associations->editor->HasErrors());
+
+    // when the first saves,
+    QVERIFY(first.write());
+
+    // then the second's save stops at the duplicate and says so at its row.
+    QVERIFY(!second.write());
+    DataGrid *grid = second.associations->grid();
+    const QString shown = grid->model()
+                              ->data(grid->model()->index(grid->Row(), grid->ColumnIndex(QStringLiteral("ASCNAM"))),
+                                     OutlineModel::ErrorRole)
+                              .toString();
+    QCOMPARE(shown, QStringLiteral("Duplicate association."));
+    QCOMPARE(AssociationFixture::stored(), AssociationsSaved);
+    QCOMPARE(second.errors, 0);
+}
+
+void ConcurrencyTest::busyDatabaseFailsTheSaveCleanly()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    WriteAttempt::seed(WriteAttempt::Path::PartyUpdate);
+    const QStringList before = WriteAttempt::stored(WriteAttempt::Path::PartyUpdate);
+    WriteAttempt mine(WriteAttempt::Path::PartyUpdate);
+    QVERIFY(mine.ready());
+
+    // Given another writer that holds the database longer than the busy timeout,
+    const QString holdSeconds = QStringLiteral("15");
+    ChildProcess writer(QStringLiteral(TORVA_BUSY_WRITER), {TestDatabase::location(), holdSeconds});
+    QCOMPARE(writer.readLine(), QStringLiteral("holding"));
+
+    // when this user saves, the save waits out the busy timeout, then fails through Error and the exception,
+    int number = 0;
+    try {
+        mine.write();
+    } catch (const DataAccessError &error) {
+        number = error.number();
+    }
+    const bool releasedFirst = writer.readLine(0) == QLatin1String("released");
+    QCOMPARE(number, int(DataAccessError::DatabaseBusy));
+    if (number == int(DataAccessError::DatabaseBusy)) {
+        QVERIFY(!releasedFirst);
+        QCOMPARE(mine.errors, 1);
+        QCOMPARE(WriteAttempt::stored(WriteAttempt::Path::PartyUpdate), before);
+    }
+
+    // and once the writer is gone the same control saves.
+    writer.closeInput();
+    QVERIFY(writer.waitForEnd());
+    if (number != 0)
+        QVERIFY(mine.write());
+    QVERIFY(WriteAttempt::stored(WriteAttempt::Path::PartyUpdate) != before);
+}
+
+QTEST_MAIN(ConcurrencyTest)
+#include "tst_concurrency.moc"

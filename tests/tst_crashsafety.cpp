@@ -1,0 +1,169 @@
+#include "childprocess.h"
+#include "data/database.h"
+#include "data/sqliteengine.h"
+#include "partyeditorhost.h"
+#include "scriptedmessages.h"
+#include "testdatabase.h"
+#include "writeattempt.h"
+
+#include <QDeadlineTimer>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QThread>
+#include <QtTest>
+
+#include <memory>
+
+// A user whose program dies in the middle of a save, at each of the save's
+// statements in turn: the database stays sound, holds the old state or the
+// new (never part of an association save), and the party is free again.
+
+namespace {
+
+using Path = WriteAttempt::Path;
+
+// What the embedded database's own check says of one library file.
+QString integrityOf(const QString &file)
+{
+    const QString name = QStringLiteral("torva-integrity-check");
+    QString verdict;
+    {
+        QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        database.setDatabaseName(file);
+        database.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (database.open()) {
+            QSqlQuery query(database);
+            QStringList lines;
+            if (query.exec(QStringLiteral("PRAGMA integrity_check"))) {
+                while (query.next())
+                    lines << query.value(0).toString();
+            }
+            verdict = lines.join(QLatin1Char('\n'));
+        }
+        database.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return verdict;
+}
+
+// Whether another editor may open the party; the server may take a moment to
+// notice a dead client and end its session, so this asks for a few seconds.
+bool freeToLoad(int key)
+{
+    const QDeadlineTimer deadline(10000);
+    for (;;) {
+        PartyEditorHost other;
+        if (other.editor->LoadRecord(key))
+            return true;
+        if (deadline.hasExpired() || !other.editor->LockedBy().has_value())
+            return false;
+        QThread::msleep(50);
+    }
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(WriteAttempt::Path)
+
+class CrashSafetyTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { m_boxes = std::make_unique<ScriptedMessages>(); }
+    void cleanup() { m_boxes.reset(); }
+
+    void killedAtEveryStep_data();
+    void killedAtEveryStep();
+
+private:
+    std::unique_ptr<ScriptedMessages> m_boxes;
+};
+
+void CrashSafetyTest::killedAtEveryStep_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<Path>("path");
+    for (const QString &engine : TestDatabase::engines()) {
+        for (const Path path : {Path::PartyInsert, Path::PartyUpdate, Path::PartyDelete, Path::AssociationSave})
+            QTest::addRow("%s/%s", qPrintable(engine), qPrintable(WriteAttempt::name(path))) << engine << path;
+    }
+}
+
+void CrashSafetyTest::killedAtEveryStep()
+{
+    QFETCH(QString, engine);
+    QFETCH(Path, path);
+
+    // Given the save run once to its end by the child, for its statements and the state it leaves,
+    TORVA_USE_DATABASE(engine);
+    WriteAttempt::seed(path);
+    const QStringList before = WriteAttempt::stored(path);
+    int statements = 0;
+    {
+        ChildProcess child(QStringLiteral(TORVA_SAVE_AND_DIE),
+                           {TestDatabase::location(), WriteAttempt::name(path), QStringLiteral("-1")});
+        const QString line = child.readLine();
+        QVERIFY2(child.waitForEnd() && !child.crashed() && child.exitCode() == 0, qPrintable(child.errorOutput()));
+        QVERIFY2(line.startsWith(QLatin1String("statements ")), qPrintable(line));
+        statements = line.section(QLatin1Char(' '), 1).toInt();
+    }
+    const QStringList after = WriteAttempt::stored(path);
+    QVERIFY(statements > 0);
+    QVERIFY(before != after);
+
+    // when the child is killed just before each statement, or right after the save,
+    for (int step = 0; step <= statements; ++step) {
+        const QString what =
+            step == 0 ? QStringLiteral("after the save") : QStringLiteral("before statement %1").arg(step);
+        TORVA_USE_DATABASE(engine);
+        WriteAttempt::seed(path);
+        {
+            ChildProcess child(QStringLiteral(TORVA_SAVE_AND_DIE),
+                               {TestDatabase::location(), WriteAttempt::name(path), QString::number(step)});
+            QVERIFY2(child.waitForEnd(), qPrintable(what));
+            QVERIFY2(child.crashed(),
+                     qPrintable(what + QStringLiteral(": the child did not die: ") + child.errorOutput()));
+        }
+
+        // then each library file passes the embedded database's own check,
+        if (engine == QLatin1String("sqlite")) {
+            const QString folder = Database::location().folder();
+            for (const QString &library : {QStringLiteral("DUVPRB"), QStringLiteral("DUVCRT")})
+                QCOMPARE(integrityOf(SqliteEngine::libraryFile(folder, library)), QStringLiteral("ok"));
+        }
+        // the database holds the whole save or none of it,
+        const QStringList now = WriteAttempt::stored(path);
+        QVERIFY2(now == before || now == after,
+                 qPrintable(what + QStringLiteral(": ") + now.join(QLatin1String("; "))));
+        QVERIFY2(step != 0 || now == after, qPrintable(what));
+        // and the party the child held is free.
+        if (path == Path::PartyUpdate || (path == Path::PartyDelete && now == before))
+            QVERIFY2(freeToLoad(WriteAttempt::HeldParty), qPrintable(what));
+        if (path == Path::PartyInsert && now == after)
+            QVERIFY2(freeToLoad(WriteAttempt::HeldParty + 1), qPrintable(what));  // the next key after the one on file
+    }
+    // The embedded database is also killed inside its commit, with the journal still there.
+    if (engine == QLatin1String("sqlite")) {
+        TORVA_USE_DATABASE(engine);
+        WriteAttempt::seed(path);
+        {
+            ChildProcess child(QStringLiteral(TORVA_SAVE_AND_DIE),
+                               {TestDatabase::location(), WriteAttempt::name(path), QStringLiteral("commit")});
+            QVERIFY(child.waitForEnd());
+            QVERIFY2(child.crashed(),
+                     qPrintable(QStringLiteral("the child did not die in the commit: ") + child.errorOutput()));
+        }
+        const QString folder = Database::location().folder();
+        for (const QString &library : {QStringLiteral("DUVPRB"), QStringLiteral("DUVCRT")})
+            QCOMPARE(integrityOf(SqliteEngine::libraryFile(folder, library)), QStringLiteral("ok"));
+        QCOMPARE(WriteAttempt::stored(path), before);
+        if (path != Path::PartyInsert)
+            QVERIFY(freeToLoad(WriteAttempt::HeldParty));
+    }
+    qInfo("%s: killed at %d points", qPrintable(WriteAttempt::name(path)),
+          statements + 1 + (engine == QLatin1String("sqlite") ? 1 : 0));
+}
+
+QTEST_MAIN(CrashSafetyTest)
+#include "tst_crashsafety.moc"

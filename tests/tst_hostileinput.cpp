@@ -1,0 +1,382 @@
+#include "associationfixture.h"
+#include "associationhost.h"
+#include "controls/alphamericbox.h"
+#include "controls/combo.h"
+#include "controls/datagrid.h"  // combobox.h needs the whole grid class
+#include "controls/combobox.h"
+#include "controls/recordsourcemodel.h"
+#include "controls/zipcode.h"
+#include "data/dataaccesserror.h"
+#include "data/tableobject.h"
+#include "fixtures.h"
+#include "partyeditorhost.h"
+#include "partyform.h"
+#include "scriptedmessages.h"
+#include "testdatabase.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QtTest>
+
+#include <memory>
+
+// Whatever a user types or pastes: saved and read back as it was, searched
+// as text, and never part of a statement.
+
+namespace {
+
+struct Payload
+{
+    const char *name;
+    QString text;
+};
+
+QList<Payload> payloads()
+{
+    const QChar nul(0);
+    return {
+        {"quotes", QStringLiteral("O'BRIEN \"Q\" ''")},
+        {"statement", QStringLiteral("'; DROP TABLE DUVPRB.PRBPTY; --")},
+        {"percent", QStringLiteral("100% SURE")},
+        {"underscore", QStringLiteral("A_B_C")},
+        {"backslash", QStringLiteral("C:\\TEMP\\X")},
+        {"nul", QStringLiteral("A") + nul + QStringLiteral("B")},
+        {"10000 characters", QString(10000, QLatin1Char('W'))},
+        {"invalid UTF-8", QString::fromUtf8("AB\xC3\x28\xFF\xFE\xA0\xA1Z")},
+        {"combining", QString::fromUtf8("E\xCC\x81 N\xCC\x83 A\xCC\x8A")},
+        {"emoji", QString::fromUtf8("\xF0\x9F\x98\x80\xF0\x9F\x8E\x89")},
+        {"emoji over the limit", QString::fromUtf8("\xF0\x9F\x98\x80").repeated(40)},
+        {"right to left",
+         QString::fromUtf8("\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D \xD9\x85\xD8\xB1\xD8\xAD\xD8\xA8\xD8\xA7")},
+        {"only spaces", QStringLiteral("     ")},
+        {"only tabs", QStringLiteral("\t\t\t")},
+    };
+}
+
+// A field the party editor saves, with what it needs before the payload to pass its checks.
+struct Field
+{
+    const char *name;
+    const char *column;
+    QString prefix;
+};
+
+const QList<Field> Fields{{"txtPTYNAM", "PTYNAM", QStringLiteral("Q, ")},
+                          {"txtPTYST1", "PTYST1", QStringLiteral("1 ")},
+                          {"txtPTYST2", "PTYST2", QString()},
+                          {"cboPTYCTY", "PTYCTY", QStringLiteral("X")}};
+
+// Writes text as the user leaves it in the field; returns what the field then holds.
+QString enter(PartyEditorHost &host, const QString &field, const QString &text)
+{
+    if (field.startsWith(QLatin1String("cbo"))) {
+        Combo *box = host.field<Combo>(qPrintable(field));
+        box->setText(text);
+        return box->Text();
+    }
+    AlphaMericBox *box = host.field<AlphaMericBox>(qPrintable(field));
+    box->setText(text);
+    return box->Text();
+}
+
+QString shownIn(PartyEditorHost &host, const QString &field)
+{
+    if (field.startsWith(QLatin1String("cbo")))
+        return host.field<Combo>(qPrintable(field))->Text();
+    return host.field<AlphaMericBox>(qPrintable(field))->Text();
+}
+
+// Why a value cannot be kept by an engine, or empty when it can.
+QString knownLimit(const QString &engine, const QString &text)
+{
+    if (engine == QLatin1String("postgresql") && text.contains(QChar(0)))
+        return QStringLiteral("PostgreSQL text cannot hold the NUL character, and the Qt driver writes the values "
+                              "into the statement text, which the NUL cuts short (a syntax error)");
+    return QString();
+}
+
+// The text cut to at most length units without cutting a character in two.
+QString cutAt(const QString &text, int length)
+{
+    QString cut = text.left(length);
+    if (!cut.isEmpty() && cut.back().isHighSurrogate())
+        cut.chop(1);
+    return cut;
+}
+
+// Why the engine's search cannot find a text as text, or empty when it can.
+QString knownSearchLimit(const QString &engine, const QString &text)
+{
+    if (engine == QLatin1String("postgresql") && text.contains(QLatin1Char('\\')))
+        return QStringLiteral("PostgreSQL's Like takes a backslash for its escape character, so the duplicate "
+                              "search's pattern no longer matches the name");
+    return QString();
+}
+
+// Whether the text ends in half of a character (its length cut a surrogate pair).
+bool splitsACharacter(const QString &text)
+{
+    return !text.isEmpty() && text.back().isHighSurrogate();
+}
+
+QString visible(const QString &text)
+{
+    QString shown;
+    for (const QChar c : text.left(40))
+        shown += c.isPrint() && c.unicode() < 0x7f ? QString(c)
+                                                   : QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+    return shown + (text.size() > 40 ? QStringLiteral("...(%1)").arg(text.size()) : QString());
+}
+
+// The listed values of a list's searched column.
+QStringList listed(RecordSourceModel &model, const QString &column)
+{
+    while (model.canFetchMore(QModelIndex()))
+        model.fetchMore(QModelIndex());
+    QStringList values;
+    for (int row = 0; row < model.rowCount(); ++row)
+        values << model.value(row, column).toString();
+    return values;
+}
+
+// The same text with every character a search might take for a wildcard made plain.
+QString decoyOf(const QString &text)
+{
+    QString decoy = text;
+    for (const QChar wildcard : {QLatin1Char('%'), QLatin1Char('_'), QLatin1Char('\\')})
+        decoy.replace(wildcard, QLatin1Char('Q'));
+    return decoy;
+}
+
+}  // namespace
+
+class HostileInputTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { m_boxes = std::make_unique<ScriptedMessages>(); }
+    void cleanup() { m_boxes.reset(); }
+
+    void savedAndReadBackAsEntered_data();
+    void savedAndReadBackAsEntered();
+    void searchedAsText_data();
+    void searchedAsText();
+    void typedIntoTheZip_data();
+    void typedIntoTheZip();
+
+private:
+    std::unique_ptr<ScriptedMessages> m_boxes;
+};
+
+void HostileInputTest::savedAndReadBackAsEntered_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("text");
+    for (const QString &engine : TestDatabase::engines()) {
+        for (const Field &field : Fields) {
+            for (const Payload &payload : payloads())
+                QTest::addRow("%s/%s/%s", qPrintable(engine), field.name, payload.name)
+                    << engine << QString::fromLatin1(field.name) << QString::fromLatin1(field.column)
+                    << field.prefix + payload.text;
+        }
+    }
+}
+
+void HostileInputTest::savedAndReadBackAsEntered()
+{
+    QFETCH(QString, engine);
+    QFETCH(QString, field);
+    QFETCH(QString, column);
+    QFETCH(QString, text);
+    TORVA_USE_DATABASE(engine);
+    PartyForm::seedCodes();
+
+    // Given a new party with the text in one field (cut, as typing would, at the field's length),
+    QString entered;
+    int key = 0;
+    {
+        PartyEditorHost host;
+        QVERIFY(host.editor->AddRecord());
+        PartyForm().enterInto(host);
+        entered = enter(host, field, text);
+        QVERIFY(!entered.isEmpty());
+        const QString limit = knownLimit(engine, entered);
+        if (field == QLatin1String("cboPTYCTY")) {
+            if (!limit.isEmpty())
+                QSKIP(qPrintable(limit + QStringLiteral(": no zip row can hold such a city to check it against")));
+            Fixtures::addZip(entered, QStringLiteral("OR"), 97301);  // the city is checked against the zip table
+        }
+        int errors = 0;
+        QString failure;
+        connect(host.editor, &PartyEditor::Error, this, [&errors](TableObject *&) { ++errors; });
+
+        // when it is saved,
+        bool saved = false;
+        try {
+            saved = host.editor->SaveRecord();
+        } catch (const DataAccessError &error) {
+            failure = error.description();
+        }
+        if (!limit.isEmpty()) {
+            qInfo("the engine's answer: %s", qPrintable(failure));
+            QEXPECT_FAIL("", qPrintable(limit), Abort);
+        }
+        QVERIFY2(
+            saved && errors == 0 && failure.isEmpty(),
+            qPrintable(
+                QStringLiteral("%1 -> %2 %3").arg(visible(entered), failure, m_boxes->texts().join(QLatin1Char(';')))));
+        QCOMPARE(m_boxes->messages.size(), 0);
+        key = host.editor->PartyKey;
+    }
+
+    // then the table holds it exactly, and a later load shows it exactly.
+    // (a box cut at its length keeps no half of a character)
+    const QString expected = splitsACharacter(entered) ? entered.chopped(1) : entered;
+    const QString stored =
+        TestDatabase::value(QStringLiteral("Select %1 From DUVPRB.PRBPTY Where PTYKEY=?").arg(column), {key})
+            .toString();
+    QVERIFY2(stored == expected, qPrintable(visible(stored) + QStringLiteral(" != ") + visible(expected)));
+    PartyEditorHost reader;
+    QVERIFY(reader.editor->LoadRecord(key));
+    const QString shown = shownIn(reader, field);
+    QVERIFY2(shown == expected, qPrintable(visible(shown) + QStringLiteral(" != ") + visible(expected)));
+    QCOMPARE(TestDatabase::count(QStringLiteral("DUVPRB.PRBPTY")), 1);
+}
+
+void HostileInputTest::searchedAsText_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("search");
+    QTest::addColumn<QString>("text");
+    const QStringList searches{QStringLiteral("name list"), QStringLiteral("city list"), QStringLiteral("duplicate")};
+    for (const QString &engine : TestDatabase::engines()) {
+        for (const QString &search : searches) {
+            for (const Payload &payload : payloads())
+                QTest::addRow("%s/%s/%s", qPrintable(engine), qPrintable(search), payload.name)
+                    << engine << search << payload.text;
+        }
+    }
+}
+
+void HostileInputTest::searchedAsText()
+{
+    QFETCH(QString, engine);
+    QFETCH(QString, search);
+    QFETCH(QString, text);
+    TORVA_USE_DATABASE(engine);
+    PartyForm::seedCodes();
+    if (const QString limit = knownLimit(engine, text); !limit.isEmpty())
+        QSKIP(qPrintable(limit + QStringLiteral(": nothing holding it can be stored to search for")));
+    int errors = 0;
+
+    if (search == QLatin1String("duplicate")) {
+        // Given a party on file with the text in its name,
+        const QString name = cutAt(QStringLiteral("Q, ") + text, 20);
+        Fixtures::Party party = PartyForm::onFile(1, name);
+        Fixtures::addParty(party);
+        // a new party with the same name, birth date, sex and street is found as its duplicate.
+        PartyEditorHost host;
+        connect(host.editor, &PartyEditor::Error, this, [&errors](TableObject *&) { ++errors; });
+        QVERIFY(host.editor->AddRecord());
+        PartyForm form;
+        form.name = name;
+        form.street1 = party.street1;
+        form.birthDate = party.birthDate;
+        form.sex = party.sex;
+        form.enterInto(host);
+        // (shown as an error, or asked about when only the whole name matches; the user says No)
+        m_boxes->answers = {false};
+        const bool refused = host.editor->HasErrors();
+        QCOMPARE(errors, 0);
+        const QString limit = knownSearchLimit(engine, name);
+        if (!limit.isEmpty())
+            QEXPECT_FAIL("", qPrintable(limit), Abort);
+        QVERIFY2(refused && !m_boxes->texts().isEmpty()
+                     && m_boxes->texts().first().startsWith(QLatin1String("Duplicate of party #1:")),
+                 qPrintable(visible(name) + QStringLiteral(" -> ") + m_boxes->texts().join(QLatin1Char(';'))));
+        return;
+    }
+
+    // Given a row holding the text, and one where its wildcard characters are plain letters,
+    const bool names = search == QLatin1String("name list");
+    const QString target = cutAt(names ? QStringLiteral("Q, ") + text : QStringLiteral("X") + text, names ? 20 : 15);
+    const QString decoy = decoyOf(target);
+    QStringList found;
+    if (names) {
+        AssociationFixture::seedClientTwelve();
+        Fixtures::addParty(50, target);
+        if (decoy != target)
+            Fixtures::addParty(51, decoy);
+        AssociationHost host;
+        host.load();
+        connect(host.editor, &PartiesEditor::Error, this, [&errors](TableObject *&) { ++errors; });
+        // when the text is searched for,
+        host.editor->nameSearch()->listModel().load(target);
+        found = listed(host.editor->nameSearch()->listModel(), QStringLiteral("PTYNAM"));
+    } else {
+        Fixtures::addZip(target, QStringLiteral("OR"), 97301);
+        if (decoy != target)
+            Fixtures::addZip(decoy, QStringLiteral("OR"), 97302);
+        PartyEditorHost host;
+        connect(host.editor, &PartyEditor::Error, this, [&errors](TableObject *&) { ++errors; });
+        QVERIFY(host.editor->AddRecord());
+        host.field<Combo>("cboPTYCTY")->model().load(target);
+        found = listed(host.field<Combo>("cboPTYCTY")->model(), QStringLiteral("ZIPCTY"));
+    }
+
+    // then the list holds what begins with the text, and nothing else.
+    QCOMPARE(errors, 0);
+    QVERIFY2(found.contains(target),
+             qPrintable(visible(target) + QStringLiteral(" not in ") + found.join(QLatin1Char(';'))));
+    for (const QString &value : std::as_const(found))
+        QVERIFY2(value.startsWith(target),
+                 qPrintable(visible(value) + QStringLiteral(" listed for ") + visible(target)));
+}
+
+void HostileInputTest::typedIntoTheZip_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("text");
+    for (const QString &engine : TestDatabase::engines()) {
+        for (const Payload &payload : payloads())
+            QTest::addRow("%s/%s", qPrintable(engine), payload.name) << engine << payload.text.left(40);
+    }
+}
+
+void HostileInputTest::typedIntoTheZip()
+{
+    QFETCH(QString, engine);
+    QFETCH(QString, text);
+    TORVA_USE_DATABASE(engine);
+    PartyForm::seedCodes();
+    PartyEditorHost host;
+    int errors = 0;
+    connect(host.editor, &PartyEditor::Error, this, [&errors](TableObject *&) { ++errors; });
+    QVERIFY(host.editor->AddRecord());
+    ZipCode *zip = host.field<ZipCode>("zipPTYZIP");
+    zip->setFocus();
+
+    // Typing the text (the test tool types plain ASCII only), pasting all of
+    // it, typing a zip and leaving the box looks up nothing and takes no letters.
+    QString typable;
+    for (const QChar c : text) {
+        if ((c.unicode() >= 0x20 && c.unicode() < 0x7f) || c == QLatin1Char('\t'))
+            typable += c;
+    }
+    QTest::keyClicks(zip, typable);
+    QGuiApplication::clipboard()->setText(text);
+    zip->paste();
+    QTest::keyClicks(zip, QStringLiteral("97301"));
+    host.field<AlphaMericBox>("txtPTYST1")->setFocus();
+    QCoreApplication::processEvents();
+
+    QCOMPARE(errors, 0);
+    const QString digits = QString::number(zip->Value());
+    QVERIFY2(zip->Value() == 0 || digits.contains(QLatin1String("97301")), qPrintable(digits));
+}
+
+QTEST_MAIN(HostileInputTest)
+#include "tst_hostileinput.moc"
