@@ -28,9 +28,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!typed.isEmpty() && !typed.contains(QLatin1Char('?')) && !source.contains(typed))
         Fuzz::check(!statement.contains(typed), "the typed text never becomes part of the statement", detail);
 
-    // The parameter: the typed text up to its first wildcard, then "%".
+    // The parameter: the typed text up to its first wildcard (or the backslash
+    // some engines escape with), then "%".
     qsizetype cut = typed.size();
-    for (QChar wildcard : {QLatin1Char('%'), QLatin1Char('_')}) {
+    for (QChar wildcard : {QLatin1Char('%'), QLatin1Char('_'), QLatin1Char('\\')}) {
         const qsizetype at = typed.indexOf(wildcard);
         if (at >= 0)
             cut = qMin(cut, at);

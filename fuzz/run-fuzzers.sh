@@ -34,7 +34,7 @@ for target in "${targets[@]}"; do
     crashes="$build/crashes/$target"
     log="$build/$target.log"
     mkdir -p "$work" "$crashes"
-    if "$build/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
+    if "$build/fuzz/$target" -max_total_time="$seconds" -seed="${TORVA_FUZZ_SEED:-1}" -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
             -artifact_prefix="$crashes/" -print_final_stats=1 "$work" "$top/fuzz/corpus/$target" >"$log" 2>&1; then
         runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")"
         echo "$target: ${runs:-?} inputs in ${seconds} s, no failure"

@@ -18,9 +18,14 @@ namespace {
 
 DatabaseLocation DatabaseLocation::sqliteFolder(const QString &folder)
 {
+    // Blanks around the name are no part of it (not even before a last "/"),
+    // and a name beginning with ":" is a folder here, not one of Qt's resource paths.
+    QString path = QDir::cleanPath(folder.trimmed()).trimmed();
+    if (path.startsWith(QLatin1Char(':')))
+        path.prepend(QStringLiteral("./"));
     DatabaseLocation location;
     location.m_engine = Engine::Sqlite;
-    location.m_folder = QDir::cleanPath(QDir::current().absoluteFilePath(folder));
+    location.m_folder = QDir::cleanPath(QDir::current().absoluteFilePath(path));
     return location;
 }
 
