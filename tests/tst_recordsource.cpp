@@ -60,6 +60,10 @@ void RecordSourceTest::wildcardsAreSearchedAsText_data()
     QTest::newRow("percent") << "100%" << "100%" << QStringList{"100% PURE"} << QStringList{"1000 OAKS", "100 MILE"};
     QTest::newRow("underscore") << "A_B" << "A%" << QStringList{"A_BC"} << QStringList{"AXB", "AB"};
     QTest::newRow("wildcard first") << "%X" << "%" << QStringList{"%XY"} << QStringList{"AX", "X"};
+    // Text holding half a character is no valid input for a regular expression; the scan still finds the wildcard.
+    const QString broken(QChar(0xD800));
+    QTest::newRow("half a character before it") << broken + QStringLiteral("%") << broken + QStringLiteral("%")
+                                                << QStringList{broken + QStringLiteral("%Y")} << QStringList{broken + QStringLiteral("Y")};
 }
 
 void RecordSourceTest::wildcardsAreSearchedAsText()

@@ -7,11 +7,17 @@ RecordSource RecordSource::bind(const QString &source, const QString &typedText)
     static const QString mark = QStringLiteral("'&TEXT%'");
     static const QRegularExpression searched(QStringLiteral(R"(([A-Za-z0-9_#@$]+)\s+Like\s+'&TEXT%')"),
                                              QRegularExpression::CaseInsensitiveOption);
-    // The Like wildcards, and the backslash that PostgreSQL's Like takes as its escape.
-    static const QRegularExpression wildcard(QStringLiteral(R"([%_\\])"));
 
     RecordSource bound;
-    const qsizetype firstWildcard = typedText.indexOf(wildcard);
+    // The first Like wildcard, or the backslash that PostgreSQL's Like takes
+    // as its escape (a plain scan: text with a broken surrogate pair is no
+    // valid input for a regular expression).
+    qsizetype firstWildcard = -1;
+    for (qsizetype i = 0; i < typedText.size() && firstWildcard < 0; ++i) {
+        const QChar c = typedText.at(i);
+        if (c == QLatin1Char('%') || c == QLatin1Char('_') || c == QLatin1Char('\\'))
+            firstWildcard = i;
+    }
     const QString prefix = firstWildcard < 0 ? typedText : typedText.left(firstWildcard);
     if (firstWildcard >= 0)
         bound.m_exactPrefix = typedText;
