@@ -28,6 +28,11 @@ void DatabaseLocationTest::parsesEachEngine_data()
                                           << "officer@db.example:6543/probation";
     QTest::newRow("postgresql default port") << "postgres://officer@localhost/probation" << "postgresql"
                                              << "officer@localhost:5432/probation";
+    QTest::newRow("postgresql IPv6 server") << "postgresql://officer@[::1]/probation" << "postgresql"
+                                            << "officer@[::1]:5432/probation";
+    QTest::newRow("postgresql names beyond ASCII")
+        << QString::fromUtf8("postgresql://jos\xC3\xA9@db.example/pr\xC3\xBC" "fung") << "postgresql"
+        << "jos%C3%A9@db.example:5432/pr%C3%BCfung";
     QTest::newRow("engine in any case") << "SQLite:/data" << "sqlite" << "/data";
     QTest::newRow("odbc data source") << "odbc:DSN=AS400;UID=PROB" << "odbc" << "DSN=AS400;UID=PROB";
 }
@@ -80,16 +85,32 @@ void DatabaseLocationTest::refusesWhatNamesNoDatabase()
 void DatabaseLocationTest::displayLeavesPasswordsOut_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::newRow("postgresql") << "postgresql://officer:s3cret@db:5432/probation";
-    QTest::newRow("odbc") << "odbc:DSN=AS400;UID=PROB;PWD=s3cret";
+    QTest::addColumn<QString>("display");
+    QTest::newRow("postgresql") << "postgresql://officer:s3cret@db:5432/probation"
+                                << "postgresql://officer@db:5432/probation";
+    QTest::newRow("odbc") << "odbc:DSN=AS400;UID=PROB;PWD=s3cret" << "odbc:DSN=AS400;UID=PROB";
+    QTest::newRow("odbc keyword in lower case, blanks around it") << "odbc:DSN=AS400; pwd = s3cret;UID=PROB"
+                                                                << "odbc:DSN=AS400;UID=PROB";
+    QTest::newRow("odbc PASSWORD keyword") << "odbc:DSN=AS400;PASSWORD=s3cret" << "odbc:DSN=AS400";
+    QTest::newRow("odbc password in braces holding ;") << "odbc:DSN=AS400;PWD={s3cret;s3cret};UID=PROB"
+                                                       << "odbc:DSN=AS400;UID=PROB";
+    QTest::newRow("odbc password in braces holding }}") << "odbc:PWD= {s3cret}};s3cret};DSN=AS400"
+                                                        << "odbc:DSN=AS400";
+    // Only a closed brace holds a ";": an open one cannot hide a password behind it.
+    QTest::newRow("odbc value with its brace left open") << "odbc:DSN={AS400;PWD=s3cret" << "odbc:DSN={AS400";
+    QTest::newRow("odbc value in braces holding ;") << "odbc:DSN={AS;400};PWD=s3cret" << "odbc:DSN={AS;400}";
+    QTest::newRow("odbc of only a password") << "odbc:PWD=s3cret" << "odbc:;";
 }
 
 void DatabaseLocationTest::displayLeavesPasswordsOut()
 {
     QFETCH(QString, text);
+    QFETCH(QString, display);
     const DatabaseLocation location = DatabaseLocation::parse(text);
-    QVERIFY(!location.toDisplayString().contains(QLatin1String("s3cret")));
     QVERIFY(location.password() == QLatin1String("s3cret") || location.odbcConnectString().contains(QLatin1String("s3cret")));
+    QCOMPARE(location.toDisplayString(), display);
+    // What is shown reads back as the same location, less its password.
+    QCOMPARE(DatabaseLocation::parse(display).toDisplayString(), display);
 }
 
 QTEST_GUILESS_MAIN(DatabaseLocationTest)

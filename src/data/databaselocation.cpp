@@ -14,6 +14,62 @@ namespace {
                                          "postgresql://user@host:port/database or odbc:DSN=name.")
                               .arg(where, text, why));
 }
+
+// The index just past the brace that closes a value opened at open, or -1
+// when none does. Inside the braces "}}" stands for one "}".
+qsizetype pastClosingBrace(const QString &text, qsizetype open)
+{
+    for (qsizetype i = open + 1; i < text.size(); ++i) {
+        if (text.at(i) != QLatin1Char('}'))
+            continue;
+        if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('}'))
+            ++i;
+        else
+            return i + 1;
+    }
+    return -1;
+}
+
+// An ODBC connection string cut into its attributes, each as written. A value
+// in braces may hold ";"; a brace never closed protects nothing, so that no
+// password behind it is taken for part of another value.
+QStringList odbcAttributes(const QString &text)
+{
+    QStringList attributes;
+    qsizetype start = 0;
+    bool inValue = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char(';')) {
+            attributes << text.mid(start, i - start);
+            start = i + 1;
+            inValue = false;
+        } else if (c == QLatin1Char('=') && !inValue) {
+            inValue = true;
+            qsizetype value = i + 1;
+            while (value < text.size() && text.at(value) == QLatin1Char(' '))
+                ++value;
+            if (value < text.size() && text.at(value) == QLatin1Char('{')) {
+                const qsizetype past = pastClosingBrace(text, value);
+                if (past > 0)
+                    i = past - 1;
+            }
+        }
+    }
+    attributes << text.mid(start);
+    return attributes;
+}
+
+// Whether an attribute gives a password (PWD, or PASSWORD as IBM's driver also takes it).
+bool isOdbcPassword(const QString &attribute)
+{
+    const qsizetype equals = attribute.indexOf(QLatin1Char('='));
+    if (equals < 0)
+        return false;
+    const QString keyword = attribute.left(equals).trimmed();
+    return keyword.compare(QLatin1String("PWD"), Qt::CaseInsensitive) == 0
+           || keyword.compare(QLatin1String("PASSWORD"), Qt::CaseInsensitive) == 0;
+}
 } // namespace
 
 DatabaseLocation DatabaseLocation::sqliteFolder(const QString &folder)
@@ -86,17 +142,30 @@ QString DatabaseLocation::toDisplayString() const
     case Engine::Sqlite:
         return QStringLiteral("sqlite:") + m_folder;
     case Engine::Postgres: {
-        const QString user = m_userName.isEmpty() ? QString() : m_userName + QLatin1Char('@');
-        return QStringLiteral("postgresql://%1%2:%3/%4").arg(user, m_host).arg(m_port).arg(m_databaseName);
+        // Written by QUrl so that it reads back as the same server, user and
+        // database: an IPv6 address in brackets, "@", ":", "/", "%", blanks and
+        // anything beyond ASCII in the user and database names percent-encoded.
+        QUrl url;
+        url.setScheme(QStringLiteral("postgresql"));
+        if (!m_userName.isEmpty())
+            url.setUserName(m_userName, QUrl::DecodedMode);
+        url.setHost(m_host);
+        url.setPort(m_port);
+        url.setPath(QLatin1Char('/') + m_databaseName, QUrl::DecodedMode);
+        return url.toString(QUrl::FullyEncoded);
     }
     case Engine::Odbc: {
-        // Leave out any password the connection string carries.
-        QStringList parts;
-        for (const QString &part : m_odbc.split(QLatin1Char(';'))) {
-            if (!part.trimmed().startsWith(QLatin1String("PWD="), Qt::CaseInsensitive))
-                parts << part;
+        QStringList kept;
+        for (const QString &attribute : odbcAttributes(m_odbc)) {
+            if (!isOdbcPassword(attribute))
+                kept << attribute;
         }
-        return QStringLiteral("odbc:") + parts.join(QLatin1Char(';'));
+        // parse() trims the text and refuses a blank connection string: a
+        // string that held nothing but a password shows as an empty one.
+        QString shown = kept.join(QLatin1Char(';'));
+        while (!shown.isEmpty() && shown.back().isSpace())
+            shown.chop(1);
+        return QStringLiteral("odbc:") + (shown.isEmpty() ? QStringLiteral(";") : shown);
     }
     }
     return QString();

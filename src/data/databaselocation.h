@@ -26,7 +26,9 @@ public:
     QString databaseName() const { return m_databaseName; }
     QString odbcConnectString() const { return m_odbc; } // ODBC
 
-    // The location as a text that parse() reads back; the password is left out.
+    // The location as a text that parse() reads back; the password is left
+    // out. Folders, and servers that differ in more than the password, never
+    // show the same text (the idle row-lock connections are kept under it).
     QString toDisplayString() const;
     QString engineName() const;
 
