@@ -7,6 +7,7 @@
 #include "fixtures.h"
 #include "testdatabase.h"
 
+#include <QSqlQuery>
 #include <QtTest>
 
 namespace {

@@ -47,6 +47,8 @@ private Q_SLOTS:
     void heldStatementRunsForEmptyText();
     void typedTextStaysData_data();
     void typedTextStaysData();
+    void valuesReadAsTheyWereWritten_data();
+    void valuesReadAsTheyWereWritten();
     void failuresSignalThenThrow_data();
     void failuresSignalThenThrow();
     void failureWithoutExceptionReturnsMinusOne_data() { engines_data(); }
@@ -181,6 +183,58 @@ void TableObjectTest::typedTextStaysData()
     QCOMPARE(TestDatabase::count(QStringLiteral("DUVPRB.PRBPTY")), 1);
 }
 
+void TableObjectTest::valuesReadAsTheyWereWritten_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QVariant>("written");
+    QTest::addColumn<QVariant>("read");  // an invalid variant: read back as null
+
+    const QString text = QStringLiteral("PTYST2");
+    const QString decimal = QStringLiteral("PTYHOMPHN");
+    for (const QString &engine : TestDatabase::engines()) {
+        const QByteArray e = engine.toLatin1();
+        QTest::addRow("%s/empty text", e.constData()) << engine << text << QVariant(QStringLiteral("")) << QVariant(QStringLiteral(""));
+        QTest::addRow("%s/null text", e.constData()) << engine << text << QVariant(QString()) << QVariant();
+        QTest::addRow("%s/no value", e.constData()) << engine << decimal << QVariant() << QVariant();
+        QTest::addRow("%s/accented text", e.constData())
+            << engine << text << QVariant(QStringLiteral("Ça, Zoë 😀")) << QVariant(QStringLiteral("Ça, Zoë 😀"));
+        QTest::addRow("%s/ten digits", e.constData())
+            << engine << decimal << QVariant(qlonglong(9999999999)) << QVariant(qlonglong(9999999999));
+        QTest::addRow("%s/whole double", e.constData())
+            << engine << decimal << QVariant(5551234567.0) << QVariant(qlonglong(5551234567));
+        QTest::addRow("%s/int", e.constData()) << engine << decimal << QVariant(int(42)) << QVariant(qlonglong(42));
+    }
+}
+
+void TableObjectTest::valuesReadAsTheyWereWritten()
+{
+    QFETCH(QString, engine);
+    QFETCH(QString, column);
+    QFETCH(QVariant, written);
+    QFETCH(QVariant, read);
+    TORVA_USE_DATABASE(engine);
+    Fixtures::addParty(1, QStringLiteral("VALUE, HOLDER"));
+    TableObject table;
+
+    // Given a value written through a bound parameter,
+    QCOMPARE(table.Execute(QStringLiteral("Update DUVPRB.PRBPTY Set %1=? Where PTYKEY=?").arg(column),
+                           QVariantList{written, 1}),
+             1);
+    // when it is read back,
+    table.Execute(SelectParty, QVariantList{1});
+    const QVariant value = table.FieldValue(column);
+
+    // then a null stays null, and anything else keeps its value and kind.
+    if (!read.isValid()) {
+        QVERIFY2(value.isNull(), qPrintable(value.toString()));
+        return;
+    }
+    QVERIFY(!value.isNull());
+    QCOMPARE(value.typeId(), read.typeId());
+    QCOMPARE(value, read);
+}
+
 void TableObjectTest::failuresSignalThenThrow_data()
 {
     QTest::addColumn<QString>("engine");
@@ -200,6 +254,9 @@ void TableObjectTest::failuresSignalThenThrow_data()
             << engine << SelectParty << QVariant(1) << int(DataAccessError::BadParameters);
         QTest::addRow("%s/too few values", e.constData())
             << engine << Statements::ZipLookup << QVariant(QVariantList{"X", "Y"}) << int(DataAccessError::BadParameters);
+        QTest::addRow("%s/two statements", e.constData())
+            << engine << QStringLiteral("Select * From DUVCRT.ARYSEX; Delete From DUVPRB.PRBPTY") << QVariant()
+            << int(DataAccessError::StatementFailed);
         QTest::addRow("%s/no statement", e.constData())
             << engine << QString() << QVariant() << int(DataAccessError::NoStatement);
     }
@@ -236,6 +293,8 @@ void TableObjectTest::failuresSignalThenThrow()
     QCOMPARE(log.statementSeenInHandler, statement);
     QCOMPARE(table.LastErrorNumber(), number);
     QCOMPARE(table.LastErrorDescription(), log.signalledDescription);
+    // Nothing else ran: the party on file is still there.
+    QCOMPARE(TestDatabase::count(QStringLiteral("DUVPRB.PRBPTY")), 1);
 }
 
 void TableObjectTest::failureWithoutExceptionReturnsMinusOne()

@@ -1,5 +1,7 @@
 #include "connection.h"
 
+#include <QSqlQuery>
+
 namespace {
 constexpr int KeptStatements = 128;
 }
@@ -30,7 +32,7 @@ QSqlDatabase Connection::database() const
     return QSqlDatabase::database(m_name, false);
 }
 
-QSqlQuery &Connection::prepared(const QString &statement, bool keep)
+PreparedStatement &Connection::prepared(const QString &statement, bool keep)
 {
     if (keep) {
         const auto found = m_statements.find(statement);
@@ -39,15 +41,15 @@ QSqlQuery &Connection::prepared(const QString &statement, bool keep)
         if (m_statements.size() >= KeptStatements)
             m_statements.clear();
     }
-    auto query = std::make_unique<QSqlQuery>(database());
-    query->setForwardOnly(true);
-    if (!query->prepare(statement))
-        throw error(query->lastError(), statement);
+    m_oneOff.reset();
+    std::unique_ptr<PreparedStatement> prepared = m_engine->newStatement(database());
+    if (!prepared->prepare(m_engine->translated(statement), keep))
+        throw error(prepared->lastError(), statement);
     if (!keep) {
-        m_oneOff = std::move(query);
+        m_oneOff = std::move(prepared);
         return *m_oneOff;
     }
-    return *m_statements.insert(statement, std::shared_ptr<QSqlQuery>(std::move(query))).value();
+    return *m_statements.insert(statement, std::shared_ptr<PreparedStatement>(std::move(prepared))).value();
 }
 
 DataAccessError Connection::error(const QSqlError &sqlError, const QString &statement)

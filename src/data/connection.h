@@ -2,9 +2,9 @@
 
 #include "databaselocation.h"
 #include "engine.h"
+#include "preparedstatement.h"
 
 #include <QHash>
-#include <QSqlQuery>
 
 #include <memory>
 
@@ -25,9 +25,9 @@ public:
     const DatabaseLocation &location() const { return m_engine->location(); }
     QSqlDatabase database() const;
 
-    // A query prepared with this text, reused while the text is asked for again
-    // when keep is set. Throws DataAccessError when the database refuses it.
-    QSqlQuery &prepared(const QString &statement, bool keep);
+    // A statement prepared with this text, reused while the text is asked for
+    // again when keep is set. Throws DataAccessError when the database refuses it.
+    PreparedStatement &prepared(const QString &statement, bool keep);
 
     // The error in our terms; a connection that is lost is marked broken so
     // that the next use opens a new one.
@@ -41,7 +41,7 @@ public:
 private:
     QString m_name;
     std::unique_ptr<Engine> m_engine;
-    QHash<QString, std::shared_ptr<QSqlQuery>> m_statements;
-    std::unique_ptr<QSqlQuery> m_oneOff;
+    QHash<QString, std::shared_ptr<PreparedStatement>> m_statements;
+    std::unique_ptr<PreparedStatement> m_oneOff;
     bool m_broken = false;
 };

@@ -2,6 +2,7 @@
 
 #include "odbcengine.h"
 #include "postgresengine.h"
+#include "qtpreparedstatement.h"
 #include "sqliteengine.h"
 
 #include <QSqlQuery>
@@ -26,6 +27,11 @@ std::unique_ptr<Engine> Engine::create(const DatabaseLocation &location)
 void Engine::beginTransaction(QSqlDatabase &database)
 {
     run(database, QStringLiteral("BEGIN"));
+}
+
+std::unique_ptr<PreparedStatement> Engine::newStatement(const QSqlDatabase &database)
+{
+    return std::make_unique<QtPreparedStatement>(database);
 }
 
 DataAccessError Engine::error(const QSqlError &error, const QString &statement) const

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class PreparedStatement;
 class RowLockSession;
 
 // What differs between the databases: how a connection is opened and made
@@ -34,6 +35,11 @@ public:
     virtual bool rewritesRowLocks() const { return true; }
     virtual std::unique_ptr<RowLockSession> newLockSession() = 0;
     virtual void beginTransaction(QSqlDatabase &database);
+    // The statement as this database must be given it, for what it reads
+    // otherwise than the others do.
+    virtual QString translated(const QString &statement) const { return statement; }
+    // A statement for this connection, not yet prepared.
+    virtual std::unique_ptr<PreparedStatement> newStatement(const QSqlDatabase &database);
 
     // The error of a failed statement, in our terms.
     DataAccessError error(const QSqlError &error, const QString &statement) const;

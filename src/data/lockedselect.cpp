@@ -12,6 +12,9 @@ LockedSelect LockedSelect::parse(const QString &statement)
 
     LockedSelect result;
     result.m_statement = statement;
+    // Most statements run have no clause at all: spare them the expressions.
+    if (!statement.contains(QLatin1String("update"), Qt::CaseInsensitive))
+        return result;
     const QRegularExpressionMatch match = clause.match(statement);
     if (!match.hasMatch())
         return result;

@@ -1,6 +1,7 @@
 #include "sqliteengine.h"
 
 #include "schema.h"
+#include "sqlitepreparedstatement.h"
 #include "sqliterowlocks.h"
 
 #include <QDir>
@@ -75,6 +76,11 @@ QString SqliteEngine::libraryFile(const QString &folder, const QString &library)
     return QDir(folder).filePath(library + QStringLiteral(".sqlite"));
 }
 
+sqlite3 *SqliteEngine::handle(const QSqlDatabase &database)
+{
+    return *static_cast<sqlite3 *const *>(database.driver()->handle().data());
+}
+
 QSqlDatabase SqliteEngine::open(const QString &connectionName, bool create)
 {
     const QString folder = location().folder();
@@ -95,7 +101,7 @@ QSqlDatabase SqliteEngine::open(const QString &connectionName, bool create)
     if (!database.open())
         connectionFailed(database.lastError().text());
 
-    sqlite3 *handle = *static_cast<sqlite3 *const *>(database.driver()->handle().data());
+    sqlite3 *handle = SqliteEngine::handle(database);
     sqlite3_extended_result_codes(handle, 1);
     sqlite3_busy_timeout(handle, BusyTimeoutMs);
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
@@ -146,6 +152,11 @@ void SqliteEngine::beginTransaction(QSqlDatabase &database)
     // Take the write lock at once, so that two writers queue on the busy
     // timeout instead of one failing when it upgrades a read.
     run(database, QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+std::unique_ptr<PreparedStatement> SqliteEngine::newStatement(const QSqlDatabase &database)
+{
+    return std::make_unique<SqlitePreparedStatement>(handle(database));
 }
 
 bool SqliteEngine::isConnectionLost(const QSqlError &) const

@@ -2,6 +2,8 @@
 
 #include "engine.h"
 
+struct sqlite3;
+
 // The embedded database: a folder holding one SQLite file per library
 // (DUVPRB.sqlite, DUVCRT.sqlite), attached under the library's name, with the
 // DB2 functions the statements use, case-sensitive Like, WAL and a busy
@@ -17,9 +19,12 @@ public:
     void createSchema(QSqlDatabase &database) override;
     std::unique_ptr<RowLockSession> newLockSession() override;
     void beginTransaction(QSqlDatabase &database) override;
+    std::unique_ptr<PreparedStatement> newStatement(const QSqlDatabase &database) override;
     bool isConnectionLost(const QSqlError &error) const override;
 
     static QString libraryFile(const QString &folder, const QString &library);
+    // The sqlite3 handle under an open connection of this engine.
+    static sqlite3 *handle(const QSqlDatabase &database);
 
 protected:
     int classify(const QSqlError &error) const override;

@@ -8,10 +8,6 @@
 #include "schema.h"
 
 #include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
-
-#include <cmath>
 
 namespace {
 
@@ -33,34 +29,35 @@ QVariantList parameterList(const QVariant &parameters, const QString &statement)
                           statement);
 }
 
-// The "?" markers outside quoted texts and names.
-int countMarkers(const QString &statement)
+// What a statement text holds outside its quoted texts and names: the "?"
+// markers, and whether a ";" is followed by a second statement.
+struct StatementShape
 {
     int markers = 0;
+    bool severalStatements = false;
+};
+
+StatementShape shapeOf(const QString &statement)
+{
+    StatementShape shape;
     QChar quote;
+    bool ended = false;
     for (const QChar c : statement) {
         if (!quote.isNull()) {
             if (c == quote)
                 quote = QChar();
-        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
-            quote = c;
-        } else if (c == QLatin1Char('?')) {
-            ++markers;
+            continue;
         }
+        if (ended && !c.isSpace() && c != QLatin1Char(';'))
+            shape.severalStatements = true;
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"'))
+            quote = c;
+        else if (c == QLatin1Char('?'))
+            ++shape.markers;
+        else if (c == QLatin1Char(';'))
+            ended = true;
     }
-    return markers;
-}
-
-// Engines differ in how they hand back whole numbers held in decimal columns
-// (PostgreSQL as double, SQLite as integer); callers get integers from both.
-QVariant normalized(const QVariant &value)
-{
-    if (value.typeId() == QMetaType::Double && !value.isNull()) {
-        const double number = value.toDouble();
-        if (std::trunc(number) == number && std::fabs(number) < 9.0e15)
-            return QVariant(static_cast<qlonglong>(number));
-    }
-    return value;
+    return shape;
 }
 
 TableObject::StatementHook &beforeExecute()
@@ -147,11 +144,15 @@ int TableObject::execute(const QString &statement, const QVariant &parameters, b
 int TableObject::run(Connection &connection, const QString &statement, const QVariantList &values, bool prepare,
                      QueryResult *result, int maxRows)
 {
-    const int markers = countMarkers(statement);
-    if (markers != values.size())
+    const StatementShape shape = shapeOf(statement);
+    // Some drivers would run a second statement while preparing the first.
+    if (shape.severalStatements)
+        throw DataAccessError(DataAccessError::StatementFailed,
+                              QStringLiteral("only one statement can be run at a time"), statement);
+    if (shape.markers != values.size())
         throw DataAccessError(DataAccessError::BadParameters,
                               QStringLiteral("the statement has %1 parameter markers but %2 values were given")
-                                  .arg(markers)
+                                  .arg(shape.markers)
                                   .arg(values.size()),
                               statement);
     for (const QVariant &value : values) {
@@ -163,46 +164,19 @@ int TableObject::run(Connection &connection, const QString &statement, const QVa
     }
     if (beforeExecute())
         beforeExecute()(statement, values);
-    QSqlQuery &query = connection.prepared(statement, prepare);
-    for (qsizetype i = 0; i < values.size(); ++i)
-        query.bindValue(int(i), values.at(i));
-    if (!query.exec()) {
-        const QSqlError error = query.lastError();
-        query.finish();
+    PreparedStatement &prepared = connection.prepared(statement, prepare);
+    QueryResult local;
+    QueryResult &rows = result ? *result : local;
+    if (!prepared.run(values, rows, maxRows)) {
+        const QSqlError error = prepared.lastError();
         if (connection.engine().isRowLockConflict(error) && LockedSelect::parse(statement).isLocked()) {
             m_recordLocked = true;
             return -1;
         }
         throw connection.error(error, statement);
     }
-    if (!query.isSelect()) {
-        const int affected = query.numRowsAffected();
-        query.finish();
-        return affected;
-    }
-
-    // Read what the caller needs and let the statement go at once: a result
-    // left open would hold the connection's read snapshot and hide the other
-    // users' later changes from every table object.
-    QueryResult local;
-    QueryResult &rows = result ? *result : local;
-    const QSqlRecord record = query.record();
-    rows.fieldNames.clear();
-    for (int i = 0; i < record.count(); ++i)
-        rows.fieldNames << record.fieldName(i).toUpper();
-    while ((maxRows < 0 || rows.rows.size() < maxRows) && query.next()) {
-        QVariantList row;
-        row.reserve(record.count());
-        for (int i = 0; i < record.count(); ++i)
-            row << normalized(query.value(i));
-        rows.rows << row;
-    }
-    if (result && maxRows >= 0 && rows.rows.size() == maxRows)
-        rows.hasMore = query.next();
-    const QSqlError error = query.lastError();
-    query.finish();
-    if (error.type() != QSqlError::NoError)
-        throw connection.error(error, statement);
+    if (!prepared.isSelect())
+        return prepared.rowsAffected();
     takeResult(rows);
     return -1;
 }

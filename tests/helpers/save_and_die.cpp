@@ -12,12 +12,12 @@
 #include "data/dataaccesserror.h"
 #include "data/connection.h"
 #include "data/database.h"
+#include "data/sqliteengine.h"
 #include "data/tableobject.h"
 #include "scriptedmessages.h"
 #include "writeattempt.h"
 
 #include <QApplication>
-#include <QSqlDriver>
 
 #include <sqlite3.h>
 
@@ -36,8 +36,7 @@ int dieInCommit(void *handle)
 
 void dieAtTheNextCommit()
 {
-    QSqlDatabase database = Database::connection().database();
-    sqlite3 *handle = *static_cast<sqlite3 *const *>(database.driver()->handle().data());
+    sqlite3 *handle = SqliteEngine::handle(Database::connection().database());
     sqlite3_commit_hook(handle, dieInCommit, handle);
 }
 }  // namespace

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "queryresult.h"
+
+#include <QSqlError>
+#include <QString>
+#include <QVariantList>
+
+// One statement prepared on a connection and run with positional values.
+// The engines that are reached through Qt's drivers share QtPreparedStatement;
+// SQLite runs its statements on the sqlite3 handle itself.
+class PreparedStatement
+{
+public:
+    virtual ~PreparedStatement() = default;
+
+    // Prepares the text; keep says it will be run again. False when the
+    // database refuses it, with the reason in lastError().
+    virtual bool prepare(const QString &statement, bool keep) = 0;
+
+    // Binds the values (one per marker) and runs the statement. A select
+    // reads up to maxRows rows (every row when maxRows < 0) into rows, notes
+    // whether more were left, and lets the statement go at once: a result left
+    // open would hold the connection's read snapshot. False on failure, with
+    // the reason in lastError().
+    virtual bool run(const QVariantList &values, QueryResult &rows, int maxRows) = 0;
+
+    // After a run: whether it was a select, and the rows a write affected.
+    virtual bool isSelect() const = 0;
+    virtual int rowsAffected() const = 0;
+    virtual QSqlError lastError() const = 0;
+
+protected:
+    // Engines differ in how they hand back whole numbers held in decimal
+    // columns (PostgreSQL as double, SQLite as integer); callers get integers.
+    static QVariant wholeNumberAsInteger(const QVariant &value);
+    static bool wholeNumber(double number);
+};

@@ -1,0 +1,205 @@
+#include "sqlitepreparedstatement.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+// As Qt's drivers see it: no value, or a value of a type that can be null
+// and is (a null text is bound as NULL, an empty one as '').
+bool isNullValue(const QVariant &value)
+{
+    if (!value.isValid() || value.isNull())
+        return true;
+    switch (value.typeId()) {
+    case QMetaType::QString: return value.toString().isNull();
+    case QMetaType::QByteArray: return value.toByteArray().isNull();
+    default: return false;
+    }
+}
+
+bool onlyBlanks(const char *text)
+{
+    for (; *text; ++text) {
+        if (!std::isspace(static_cast<unsigned char>(*text)) && *text != ';')
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+SqlitePreparedStatement::SqlitePreparedStatement(sqlite3 *handle)
+    : m_handle(handle)
+{
+}
+
+SqlitePreparedStatement::~SqlitePreparedStatement()
+{
+    sqlite3_finalize(m_statement);
+}
+
+bool SqlitePreparedStatement::prepare(const QString &statement, bool keep)
+{
+    const QByteArray text = statement.toUtf8();
+    const char *tail = nullptr;
+    const int code = sqlite3_prepare_v3(m_handle, text.constData(), int(text.size()), keep ? SQLITE_PREPARE_PERSISTENT : 0,
+                                        &m_statement, &tail);
+    if (code != SQLITE_OK)
+        return failed(code, QSqlError::StatementError);
+    if (!m_statement) {
+        m_error = QSqlError(QStringLiteral("Unable to execute statement"), QStringLiteral("the statement is empty"),
+                            QSqlError::StatementError);
+        return false;
+    }
+    if (tail && !onlyBlanks(tail)) {
+        m_error = QSqlError(QStringLiteral("Unable to execute statement"),
+                            QStringLiteral("only one statement can be run at a time"), QSqlError::StatementError);
+        return false;
+    }
+    return true;
+}
+
+bool SqlitePreparedStatement::run(const QVariantList &values, QueryResult &rows, int maxRows)
+{
+    m_error = QSqlError();
+    m_isSelect = sqlite3_column_count(m_statement) > 0;
+    m_rowsAffected = -1;
+    if (values.size() != sqlite3_bind_parameter_count(m_statement)) {
+        m_error = QSqlError(QStringLiteral("Unable to bind parameters"),
+                            QStringLiteral("the statement has %1 parameters but %2 values were given")
+                                .arg(sqlite3_bind_parameter_count(m_statement))
+                                .arg(values.size()),
+                            QSqlError::StatementError);
+        return false;
+    }
+    m_texts.reserve(std::size_t(values.size()));
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        if (!bind(int(i) + 1, values.at(i)))
+            return false;
+    }
+
+    if (m_isSelect) {
+        rows.fieldNames = fieldNames();
+        const int columns = int(rows.fieldNames.size());
+        if (maxRows > 0)
+            rows.rows.reserve(std::min(maxRows, 256));
+        int code = SQLITE_ROW;
+        while ((maxRows < 0 || rows.rows.size() < maxRows) && (code = sqlite3_step(m_statement)) == SQLITE_ROW) {
+            QVariantList row;
+            row.reserve(columns);
+            for (int i = 0; i < columns; ++i)
+                row.append(column(i));
+            rows.rows.append(std::move(row));
+        }
+        if (code == SQLITE_ROW && maxRows >= 0 && rows.rows.size() == maxRows) {
+            code = sqlite3_step(m_statement);
+            rows.hasMore = code == SQLITE_ROW;
+        }
+        if (code != SQLITE_ROW && code != SQLITE_DONE)
+            return failed(code, QSqlError::StatementError);
+    } else {
+        const int code = sqlite3_step(m_statement);
+        if (code != SQLITE_DONE && code != SQLITE_ROW)
+            return failed(code, QSqlError::StatementError);
+        m_rowsAffected = sqlite3_changes(m_handle);
+    }
+    release();
+    return true;
+}
+
+bool SqlitePreparedStatement::bind(int position, const QVariant &value)
+{
+    int code = SQLITE_OK;
+    if (isNullValue(value)) {
+        code = sqlite3_bind_null(m_statement, position);
+    } else {
+        switch (value.typeId()) {
+        case QMetaType::Bool:
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::Char:
+        case QMetaType::SChar:
+        case QMetaType::UChar:
+        case QMetaType::Long:
+        case QMetaType::LongLong:
+        case QMetaType::ULong:
+        case QMetaType::ULongLong:
+            code = sqlite3_bind_int64(m_statement, position, value.toLongLong());
+            break;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            code = sqlite3_bind_double(m_statement, position, value.toDouble());
+            break;
+        case QMetaType::QByteArray: {
+            const QByteArray bytes = value.toByteArray();
+            code = sqlite3_bind_blob64(m_statement, position, bytes.constData(), sqlite3_uint64(bytes.size()),
+                                       SQLITE_TRANSIENT);
+            break;
+        }
+        default: {
+            const QByteArray &text = m_texts.emplace_back(value.toString().toUtf8());
+            code = sqlite3_bind_text64(m_statement, position, text.constData(), sqlite3_uint64(text.size()),
+                                       SQLITE_STATIC, SQLITE_UTF8);
+            break;
+        }
+        }
+    }
+    return code == SQLITE_OK || failed(code, QSqlError::StatementError);
+}
+
+QVariant SqlitePreparedStatement::column(int index) const
+{
+    switch (sqlite3_column_type(m_statement, index)) {
+    case SQLITE_INTEGER: return QVariant(qlonglong(sqlite3_column_int64(m_statement, index)));
+    case SQLITE_FLOAT: {
+        const double number = sqlite3_column_double(m_statement, index);
+        return wholeNumber(number) ? QVariant(qlonglong(number)) : QVariant(number);
+    }
+    case SQLITE_TEXT: {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, index));
+        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(m_statement, index)));
+    }
+    case SQLITE_BLOB: {
+        const auto *bytes = static_cast<const char *>(sqlite3_column_blob(m_statement, index));
+        return QVariant(QByteArray(bytes, sqlite3_column_bytes(m_statement, index)));
+    }
+    default: return QVariant();
+    }
+}
+
+const QStringList &SqlitePreparedStatement::fieldNames()
+{
+    // Taken again only when the statement's shape changed (SQLite prepares a
+    // kept statement again by itself after a schema change).
+    const int columns = sqlite3_column_count(m_statement);
+    if (m_fieldNames.size() != columns) {
+        m_fieldNames.clear();
+        for (int i = 0; i < columns; ++i)
+            m_fieldNames << QString::fromUtf8(sqlite3_column_name(m_statement, i)).toUpper();
+    }
+    return m_fieldNames;
+}
+
+void SqlitePreparedStatement::release()
+{
+    sqlite3_reset(m_statement);
+    sqlite3_clear_bindings(m_statement);
+    m_texts.clear();
+}
+
+bool SqlitePreparedStatement::failed(int code, QSqlError::ErrorType type)
+{
+    // The handle's message and extended code, read before the reset clears them.
+    const int extended = sqlite3_extended_errcode(m_handle);
+    const QString message = QString::fromUtf8(sqlite3_errmsg(m_handle));
+    if (m_statement)
+        release();
+    m_error = QSqlError(QStringLiteral("Unable to execute statement"), message, type,
+                        QString::number(extended ? extended : code));
+    return false;
+}
