@@ -254,6 +254,9 @@ void StatementsTest::duplicateParties_data()
         row(engine, "inner wildcard") << anyStreet << Values{1, "SMITH%JOHN%", 19800101, "M"} << Keys{2, 3, 6};
         // The editor's form hands its numbers over as doubles.
         row(engine, "doubles") << anyStreet << Values{1.0, "SMITH, JOHN%", 19800101.0, "M"} << Keys{2, 3};
+        // A backslash of the name is text on every engine, also before the wildcard.
+        row(engine, "backslash") << anyStreet << Values{1, "O\\BRIEN, ANN\\%", 19900101, "M"} << Keys{8};
+        row(engine, "backslash before a wildcard") << anyStreet << Values{1, "O\\%", 19900101, "M"} << Keys{8};
     }
 }
 
@@ -273,7 +276,8 @@ void StatementsTest::duplicateParties()
                                            {.key = 4, .sex = "F"},
                                            {.key = 5, .birthDate = 19800102},
                                            {.key = 6, .name = "SMITHSON, JOHN Q"},
-                                           {.key = 7, .name = "smith, john q"}};
+                                           {.key = 7, .name = "smith, john q"},
+                                           {.key = 8, .name = "O\\BRIEN, ANN\\", .birthDate = 19900101}};
         for (const Fixtures::Party &party : parties)
             Fixtures::addParty(party);
 

@@ -3,6 +3,7 @@
 #include "postgresrowlocks.h"
 #include "schema.h"
 
+#include <QRegularExpression>
 #include <QSqlQuery>
 
 namespace {
@@ -99,6 +100,16 @@ void PostgresEngine::createSchema(QSqlDatabase &database)
 std::unique_ptr<RowLockSession> PostgresEngine::newLockSession()
 {
     return std::make_unique<PostgresRowLocks>(location());
+}
+
+QString PostgresEngine::translated(const QString &statement) const
+{
+    static const QRegularExpression boundPattern(QStringLiteral(R"(\bLike\s+\?(?!\s*Escape\b))"),
+                                                 QRegularExpression::CaseInsensitiveOption);
+    if (!statement.contains(QLatin1String("like"), Qt::CaseInsensitive))
+        return statement;
+    QString text = statement;
+    return text.replace(boundPattern, QStringLiteral("Like ? Escape ''"));
 }
 
 bool PostgresEngine::isConnectionLost(const QSqlError &error) const

@@ -15,6 +15,9 @@ public:
     std::unique_ptr<RowLockSession> newLockSession() override;
     bool isConnectionLost(const QSqlError &error) const override;
     bool storesText(const QString &text) const override { return !text.contains(QChar(0)); }
+    // A bound Like pattern gets "Escape ''": PostgreSQL alone takes a
+    // backslash in a pattern for an escape, the others search it as text.
+    QString translated(const QString &statement) const override;
 
 protected:
     int classify(const QSqlError &error) const override;
