@@ -24,11 +24,6 @@ std::unique_ptr<Engine> Engine::create(const DatabaseLocation &location)
     return nullptr;
 }
 
-void Engine::beginTransaction(QSqlDatabase &database)
-{
-    run(database, QStringLiteral("BEGIN"));
-}
-
 std::unique_ptr<PreparedStatement> Engine::newStatement(const QSqlDatabase &database)
 {
     return std::make_unique<QtPreparedStatement>(database);

@@ -34,7 +34,8 @@ public:
     // (otherwise the statement passes through and the database decides).
     virtual bool rewritesRowLocks() const { return true; }
     virtual std::unique_ptr<RowLockSession> newLockSession() = 0;
-    virtual void beginTransaction(QSqlDatabase &database);
+    // The statement that opens a transaction.
+    virtual QString beginStatement() const { return QStringLiteral("BEGIN"); }
     // The statement as this database must be given it, for what it reads
     // otherwise than the others do.
     virtual QString translated(const QString &statement) const { return statement; }

@@ -78,7 +78,7 @@ QSqlDatabase PostgresEngine::open(const QString &connectionName, bool)
 
 void PostgresEngine::createSchema(QSqlDatabase &database)
 {
-    beginTransaction(database);
+    run(database, beginStatement());
     try {
         for (const QString &library : Schema::libraries())
             run(database, QStringLiteral("CREATE SCHEMA IF NOT EXISTS %1").arg(library));

@@ -129,7 +129,7 @@ QSqlDatabase SqliteEngine::open(const QString &connectionName, bool create)
 
 void SqliteEngine::createSchema(QSqlDatabase &database)
 {
-    beginTransaction(database);
+    run(database, beginStatement());
     try {
         for (const Schema::Table &table : Schema::tables()) {
             for (const QString &statement : createStatements(table))
@@ -145,13 +145,6 @@ void SqliteEngine::createSchema(QSqlDatabase &database)
 std::unique_ptr<RowLockSession> SqliteEngine::newLockSession()
 {
     return std::make_unique<SqliteRowLocks>(location().folder());
-}
-
-void SqliteEngine::beginTransaction(QSqlDatabase &database)
-{
-    // Take the write lock at once, so that two writers queue on the busy
-    // timeout instead of one failing when it upgrades a read.
-    run(database, QStringLiteral("BEGIN IMMEDIATE"));
 }
 
 std::unique_ptr<PreparedStatement> SqliteEngine::newStatement(const QSqlDatabase &database)

@@ -18,7 +18,9 @@ public:
     QSqlDatabase open(const QString &connectionName, bool create) override;
     void createSchema(QSqlDatabase &database) override;
     std::unique_ptr<RowLockSession> newLockSession() override;
-    void beginTransaction(QSqlDatabase &database) override;
+    // Takes the write lock at once, so that two writers queue on the busy
+    // timeout instead of one failing when it upgrades a read.
+    QString beginStatement() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
     std::unique_ptr<PreparedStatement> newStatement(const QSqlDatabase &database) override;
     bool isConnectionLost(const QSqlError &error) const override;
 

@@ -283,13 +283,10 @@ void TableObject::transactionStep(const QString &step)
 {
     m_lastStatement = step;
     try {
+        if (beforeExecute())
+            beforeExecute()(step, {});
         Connection &connection = Database::connection();
-        if (step == QLatin1String("BEGIN")) {
-            QSqlDatabase database = connection.database();
-            connection.engine().beginTransaction(database);
-        } else {
-            connection.run(step);
-        }
+        connection.run(step == QLatin1String("BEGIN") ? connection.engine().beginStatement() : step);
     } catch (const DataAccessError &error) {
         fail(error, true);
     }

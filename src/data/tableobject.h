@@ -76,9 +76,10 @@ public:
     void CommitTransaction();
     void RollbackTransaction();
 
-    // A function every table object calls just before it runs a statement, with
-    // the statement and its values; for tests that play another user at an
-    // exact moment. An empty function removes it.
+    // A function every table object calls just before it runs a statement
+    // (BEGIN, COMMIT and ROLLBACK included), with the statement and its values;
+    // for tests that play another user, or fail, at an exact moment. An empty
+    // function removes it.
     using StatementHook = std::function<void(const QString &statement, const QVariantList &values)>;
     static void setBeforeExecuteHook(StatementHook hook);
 

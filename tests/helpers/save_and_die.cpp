@@ -2,7 +2,9 @@
 //   save_and_die LOCATION PATH STEP
 // readies the editor for PATH (party-insert, party-update, party-delete,
 // association-save; see WriteAttempt) on the database at LOCATION, then writes.
-// STEP k > 0 kills the process (SIGKILL) just before the write's k-th statement;
+// STEP k > 0 kills the process (SIGKILL) just before the write's k-th statement
+// (BEGIN and COMMIT count as statements, so a kill lands between the last
+// write and its commit too);
 // STEP 0 kills it right after the write returned, with everything it holds;
 // STEP -1 lets it finish; STEP "commit" (embedded database only) kills it
 // inside the first commit of a write transaction, before the commit is done.
