@@ -10,7 +10,8 @@ struct BenchmarkResult
     QString group;
     QString name;
     SampleStats stats;            // the case; for a comparison, through the table object
-    double budgetMs = 0;
+    double budget = 0;            // of the median, in unit; 0 for none
+    QString unit = QStringLiteral("ms");
     int unexpected = 0;           // runs that did not do what they should
     QString note;
 
@@ -24,6 +25,6 @@ struct BenchmarkResult
     {
         if (isComparison)
             return budgetRatio <= 0 || ratio() <= budgetRatio;
-        return budgetMs <= 0 || stats.median <= budgetMs;
+        return budget <= 0 || stats.median <= budget;
     }
 };

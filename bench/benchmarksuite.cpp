@@ -1,6 +1,7 @@
 #include "benchmarksuite.h"
 
 #include <chrono>
+#include <optional>
 
 namespace {
 
@@ -28,9 +29,10 @@ bool selected(const QRegularExpression &filter, const QString &group, const QStr
 
 QString figures(const BenchmarkResult &result)
 {
-    QString line = QStringLiteral("median %1 ms  p99 %2 ms")
+    QString line = QStringLiteral("median %1 %3  p99 %2 %3")
                        .arg(result.stats.median, 0, 'f', 3)
-                       .arg(result.stats.p99, 0, 'f', 3);
+                       .arg(result.stats.p99, 0, 'f', 3)
+                       .arg(result.unit);
     if (result.isComparison)
         line += QStringLiteral("  | sqlite3 median %1 ms  p99 %2 ms  ratio %3")
                     .arg(result.sqliteStats.median, 0, 'f', 3)
@@ -88,21 +90,31 @@ BenchmarkResult BenchmarkSuite::runCase(const BenchmarkCase &benchmark, const Op
     BenchmarkResult result;
     result.group = benchmark.group;
     result.name = benchmark.name;
-    result.budgetMs = benchmark.budgetMs;
+    result.budget = benchmark.budget;
+    result.unit = benchmark.unit;
     result.note = benchmark.note;
 
-    for (int i = 0; i < options.warmUp && options.fixedSamples == 0; ++i) {
+    // One run: its time, or the figure it gives instead (none when it has none).
+    const auto run = [&benchmark](bool &asExpected) -> std::optional<double> {
         if (benchmark.prepare)
             benchmark.prepare();
-        benchmark.measure();
-    }
+        if (benchmark.figure) {
+            const std::optional<double> figure = benchmark.figure();
+            asExpected = figure.has_value();
+            return figure;
+        }
+        return timed([&] { asExpected = benchmark.measure(); });
+    };
+    bool asExpected = true;
+    for (int i = 0; i < options.warmUp && options.fixedSamples == 0; ++i)
+        run(asExpected);
     std::vector<double> samples;
+    int runs = 0;
     const Clock::time_point start = Clock::now();
-    while (!enough(int(samples.size()), millisecondsSince(start) / 1000.0, options)) {
-        if (benchmark.prepare)
-            benchmark.prepare();
-        bool asExpected = true;
-        samples.push_back(timed([&] { asExpected = benchmark.measure(); }));
+    while (!enough(runs, millisecondsSince(start) / 1000.0, options)) {
+        ++runs;
+        if (const std::optional<double> sample = run(asExpected))
+            samples.push_back(*sample);
         if (!asExpected)
             ++result.unexpected;
     }

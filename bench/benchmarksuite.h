@@ -14,7 +14,7 @@
 // class with addTo(BenchmarkSuite &)); run() times them one after the other
 // and prints a line per case as it finishes.
 //
-// A case runs until it has at least minSamples timed runs and minSeconds
+// A case runs until it has had at least minSamples runs and minSeconds
 // have passed, and stops at maxSamples or maxSeconds, whichever comes
 // first; fixedSamples, when set, is the exact number of runs instead (the
 // smoke test's quick run). A few untimed warm-up runs come first.

@@ -86,7 +86,7 @@ void PartyEditorBenchmarks::addTo(BenchmarkSuite &suite)
     BenchmarkCase load;
     load.group = Group;
     load.name = QStringLiteral("LoadRecord (locked read, lists filled)");
-    load.budgetMs = BudgetMs;
+    load.budget = BudgetMs;
     load.prepare = [this] { m_key = m_context.anyParty().key; };
     load.measure = [this] { return m_editor->LoadRecord(m_key); };
     suite.add(load);
@@ -94,7 +94,7 @@ void PartyEditorBenchmarks::addTo(BenchmarkSuite &suite)
     BenchmarkCase check;
     check.group = Group;
     check.name = QStringLiteral("HasErrors (zip check, duplicate searches)");
-    check.budgetMs = BudgetMs;
+    check.budget = BudgetMs;
     check.prepare = [this] { loadAnyParty(); };
     check.measure = [this] {
         const int before = m_messages.shown();
@@ -105,7 +105,7 @@ void PartyEditorBenchmarks::addTo(BenchmarkSuite &suite)
     BenchmarkCase update;
     update.group = Group;
     update.name = QStringLiteral("SaveRecord, update");
-    update.budgetMs = BudgetMs;
+    update.budget = BudgetMs;
     update.prepare = [this] { loadAnyParty(); };
     update.measure = [this] {
         const int before = m_messages.shown();
@@ -116,7 +116,7 @@ void PartyEditorBenchmarks::addTo(BenchmarkSuite &suite)
     BenchmarkCase insert;
     insert.group = Group;
     insert.name = QStringLiteral("SaveRecord, insert under the next key");
-    insert.budgetMs = BudgetMs;
+    insert.budget = BudgetMs;
     insert.prepare = [this] {
         deleteInserted();
         enterNewParty();

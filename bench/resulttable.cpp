@@ -3,6 +3,7 @@
 namespace {
 constexpr int NameWidth = 61;
 constexpr int StatementWidth = 52;
+constexpr int BudgetWidth = 13;
 } // namespace
 
 ResultTable::ResultTable(const QList<BenchmarkResult> &results)
@@ -11,26 +12,38 @@ ResultTable::ResultTable(const QList<BenchmarkResult> &results)
         (result.isComparison ? m_comparisons : m_timings) << result;
 }
 
+QString ResultTable::figure(double value, const QString &unit)
+{
+    const int decimals = value >= 100 ? 0 : value >= 10 ? 1 : 3;
+    return QString::number(value, 'f', decimals) + QLatin1Char(' ') + unit;
+}
+
 QString ResultTable::milliseconds(double value)
 {
-    if (value >= 100)
-        return QString::number(value, 'f', 0) + QStringLiteral(" ms");
-    if (value >= 10)
-        return QString::number(value, 'f', 1) + QStringLiteral(" ms");
-    return QString::number(value, 'f', 3) + QStringLiteral(" ms");
+    return figure(value, QStringLiteral("ms"));
+}
+
+QString ResultTable::median(const BenchmarkResult &result)
+{
+    return figure(result.stats.median, result.unit);
+}
+
+QString ResultTable::p99(const BenchmarkResult &result)
+{
+    return figure(result.stats.p99, result.unit);
 }
 
 QString ResultTable::budgetOf(const BenchmarkResult &result)
 {
     if (result.isComparison)
         return result.budgetRatio > 0 ? QStringLiteral("≤ %1×").arg(result.budgetRatio) : QStringLiteral("—");
-    return result.budgetMs > 0 ? QStringLiteral("≤ %1 ms").arg(result.budgetMs) : QStringLiteral("—");
+    return result.budget > 0 ? QStringLiteral("≤ %1 %2").arg(result.budget).arg(result.unit) : QStringLiteral("—");
 }
 
 QString ResultTable::verdict(const BenchmarkResult &result)
 {
     QString text;
-    if (result.isComparison ? result.budgetRatio > 0 : result.budgetMs > 0)
+    if (result.isComparison ? result.budgetRatio > 0 : result.budget > 0)
         text = result.withinBudget() ? QStringLiteral("met") : QStringLiteral("MISSED");
     if (result.unexpected > 0)
         text += QStringLiteral(" (%1 unexpected runs)").arg(result.unexpected);
@@ -41,11 +54,11 @@ void ResultTable::printText(QTextStream &out) const
 {
     if (!m_timings.isEmpty()) {
         out << "\n" << QStringLiteral("Benchmark").leftJustified(NameWidth) << QStringLiteral("median").rightJustified(11)
-            << QStringLiteral("p99").rightJustified(11) << "  " << QStringLiteral("budget").leftJustified(10) << "\n";
+            << QStringLiteral("p99").rightJustified(11) << "  " << QStringLiteral("budget").leftJustified(BudgetWidth) << "\n";
         for (const BenchmarkResult &result : m_timings) {
             out << (result.group + QStringLiteral(": ") + result.name).leftJustified(NameWidth)
-                << milliseconds(result.stats.median).rightJustified(11) << milliseconds(result.stats.p99).rightJustified(11)
-                << "  " << budgetOf(result).leftJustified(10) << verdict(result) << "\n";
+                << median(result).rightJustified(11) << p99(result).rightJustified(11)
+                << "  " << budgetOf(result).leftJustified(BudgetWidth) << verdict(result) << "\n";
         }
     }
     if (!m_comparisons.isEmpty()) {
@@ -76,8 +89,8 @@ QString ResultTable::markdown() const
     if (!m_timings.isEmpty()) {
         out << "| Benchmark | Median | p99 | Budget (median) | |\n|---|---:|---:|---|---|\n";
         for (const BenchmarkResult &result : m_timings)
-            out << "| " << result.group << ": " << result.name << " | " << milliseconds(result.stats.median) << " | "
-                << milliseconds(result.stats.p99) << " | " << budgetOf(result) << " | " << verdict(result) << " |\n";
+            out << "| " << result.group << ": " << result.name << " | " << median(result) << " | " << p99(result)
+                << " | " << budgetOf(result) << " | " << verdict(result) << " |\n";
     }
     if (!m_comparisons.isEmpty()) {
         out << "\n| Statement | TableObject median / p99 | sqlite3 median / p99 | Ratio | Budget | |\n"
@@ -100,8 +113,7 @@ QStringList ResultTable::missedBudgets() const
         missed << (result.isComparison
                        ? QStringLiteral("%1: ratio %2 (budget %3)").arg(result.name).arg(result.ratio(), 0, 'f', 2).arg(budgetOf(result))
                        : QStringLiteral("%1: %2 median (budget %3)")
-                             .arg(result.group + QStringLiteral(": ") + result.name, milliseconds(result.stats.median),
-                                  budgetOf(result)));
+                             .arg(result.group + QStringLiteral(": ") + result.name, median(result), budgetOf(result)));
     }
     return missed;
 }

@@ -6,9 +6,10 @@
 #include <QString>
 #include <QTextStream>
 
-// The results of a run as two tables, the timings against their budgets and
-// the statements through the table object against sqlite3: as plain text
-// for the terminal and as Markdown for the README.
+// The results of a run as two tables, the timings (and figures in other
+// units, such as bytes per grid row) against their budgets and the
+// statements through the table object against sqlite3: as plain text for
+// the terminal and as Markdown for the README.
 class ResultTable
 {
 public:
@@ -20,7 +21,10 @@ public:
     QStringList missedBudgets() const;
 
 private:
+    static QString figure(double value, const QString &unit);
     static QString milliseconds(double value);
+    static QString median(const BenchmarkResult &result);
+    static QString p99(const BenchmarkResult &result);
     static QString budgetOf(const BenchmarkResult &result);
     static QString verdict(const BenchmarkResult &result);
 

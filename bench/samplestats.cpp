@@ -13,18 +13,18 @@ double nearestRank(const std::vector<double> &sorted, double p)
 }
 } // namespace
 
-SampleStats SampleStats::of(std::vector<double> milliseconds)
+SampleStats SampleStats::of(std::vector<double> samples)
 {
     SampleStats stats;
-    if (milliseconds.empty())
+    if (samples.empty())
         return stats;
-    std::sort(milliseconds.begin(), milliseconds.end());
-    const std::size_t n = milliseconds.size();
+    std::sort(samples.begin(), samples.end());
+    const std::size_t n = samples.size();
     stats.count = int(n);
-    stats.median = n % 2 ? milliseconds[n / 2] : (milliseconds[n / 2 - 1] + milliseconds[n / 2]) / 2.0;
-    stats.p99 = nearestRank(milliseconds, 0.99);
-    stats.mean = std::accumulate(milliseconds.begin(), milliseconds.end(), 0.0) / double(n);
-    stats.min = milliseconds.front();
-    stats.max = milliseconds.back();
+    stats.median = n % 2 ? samples[n / 2] : (samples[n / 2 - 1] + samples[n / 2]) / 2.0;
+    stats.p99 = nearestRank(samples, 0.99);
+    stats.mean = std::accumulate(samples.begin(), samples.end(), 0.0) / double(n);
+    stats.min = samples.front();
+    stats.max = samples.back();
     return stats;
 }

@@ -2,12 +2,13 @@
 
 #include <vector>
 
-// What a benchmark's timed runs add up to, in milliseconds: the median and
-// the 99th percentile (nearest rank) that the budgets speak of, and the rest
-// for a closer look.
+// What a benchmark's runs add up to, in milliseconds (or in the unit of the
+// figure a case gives instead of its time): the median and the 99th
+// percentile (nearest rank) that the budgets speak of, and the rest for a
+// closer look.
 struct SampleStats
 {
-    static SampleStats of(std::vector<double> milliseconds);
+    static SampleStats of(std::vector<double> samples);
 
     int count = 0;
     double median = 0;

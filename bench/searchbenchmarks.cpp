@@ -28,7 +28,7 @@ void SearchBenchmarks::addTo(BenchmarkSuite &suite)
         BenchmarkCase search;
         search.group = Group;
         search.name = QStringLiteral("name search, first page of %1, %2 typed").arg(m_names.pageSize()).arg(characters(length));
-        search.budgetMs = BudgetMs;
+        search.budget = BudgetMs;
         search.prepare = [this, length] { m_typed = m_context.namePrefix(length); };
         search.measure = [this] {
             m_names.load(m_typed);
@@ -41,7 +41,7 @@ void SearchBenchmarks::addTo(BenchmarkSuite &suite)
         BenchmarkCase search;
         search.group = Group;
         search.name = QStringLiteral("city search, first page of %1, %2 typed").arg(m_cities.pageSize()).arg(characters(length));
-        search.budgetMs = BudgetMs;
+        search.budget = BudgetMs;
         search.prepare = [this, length] { m_typed = m_context.cityPrefix(length); };
         search.measure = [this] {
             m_cities.load(m_typed);
@@ -53,7 +53,7 @@ void SearchBenchmarks::addTo(BenchmarkSuite &suite)
     BenchmarkCase zipBox;
     zipBox.group = Group;
     zipBox.name = QStringLiteral("zip lookup (the zip box: city and state of a zip)");
-    zipBox.budgetMs = BudgetMs;
+    zipBox.budget = BudgetMs;
     zipBox.prepare = [this] { m_zip = m_context.anyZip(); };
     zipBox.measure = [this] {
         m_zipBox.Execute(Statements::ZipCityState, QVariantList{m_zip.zip});
@@ -64,7 +64,7 @@ void SearchBenchmarks::addTo(BenchmarkSuite &suite)
     BenchmarkCase address;
     address.group = Group;
     address.name = QStringLiteral("zip lookup (address check: city, state and zip)");
-    address.budgetMs = BudgetMs;
+    address.budget = BudgetMs;
     address.prepare = [this] { m_zip = m_context.anyZip(); };
     address.measure = [this] {
         return AddressFunctions::CityStateZipValid(m_addressCheck, m_zip.city, m_zip.state, m_zip.zip);

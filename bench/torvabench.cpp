@@ -11,6 +11,7 @@
 
 #include "benchcontext.h"
 #include "benchmarksuite.h"
+#include "partieseditorbenchmarks.h"
 #include "partyeditorbenchmarks.h"
 #include "resulttable.h"
 #include "searchbenchmarks.h"
@@ -122,6 +123,10 @@ int main(int argc, char *argv[])
         BenchmarkSuite suite;
         PartyEditorBenchmarks partyEditor(context, messages);
         partyEditor.addTo(suite);
+        PartiesEditorBenchmarks partiesEditor(context, messages);
+        partiesEditor.addTo(suite);
+        if (!partiesEditor.available())
+            out << "(The associations editor is timed only with the generator's facts file: --info FILE.)\n";
         SearchBenchmarks searches(context);
         searches.addTo(suite);
         std::optional<StatementBenchmarks> statements;

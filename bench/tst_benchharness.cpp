@@ -1,10 +1,14 @@
 // The benchmark harness: the figures it reports (median, 99th percentile,
-// ratio, budget) and how it runs and filters cases.
+// ratio, budget), how it runs and filters cases, and how it waits for what
+// a control put off to the event loop.
 
 #include "benchmarkresult.h"
 #include "benchmarksuite.h"
+#include "pendingevents.h"
+#include "resulttable.h"
 #include "samplestats.h"
 
+#include <QPointer>
 #include <QTest>
 
 #include <numeric>
@@ -20,6 +24,10 @@ private Q_SLOTS:
     void budgetVerdicts();
     void suiteRunsWhatTheFilterSelects_data();
     void suiteRunsWhatTheFilterSelects();
+    void figureCasesReportWhatTheyGive_data();
+    void figureCasesReportWhatTheyGive();
+    void pendingEventsAreAllHandled_data();
+    void pendingEventsAreAllHandled();
 };
 
 void TestBenchHarness::statsOfSamples_data()
@@ -77,7 +85,7 @@ void TestBenchHarness::budgetVerdicts()
     result.isComparison = comparison;
     result.stats = SampleStats::of({median});
     result.sqliteStats = SampleStats::of({sqliteMedian});
-    (comparison ? result.budgetRatio : result.budgetMs) = budget;
+    (comparison ? result.budgetRatio : result.budget) = budget;
     QTEST(result.withinBudget(), "within");
     if (comparison)
         QCOMPARE(result.ratio(), median / sqliteMedian);
@@ -131,6 +139,80 @@ void TestBenchHarness::suiteRunsWhatTheFilterSelects()
         QCOMPARE(throughSqlite, options.fixedSamples);
         QVERIFY(results.last().isComparison);
     }
+}
+
+void TestBenchHarness::figureCasesReportWhatTheyGive_data()
+{
+    QTest::addColumn<QList<double>>("given");  // what each run gives; negative: nothing
+    QTest::addColumn<int>("count");
+    QTest::addColumn<double>("median");
+    QTest::addColumn<int>("unexpected");
+    QTest::addColumn<QString>("row");  // of the Markdown table
+    QTest::newRow("every run gives one")
+        << QList<double>{700, 512, 600} << 3 << 600.0 << 0
+        << "| Grid: memory per row | 600 B/row | 700 B/row | ≤ 1024 B/row | met |";
+    QTest::newRow("a run gives none")
+        << QList<double>{2000, -1, 1500} << 2 << 1750.0 << 1
+        << "| Grid: memory per row | 1750 B/row | 2000 B/row | ≤ 1024 B/row | MISSED (1 unexpected runs) |";
+}
+
+void TestBenchHarness::figureCasesReportWhatTheyGive()
+{
+    QFETCH(QList<double>, given);
+    qsizetype next = 0;
+    BenchmarkSuite suite;
+    BenchmarkCase memory{QStringLiteral("Grid"), QStringLiteral("memory per row"), 1024, {}, {}, {}, QString()};
+    memory.unit = QStringLiteral("B/row");
+    memory.figure = [&]() -> std::optional<double> {
+        const double value = given.at(next++);
+        return value < 0 ? std::nullopt : std::optional<double>(value);
+    };
+    suite.add(memory);
+
+    BenchmarkSuite::Options options;
+    options.fixedSamples = int(given.size());
+    QString progress;
+    QTextStream stream(&progress);
+    const QList<BenchmarkResult> results = suite.run(options, stream);
+
+    QCOMPARE(results.size(), 1);
+    QTEST(results.first().stats.count, "count");
+    QTEST(results.first().stats.median, "median");
+    QTEST(results.first().unexpected, "unexpected");
+    QFETCH(QString, row);
+    const QString markdown = ResultTable(results).markdown();
+    QVERIFY2(markdown.split(QLatin1Char('\n')).contains(row), qPrintable(markdown));
+}
+
+void TestBenchHarness::pendingEventsAreAllHandled_data()
+{
+    QTest::addColumn<int>("chain");  // queued calls, each queueing the next
+    QTest::newRow("nothing pending") << 0;
+    QTest::newRow("one call") << 1;
+    QTest::newRow("each call queues the next") << 5;
+}
+
+void TestBenchHarness::pendingEventsAreAllHandled()
+{
+    QFETCH(int, chain);
+    QObject context;
+    QPointer<QObject> deletedLast = new QObject;
+    int ran = 0;
+    std::function<void()> call = [&] {
+        if (++ran < chain)
+            QMetaObject::invokeMethod(&context, call, Qt::QueuedConnection);
+        else
+            deletedLast->deleteLater();
+    };
+    if (chain > 0)
+        QMetaObject::invokeMethod(&context, call, Qt::QueuedConnection);
+    else
+        delete deletedLast;
+
+    PendingEvents::handleAll();
+
+    QCOMPARE(ran, chain);
+    QVERIFY(deletedLast.isNull());
 }
 
 QTEST_GUILESS_MAIN(TestBenchHarness)
