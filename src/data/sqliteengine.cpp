@@ -118,6 +118,11 @@ QSqlDatabase SqliteEngine::open(const QString &connectionName, bool create)
                                      .arg(libraryFile(folder, library), attach.lastError().databaseText()));
             run(database, QStringLiteral("PRAGMA %1.journal_mode=WAL").arg(library));
             run(database, QStringLiteral("PRAGMA %1.synchronous=NORMAL").arg(library));
+            // Pages are read through a memory map rather than a read call each,
+            // and more of them stay cached between statements: loading an
+            // outline reads a party or client page for each of its rows.
+            run(database, QStringLiteral("PRAGMA %1.mmap_size=%2").arg(library).arg(MemoryMapBytes));
+            run(database, QStringLiteral("PRAGMA %1.cache_size=-%2").arg(library).arg(PageCacheKiB));
         }
         run(database, QStringLiteral("PRAGMA case_sensitive_like=ON"));
     } catch (...) {

@@ -14,6 +14,8 @@ public:
     using Engine::Engine;
 
     static constexpr int BusyTimeoutMs = 5000;
+    static constexpr qint64 MemoryMapBytes = 256LL * 1024 * 1024;
+    static constexpr int PageCacheKiB = 16 * 1024;
 
     QSqlDatabase open(const QString &connectionName, bool create) override;
     void createSchema(QSqlDatabase &database) override;

@@ -19,8 +19,21 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QResizeEvent>
+#include <QSet>
 
 namespace {
+
+// An association's keys as one text, the same for the same flags and numbers
+// however the numbers are held.
+QString keyText(const QVariantList &keys)
+{
+    QStringList parts;
+    for (const QVariant &key : keys) {
+        const bool number = key.typeId() != QMetaType::QString;
+        parts << (number ? QString::number(key.toLongLong()) : key.toString());
+    }
+    return parts.join(QChar(0x1F));
+}
 
 const QString EditMode = QStringLiteral("*EDIT");
 const QString Escaped = QStringLiteral("*ESC");
@@ -219,7 +232,9 @@ bool PartiesEditor::LoadRecords(const QString &UserID, const QString &PartyType,
     }
     FormatOutline();
     grd->setFixedCols(1);
-    grd->EndLoad(false, grd->Editable() != 0, true);
+    // The columns are fitted once, below, when their texts are final and the
+    // columns no one sees are hidden: fitting reads up to a thousand rows.
+    grd->EndLoad(false, grd->Editable() != 0, false);
 
     grd->setColumnWidth(column("ASCNAM"), NameColumnWidth);
     for (const char *key : {"HASINVCOD", "OLDRCD", "CHGRCD"})
@@ -230,9 +245,9 @@ bool PartiesEditor::LoadRecords(const QString &UserID, const QString &PartyType,
     grd->setCellText(0, column("ASCUDT"), tr("Changed"));
     grd->setCellText(0, column("ASCUSR"), tr("User"));
     grd->setColumnIsDate(column("ASCBDT"), true);
-    grd->FitColumns();  // the dates are wider than the numbers they were
     grd->ShowColumns(grd->FixedCols(), column("HASINVCOD"), false);
     grd->ShowColumns(column("ORGFLG1"), grd->Cols() - 1, false);
+    grd->FitColumns();
     grd->setCellFontBold(grd->FixedRows(), column("ASCNAM"), true);
     ApplyHyperlinkNames(m_hyperlinkNames);
     grd->setRedraw(true);
@@ -536,34 +551,27 @@ bool PartiesEditor::existsInTable(const QVariantList &keys)
     return !adoPRBCLTASC->Eof();
 }
 
-int PartiesEditor::findNew(const QVariantList &keys, bool symmetric, int before) const
-{
-    for (int row = grd->FixedRows(); row < before; ++row) {
-        if (!m_rows->isAssociate(row) || !m_rows->isNew(row) || grd->RowHidden(row) || !m_rows->hasSubject(row))
-            continue;
-        const QVariantList other = m_rows->keys(row);
-        if (other == keys || (symmetric && other == AssociationRows::reversed(keys)))
-            return row;
-    }
-    return -1;
-}
-
 bool PartiesEditor::HasErrors()
 {
     if (!adoPRBCLTASC)
         return false;  // nothing loaded, nothing to save
+    // The keys of the new rows above the one checked, so that each new row is
+    // compared with them once rather than by a walk over every row above it.
+    QSet<QString> newAbove;
     const int rows = grd->Rows();
     for (int row = grd->FixedRows(); row < rows; ++row) {
         if (!m_rows->isAssociate(row) || !m_rows->isNew(row) || grd->RowHidden(row) || !m_rows->hasSubject(row))
             continue;
         const QVariantList keys = m_rows->keys(row);
         const bool symmetric = m_rows->isSymmetric(row);
-        const bool duplicate = findNew(keys, symmetric, row) >= 0 || existsInTable(keys)
-                               || (symmetric && existsInTable(AssociationRows::reversed(keys)));
+        const QString key = keyText(keys);
+        const bool duplicate = newAbove.contains(key) || (symmetric && newAbove.contains(keyText(AssociationRows::reversed(keys))))
+                               || existsInTable(keys) || (symmetric && existsInTable(AssociationRows::reversed(keys)));
         if (duplicate) {
             grd->ShowCellError(row, column("ASCNAM"), DuplicateMessage);
             return true;
         }
+        newAbove.insert(key);
     }
     return false;
 }

@@ -120,7 +120,6 @@ private:
     void dropOn(int Target);
     bool mayDelete() const;
     int menuRow() const;
-    int findNew(const QVariantList &keys, bool symmetric, int before) const;
     bool existsInTable(const QVariantList &keys);
     void showSaved();
     void applyGridDesign();
