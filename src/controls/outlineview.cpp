@@ -158,7 +158,9 @@ void OutlineView::syncColumns()
         const int twips = m_model->ColumnWidth(col);
         if (twips >= 0) {
             setColumnWidth(col, Twips::toPixels(twips));
-        } else if (!hidden && !m_fitted.value(col)) {
+        } else if (!hidden && !m_fitted.value(col) && updatesEnabled()) {
+            // While the grid does not redraw (a load) the texts may still
+            // change: the fit waits for the redraw, reading each column once.
             resizeColumnToContents(col);
             m_fitted.resize(m_model->Cols());
             m_fitted[col] = true;
