@@ -12,7 +12,7 @@ Connection::Connection(const DatabaseLocation &location, bool create)
     static int counter = 0;
     m_name = QStringLiteral("torva-%1").arg(++counter);
     try {
-        m_engine->open(m_name, create);
+        m_database = m_engine->open(m_name, create);
     } catch (...) {
         QSqlDatabase::removeDatabase(m_name);
         throw;
@@ -23,13 +23,14 @@ Connection::~Connection()
 {
     m_statements.clear();
     m_oneOff.reset();
-    QSqlDatabase::database(m_name, false).close();
+    m_database.close();
+    m_database = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_name);
 }
 
 QSqlDatabase Connection::database() const
 {
-    return QSqlDatabase::database(m_name, false);
+    return m_database;
 }
 
 PreparedStatement &Connection::prepared(const QString &statement, bool keep)

@@ -41,6 +41,10 @@ public:
 private:
     QString m_name;
     std::unique_ptr<Engine> m_engine;
+    // Held here, not looked up by name: at exit Qt may drop its list of
+    // connections first, and the statements must be finalized before the
+    // database is closed.
+    QSqlDatabase m_database;
     QHash<QString, std::shared_ptr<PreparedStatement>> m_statements;
     std::unique_ptr<PreparedStatement> m_oneOff;
     bool m_broken = false;
