@@ -19,11 +19,11 @@ public:
     virtual bool prepare(const QString &statement, bool keep) = 0;
 
     // Binds the values (one per marker) and runs the statement. A select
-    // reads up to maxRows rows (every row when maxRows < 0) into rows, notes
-    // whether more were left, and lets the statement go at once: a result left
-    // open would hold the connection's read snapshot. False on failure, with
-    // the reason in lastError().
-    virtual bool run(const QVariantList &values, QueryResult &rows, int maxRows) = 0;
+    // reads up to maxRows rows (every row when maxRows < 0) into rows, with
+    // noteMore set also whether more were left, and lets the statement go at
+    // once: a result left open would hold the connection's read snapshot.
+    // False on failure, with the reason in lastError().
+    virtual bool run(const QVariantList &values, QueryResult &rows, int maxRows, bool noteMore) = 0;
 
     // After a run: whether it was a select, and the rows a write affected.
     virtual bool isSelect() const = 0;

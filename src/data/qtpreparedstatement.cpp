@@ -16,7 +16,7 @@ bool QtPreparedStatement::prepare(const QString &statement, bool)
     return false;
 }
 
-bool QtPreparedStatement::run(const QVariantList &values, QueryResult &rows, int maxRows)
+bool QtPreparedStatement::run(const QVariantList &values, QueryResult &rows, int maxRows, bool noteMore)
 {
     m_error = QSqlError();
     m_isSelect = false;
@@ -47,7 +47,7 @@ bool QtPreparedStatement::run(const QVariantList &values, QueryResult &rows, int
             row << wholeNumberAsInteger(m_query.value(i));
         rows.rows << row;
     }
-    if (maxRows >= 0 && rows.rows.size() == maxRows)
+    if (noteMore && maxRows >= 0 && rows.rows.size() == maxRows)
         rows.hasMore = m_query.next();
     m_error = m_query.lastError();
     m_query.finish();

@@ -62,7 +62,7 @@ bool SqlitePreparedStatement::prepare(const QString &statement, bool keep)
     return true;
 }
 
-bool SqlitePreparedStatement::run(const QVariantList &values, QueryResult &rows, int maxRows)
+bool SqlitePreparedStatement::run(const QVariantList &values, QueryResult &rows, int maxRows, bool noteMore)
 {
     m_error = QSqlError();
     m_isSelect = sqlite3_column_count(m_statement) > 0;
@@ -94,7 +94,7 @@ bool SqlitePreparedStatement::run(const QVariantList &values, QueryResult &rows,
                 row.append(column(i));
             rows.rows.append(std::move(row));
         }
-        if (code == SQLITE_ROW && maxRows >= 0 && rows.rows.size() == maxRows) {
+        if (noteMore && code == SQLITE_ROW && maxRows >= 0 && rows.rows.size() == maxRows) {
             code = sqlite3_step(m_statement);
             rows.hasMore = code == SQLITE_ROW;
         }

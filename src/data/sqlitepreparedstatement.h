@@ -22,7 +22,7 @@ public:
     SqlitePreparedStatement &operator=(const SqlitePreparedStatement &) = delete;
 
     bool prepare(const QString &statement, bool keep) override;
-    bool run(const QVariantList &values, QueryResult &rows, int maxRows) override;
+    bool run(const QVariantList &values, QueryResult &rows, int maxRows, bool noteMore) override;
     bool isSelect() const override { return m_isSelect; }
     int rowsAffected() const override { return m_rowsAffected; }
     QSqlError lastError() const override { return m_error; }

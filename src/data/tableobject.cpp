@@ -167,7 +167,7 @@ int TableObject::run(Connection &connection, const QString &statement, const QVa
     PreparedStatement &prepared = connection.prepared(statement, prepare);
     QueryResult local;
     QueryResult &rows = result ? *result : local;
-    if (!prepared.run(values, rows, maxRows)) {
+    if (!prepared.run(values, rows, maxRows, result != nullptr)) {
         const QSqlError error = prepared.lastError();
         if (connection.engine().isRowLockConflict(error) && LockedSelect::parse(statement).isLocked()) {
             m_recordLocked = true;
