@@ -27,6 +27,7 @@ void FuzzFindingsTest::locationReadsBackFromItsDisplay_data()
     QTest::newRow("colon in the user name") << "postgresql://a%3Ab@db.example/probation";
     QTest::newRow("space in the database name") << "postgresql://officer@db.example/pro%20bation";
     QTest::newRow("folder ending in white space") << "sqlite:/data/torva\r/";
+    QTest::newRow("folder ending in blanks and slashes by turns") << "sqlite:/data/torva\r\r/\r\r/";
     QTest::newRow("folder beginning with a colon") << "sqlite::::data/../cases";
     QTest::newRow("ODBC string of only a password") << "odbc:;PWD=secret";
     QTest::newRow("plain server, user and database") << "postgresql://officer@db.example:6543/probation";

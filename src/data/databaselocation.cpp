@@ -74,9 +74,14 @@ bool isOdbcPassword(const QString &attribute)
 
 DatabaseLocation DatabaseLocation::sqliteFolder(const QString &folder)
 {
-    // Blanks around the name are no part of it (not even before a last "/"),
-    // and a name beginning with ":" is a folder here, not one of Qt's resource paths.
-    QString path = QDir::cleanPath(folder.trimmed()).trimmed();
+    // Blanks around the name are no part of it (not even before a last "/",
+    // however many times the two alternate), and a name beginning with ":" is
+    // a folder here, not one of Qt's resource paths.
+    QString path = folder;
+    for (QString before; before != path;) {
+        before = path;
+        path = QDir::cleanPath(path.trimmed()).trimmed();
+    }
     if (path.startsWith(QLatin1Char(':')))
         path.prepend(QStringLiteral("./"));
     DatabaseLocation location;
