@@ -190,8 +190,7 @@ void HostileInputTest::savedAndReadBackAsEntered()
     int key = 0;
     {
         PartyEditorHost host;
-        QVERIFY(host.editor->AddRecord());
-        PartyForm().enterInto(host);
+        QVERIFY(PartyForm().enterAsNew(host));
         entered = enter(host, field, text);
         QVERIFY(!entered.isEmpty());
         const QString limit = knownLimit(engine, entered);

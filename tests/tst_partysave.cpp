@@ -105,8 +105,7 @@ void PartySaveTest::newPartyTakesTheNextKey()
     for (const int taken : existing)
         Fixtures::addParty(taken, QStringLiteral("TAKEN, KEY %1").arg(taken), 19500101);
     PartyEditorHost host;
-    QVERIFY(host.editor->AddRecord());
-    PartyForm().enterInto(host);
+    QVERIFY(PartyForm().enterAsNew(host));
 
     QVERIFY(host.editor->SaveRecord());
 
@@ -150,8 +149,7 @@ void PartySaveTest::secondSaveUpdatesWhatTheFirstInserted()
     TORVA_USE_DATABASE(engine);
     PartyForm::seedCodes();
     PartyEditorHost host;
-    QVERIFY(host.editor->AddRecord());
-    PartyForm().enterInto(host);
+    QVERIFY(PartyForm().enterAsNew(host));
     QVERIFY(host.editor->SaveRecord());
 
     host.field<AlphaMericBox>("txtPTYST1")->setText(QStringLiteral("99 ELM ST"));
@@ -208,8 +206,7 @@ void PartySaveTest::savedNewPartyIsHeld()
     TORVA_USE_DATABASE(engine);
     PartyForm::seedCodes();
     PartyEditorHost host;
-    QVERIFY(host.editor->AddRecord());
-    PartyForm().enterInto(host);
+    QVERIFY(PartyForm().enterAsNew(host));
     QVERIFY(host.editor->SaveRecord());
 
     // Nobody else can open the party while this editor may still save it.
@@ -225,8 +222,7 @@ void PartySaveTest::keyTakenMeanwhileIsTriedAgain()
     PartyForm::seedCodes();
     Fixtures::addParty(1, QStringLiteral("FIRST, PARTY"));
     PartyEditorHost host;
-    QVERIFY(host.editor->AddRecord());
-    PartyForm().enterInto(host);
+    QVERIFY(PartyForm().enterAsNew(host));
     int errors = 0;
     connect(host.editor, &PartyEditor::Error, this, [&errors](TableObject *&) { ++errors; });
 
@@ -256,8 +252,7 @@ void PartySaveTest::failedInsertLeavesNoKey()
     TORVA_USE_DATABASE(engine);
     PartyForm::seedCodes();
     PartyEditorHost host;
-    QVERIFY(host.editor->AddRecord());
-    PartyForm().enterInto(host);
+    QVERIFY(PartyForm().enterAsNew(host));
     int errors = 0;
     connect(host.editor, &PartyEditor::Error, this, [&errors](TableObject *&) { ++errors; });
 

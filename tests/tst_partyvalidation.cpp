@@ -151,8 +151,7 @@ void PartyValidationTest::duplicateWithTheSameStreetIsAnError()
     addDuplicate(5, QStringLiteral("9 OAK ST"));
     addDuplicate(123, QStringLiteral("12 MAIN ST"));
     PartyEditorHost host;
-    QVERIFY(host.editor->AddRecord());
-    PartyForm().enterInto(host);
+    QVERIFY(PartyForm().enterAsNew(host));
     ScriptedMessages boxes;
 
     // Even after a possible duplicate was accepted, the same street is refused.
@@ -171,8 +170,7 @@ void PartyValidationTest::possibleDuplicateAsksOnce()
     PartyForm::seedCodes();
     addDuplicate(5, QStringLiteral("9 OAK ST"));
     PartyEditorHost host;
-    QVERIFY(host.editor->AddRecord());
-    PartyForm().enterInto(host);
+    QVERIFY(PartyForm().enterAsNew(host));
     ScriptedMessages boxes;
     boxes.answers = {false, true};
 
@@ -193,14 +191,12 @@ void PartyValidationTest::acceptingADuplicateIsForOnePartyOnly()
     PartyForm::seedCodes();
     addDuplicate(5, QStringLiteral("9 OAK ST"));
     PartyEditorHost host;
-    QVERIFY(host.editor->AddRecord());
-    PartyForm().enterInto(host);
+    QVERIFY(PartyForm().enterAsNew(host));
     ScriptedMessages boxes;
     QVERIFY(!host.editor->HasErrors());
 
     // The next party entered on the same control is asked about again.
-    QVERIFY(host.editor->AddRecord());
-    PartyForm().enterInto(host);
+    QVERIFY(PartyForm().enterAsNew(host));
     boxes.answers = {false};
     QVERIFY(host.editor->HasErrors());
     QCOMPARE(boxes.messages.size(), 2);

@@ -6,6 +6,14 @@
 #include "controls/phonenumber.h"
 #include "controls/zipcode.h"
 
+bool PartyForm::enterAsNew(PartyEditorHost &host) const
+{
+    if (!host.editor->AddRecord())
+        return false;
+    enterInto(host);
+    return true;
+}
+
 void PartyForm::enterInto(PartyEditorHost &host) const
 {
     host.field<AlphaMericBox>("txtPTYNAM")->setText(name);

@@ -23,6 +23,8 @@ struct PartyForm
 
     // Writes every field (as code: no Change).
     void enterInto(PartyEditorHost &host) const;
+    // AddRecord, then every field as above; false when the editor refused to add.
+    bool enterAsNew(PartyEditorHost &host) const;
 
     // The sex codes, states and zip rows the form's values are checked against.
     static void seedCodes();
