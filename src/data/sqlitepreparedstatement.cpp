@@ -3,7 +3,6 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <cctype>
 
 namespace {
 
@@ -18,15 +17,6 @@ bool isNullValue(const QVariant &value)
     case QMetaType::QByteArray: return value.toByteArray().isNull();
     default: return false;
     }
-}
-
-bool onlyBlanks(const char *text)
-{
-    for (; *text; ++text) {
-        if (!std::isspace(static_cast<unsigned char>(*text)) && *text != ';')
-            return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -44,19 +34,14 @@ SqlitePreparedStatement::~SqlitePreparedStatement()
 bool SqlitePreparedStatement::prepare(const QString &statement, bool keep)
 {
     const QByteArray text = statement.toUtf8();
-    const char *tail = nullptr;
+    // A second statement in the text is refused before it comes here.
     const int code = sqlite3_prepare_v3(m_handle, text.constData(), int(text.size()), keep ? SQLITE_PREPARE_PERSISTENT : 0,
-                                        &m_statement, &tail);
+                                        &m_statement, nullptr);
     if (code != SQLITE_OK)
         return failed(code, QSqlError::StatementError);
     if (!m_statement) {
         m_error = QSqlError(QStringLiteral("Unable to execute statement"), QStringLiteral("the statement is empty"),
                             QSqlError::StatementError);
-        return false;
-    }
-    if (tail && !onlyBlanks(tail)) {
-        m_error = QSqlError(QStringLiteral("Unable to execute statement"),
-                            QStringLiteral("only one statement can be run at a time"), QSqlError::StatementError);
         return false;
     }
     return true;
