@@ -108,8 +108,8 @@ void BenchContext::readZipTable()
 {
     TableObject table;
     const QueryResult rows = table.Fetch(QStringLiteral("Select ZIPCTY,ZIPSTA,ZIPKEY From DUVCRT.ZIPDTA"));
-    for (const QVariantList &row : rows.rows)
-        m_zipRows << ZipRow{row.at(0).toString(), row.at(1).toString(), row.at(2).toInt()};
+    for (int row = 0; row < rows.rowCount(); ++row)
+        m_zipRows << ZipRow{rows.value(row, 0).toString(), rows.value(row, 1).toString(), rows.value(row, 2).toInt()};
 }
 
 void BenchContext::readFacts(const QString &infoFile)

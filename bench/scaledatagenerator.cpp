@@ -147,7 +147,7 @@ void ScaleDataGenerator::requireEmptyTables()
     TableObject table;
     for (const Schema::Table &definition : Schema::tables()) {
         const QueryResult rows = table.Fetch(QStringLiteral("Select * From ") + definition.qualifiedName(), QVariant(), 1);
-        if (!rows.rows.isEmpty())
+        if (!rows.isEmpty())
             throw std::runtime_error(definition.qualifiedName().toStdString()
                                      + " already holds rows: scale data goes into an empty database "
                                        "(a new folder, or a new PostgreSQL database)");

@@ -284,10 +284,10 @@ void TestScaleData::generatedDatabaseIsAsPlanned()
         "Group By FLAG,SUBJECT Order By ROWCOUNT Desc,SUBJECT");
     TableObject table;
     const QueryResult most = table.Fetch(perSubject, QVariant(), 2);
-    QCOMPARE(most.rows.at(0).at(0).toString(), QStringLiteral("C"));
-    QCOMPARE(most.rows.at(0).at(1).toLongLong(), outcome.heavyClient);
-    QCOMPARE(most.rows.at(0).at(2).toInt(), sizes.heavyClientAssociations);
-    QVERIFY(most.rows.at(1).at(2).toInt() < sizes.heavyClientAssociations);
+    QCOMPARE(most.value(0, 0).toString(), QStringLiteral("C"));
+    QCOMPARE(most.value(0, 1).toLongLong(), outcome.heavyClient);
+    QCOMPARE(most.value(0, 2).toInt(), sizes.heavyClientAssociations);
+    QVERIFY(most.value(1, 2).toInt() < sizes.heavyClientAssociations);
     table.Close();
 
     // The indexes dropped for the load are back.
@@ -310,7 +310,7 @@ void TestScaleData::sameSeedGivesSameData()
         const ScaleDataGenerator::Outcome outcome = ScaleDataGenerator(sizes, seed).run(nullptr);
         TableObject table;
         QStringList first;
-        for (const QVariantList &row : table.Fetch(names).rows)
+        for (const QVariantList &row : table.Fetch(names).toRows())
             first << row.at(0).toString();
         return std::make_pair(outcome.heavyClient, first);
     };

@@ -184,7 +184,7 @@ void ConcurrencyTest::twoUsersSaveNewPartiesAtOnce()
     TableObject table;
     const QueryResult stored = table.Fetch(QStringLiteral("Select PTYKEY From DUVPRB.PRBPTY"));
     QSet<int> storedKeys;
-    for (const QVariantList &row : stored.rows)
+    for (const QVariantList &row : stored.toRows())
         storedKeys << row.first().toInt();
     QCOMPARE(storedKeys, QSet<int>(keys.cbegin(), keys.cend()));
     qInfo("%d parties saved by two users at once on %s in %lld ms; %d keys taken by the other were tried again",

@@ -38,7 +38,7 @@ QString cell(const QVariant &value)
 QStringList rendered(const QueryResult &result)
 {
     QStringList lines;
-    for (const QVariantList &row : result.rows) {
+    for (const QVariantList &row : result.toRows()) {
         QStringList cells;
         for (const QVariant &value : row)
             cells << cell(value);
@@ -51,15 +51,15 @@ QStringList rendered(const QueryResult &result)
 QStringList columns(const QueryResult &result)
 {
     QStringList lines;
-    for (qsizetype i = 0; i < result.fieldNames.size() && !result.rows.isEmpty(); ++i)
-        lines << result.fieldNames.at(i) + QLatin1Char('=') + cell(result.rows.first().at(i));
+    for (qsizetype i = 0; i < result.fieldNames().size() && !result.isEmpty(); ++i)
+        lines << result.fieldNames().at(i) + QLatin1Char('=') + cell(result.value(0, int(i)));
     return lines;
 }
 
 QList<int> sortedKeys(const QueryResult &result, const QString &field)
 {
     QList<int> found;
-    for (const QVariantList &row : result.rows)
+    for (const QVariantList &row : result.toRows())
         found << row.at(result.fieldIndex(field)).toInt();
     std::sort(found.begin(), found.end());
     return found;
@@ -225,7 +225,7 @@ void StatementsTest::associationTree()
 
         const QueryResult tree = fetch(Statements::associationTree(kind), {key, kind, key, kind, key});
 
-        QCOMPARE(tree.fieldNames, QStringLiteral("RLTDSC,SORTBY,RLTCOD,ROWOUTLVL,HASINVCOD,ASCNAM,ASCBDT,ASCUDT,"
+        QCOMPARE(tree.fieldNames(), QStringLiteral("RLTDSC,SORTBY,RLTCOD,ROWOUTLVL,HASINVCOD,ASCNAM,ASCBDT,ASCUDT,"
                                                  "ASCUSR,ORGFLG1,ORGKEY1,ORGRLTCOD,ORGFLG2,ORGKEY2,OLDRCD,CHGRCD")
                                       .split(QLatin1Char(',')));
         QCOMPARE(tiesSorted(rendered(tree)), tiesSorted(expected));
@@ -382,7 +382,7 @@ void StatementsTest::listsAndLookups()
         QStringList found = rendered(result);
         if (!statement.contains(QLatin1String("Order By")))
             found.sort();  // the sex list comes in the table's own order
-        QCOMPARE(QStringList{result.fieldNames.join(QLatin1Char('|'))} + found, expected);
+        QCOMPARE(QStringList{result.fieldNames().join(QLatin1Char('|'))} + found, expected);
     } catch (const DataAccessError &error) {
         QFAIL(error.what());
     }
@@ -431,7 +431,7 @@ void StatementsTest::partyWrites()
 
         QCOMPARE(table.Execute(Statements::DeleteParty, QVariantList{42}), 1);
         QCOMPARE(table.Execute(Statements::DeleteParty, QVariantList{42}), 0);
-        QVERIFY(loadParty(42).rows.isEmpty());
+        QVERIFY(loadParty(42).isEmpty());
         QCOMPARE(TestDatabase::count("DUVPRB.PRBPTY"), 1);
     } catch (const DataAccessError &error) {
         QFAIL(error.what());

@@ -54,6 +54,8 @@ private Q_SLOTS:
     void failureWithoutExceptionReturnsMinusOne_data() { engines_data(); }
     void failureWithoutExceptionReturnsMinusOne();
     void fetchReadsUpToTheLimit_data() { engines_data(); }
+    void textsDownAColumnReadBackExactly_data() { engines_data(); }
+    void textsDownAColumnReadBackExactly();
     void fetchReadsUpToTheLimit();
     void transactionCommitsOrRollsBack_data() { engines_data(); }
     void transactionCommitsOrRollsBack();
@@ -327,15 +329,40 @@ void TableObjectTest::fetchReadsUpToTheLimit()
     TableObject table;
 
     const QueryResult firstTwo = table.Fetch(statement, QVariant(), 2);
-    QCOMPARE(firstTwo.fieldNames, QStringList({QStringLiteral("SEXCOD"), QStringLiteral("SEXDSC")}));
-    QCOMPARE(firstTwo.rows.size(), 2);
-    QVERIFY(firstTwo.hasMore);
+    QCOMPARE(firstTwo.fieldNames(), QStringList({QStringLiteral("SEXCOD"), QStringLiteral("SEXDSC")}));
+    QCOMPARE(firstTwo.rowCount(), 2);
+    QVERIFY(firstTwo.hasMore());
     QCOMPARE(table.FieldValue(QStringLiteral("SEXCOD")).toString(), QStringLiteral("F"));
 
     const QueryResult all = table.Fetch(statement);
-    QCOMPARE(all.rows.size(), 3);
-    QVERIFY(!all.hasMore);
-    QCOMPARE(all.rows.last().at(all.fieldIndex(QStringLiteral("sexdsc"))).toString(), QStringLiteral("Unknown"));
+    QCOMPARE(all.rowCount(), 3);
+    QVERIFY(!all.hasMore());
+    QCOMPARE(all.value(all.rowCount() - 1, all.fieldIndex(QStringLiteral("sexdsc"))).toString(), QStringLiteral("Unknown"));
+}
+
+void TableObjectTest::textsDownAColumnReadBackExactly()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    // Given texts that repeat, nearly repeat, or go empty or null down a column,
+    const QVariantList texts{QStringLiteral("Male"), QStringLiteral("Male"), QStringLiteral("Malf"),
+                             QStringLiteral("male"), QStringLiteral(""),     QStringLiteral(""),
+                             QVariant(),             QStringLiteral("Male"), QStringLiteral("Zoë"),
+                             QStringLiteral("Zoë"),  QStringLiteral("Zoe")};
+    TableObject table;
+    for (qsizetype i = 0; i < texts.size(); ++i)
+        table.Execute(QStringLiteral("Insert Into DUVCRT.ARYSEX (SEXCOD,SEXDSC) Values (?,?)"),
+                      QVariantList{QString(QChar(char16_t(u'A' + i))), texts.at(i)});
+
+    // when they are read back in one result,
+    const QueryResult result = table.Fetch(QStringLiteral("Select SEXDSC From DUVCRT.ARYSEX Order By SEXCOD"));
+
+    // then each row holds its own text, null where none was written.
+    QCOMPARE(result.rowCount(), texts.size());
+    for (int row = 0; row < result.rowCount(); ++row) {
+        QCOMPARE(result.value(row, 0).isNull(), texts.at(row).isNull());
+        QCOMPARE(result.value(row, 0).toString(), texts.at(row).toString());
+    }
 }
 
 void TableObjectTest::transactionCommitsOrRollsBack()

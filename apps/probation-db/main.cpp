@@ -31,23 +31,26 @@ void printSample(TableObject &table, const QString &title, const QString &statem
     const QueryResult result = table.Fetch(statement, QVariant(), rows);
     out() << "\n" << title << "\n";
     QList<int> widths;
-    for (const QString &name : result.fieldNames)
+    for (const QString &name : result.fieldNames())
         widths << name.size();
-    for (const QVariantList &row : result.rows) {
-        for (int i = 0; i < row.size(); ++i)
-            widths[i] = qMax(widths[i], int(row.at(i).toString().size()));
+    for (int row = 0; row < result.rowCount(); ++row) {
+        for (int i = 0; i < result.columnCount(); ++i)
+            widths[i] = qMax(widths[i], int(result.value(row, i).toString().size()));
     }
-    QStringList header;
-    for (int i = 0; i < result.fieldNames.size(); ++i)
-        header << result.fieldNames.at(i).leftJustified(widths.at(i));
-    out() << "  " << header.join(QStringLiteral("  ")) << "\n";
-    for (const QVariantList &row : result.rows) {
+    const auto printLine = [&widths](const QStringList &texts) {
         QStringList cells;
-        for (int i = 0; i < row.size(); ++i)
-            cells << row.at(i).toString().leftJustified(widths.at(i));
+        for (int i = 0; i < texts.size(); ++i)
+            cells << texts.at(i).leftJustified(widths.at(i));
         out() << "  " << cells.join(QStringLiteral("  ")) << "\n";
+    };
+    printLine(result.fieldNames());
+    for (int row = 0; row < result.rowCount(); ++row) {
+        QStringList texts;
+        for (int i = 0; i < result.columnCount(); ++i)
+            texts << result.value(row, i).toString();
+        printLine(texts);
     }
-    if (result.hasMore)
+    if (result.hasMore())
         out() << "  ...\n";
 }
 

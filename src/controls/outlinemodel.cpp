@@ -562,27 +562,28 @@ void OutlineModel::LoadQuery(const QString &statement, const QVariant &parameter
 {
     const QueryResult result = m_table.Fetch(statement, parameters, maxRows);
     const int levelField = levelColumn.isEmpty() ? -1 : result.fieldIndex(levelColumn);
-    const int fields = int(result.fieldNames.size());
+    const int fields = result.columnCount();
 
     std::vector<OutlineRow> rows(static_cast<size_t>(m_fixedRows));
-    rows.reserve(size_t(m_fixedRows) + size_t(result.rows.size()));
+    rows.reserve(size_t(m_fixedRows) + size_t(result.rowCount()));
     if (!rows.empty())
-        rows.front().setTexts(result.fieldNames);
+        rows.front().setTexts(result.fieldNames());
     QString joined;
-    for (const QVariantList &values : result.rows) {
+    for (int read = 0; read < result.rowCount(); ++read) {
         joined.clear();
         for (int field = 0; field < fields; ++field) {
             if (field > 0)
                 joined += OutlineRow::separator();
-            joined += cellText(values.value(field));
+            joined += cellText(result.value(read, field));
         }
-        OutlineRow &row = rows.emplace_back(levelField >= 0 ? values.value(levelField).toInt() : 0, levelField >= 0);
+        OutlineRow &row =
+            rows.emplace_back(levelField >= 0 ? result.value(read, levelField).toInt() : 0, levelField >= 0);
         row.setJoinedTexts(joined);
     }
 
     std::vector<Column> columns(static_cast<size_t>(fields));
     for (int field = 0; field < fields; ++field)
-        columns[size_t(field)].key = result.fieldNames.at(field);
+        columns[size_t(field)].key = result.fieldNames().at(field);
 
     beginResetModel();
     m_rows = std::move(rows);

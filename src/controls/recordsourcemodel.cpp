@@ -55,20 +55,19 @@ void RecordSourceModel::clear()
 QList<QVariantList> RecordSourceModel::readUpTo(int limit)
 {
     const QueryResult result = m_table.Fetch(m_bound.statement(), m_bound.parameters(), limit);
-    m_fieldNames = result.fieldNames;
+    m_fieldNames = result.fieldNames();
     const int searched = m_bound.needsFiltering() ? result.fieldIndex(m_bound.searchColumn()) : -1;
 
     QList<QVariantList> added;
-    for (qsizetype i = m_rowsRead; i < result.rows.size(); ++i) {
-        const QVariantList &row = result.rows.at(i);
-        if (searched >= 0 && !m_bound.accepts(row.at(searched).toString()))
+    for (int i = m_rowsRead; i < result.rowCount(); ++i) {
+        if (searched >= 0 && !m_bound.accepts(result.value(i, searched).toString()))
             continue;
         if (m_maxRecords > 0 && m_rows.size() + added.size() >= m_maxRecords)
             break;
-        added << row;
+        added << result.row(i);
     }
-    m_rowsRead = int(result.rows.size());
-    m_databaseHasMore = result.hasMore;
+    m_rowsRead = result.rowCount();
+    m_databaseHasMore = result.hasMore();
     return added;
 }
 

@@ -37,18 +37,18 @@ bool QtPreparedStatement::run(const QVariantList &values, QueryResult &rows, int
 
     const QSqlRecord record = m_query.record();
     const int columns = record.count();
-    rows.fieldNames.clear();
+    QStringList fieldNames;
     for (int i = 0; i < columns; ++i)
-        rows.fieldNames << record.fieldName(i).toUpper();
-    while ((maxRows < 0 || rows.rows.size() < maxRows) && m_query.next()) {
-        QVariantList row;
-        row.reserve(columns);
+        fieldNames << record.fieldName(i).toUpper();
+    rows = QueryResult(fieldNames);
+    int read = 0;
+    while ((maxRows < 0 || read < maxRows) && m_query.next()) {
         for (int i = 0; i < columns; ++i)
-            row << wholeNumberAsInteger(m_query.value(i));
-        rows.rows << row;
+            rows.append(wholeNumberAsInteger(m_query.value(i)));
+        ++read;
     }
-    if (noteMore && maxRows >= 0 && rows.rows.size() == maxRows)
-        rows.hasMore = m_query.next();
+    if (noteMore && maxRows >= 0 && read == maxRows)
+        rows.setHasMore(m_query.next());
     m_error = m_query.lastError();
     m_query.finish();
     return m_error.type() == QSqlError::NoError;

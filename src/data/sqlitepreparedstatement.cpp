@@ -19,6 +19,23 @@ bool isNullValue(const QVariant &value)
     }
 }
 
+// Whether text holds exactly the bytes given, compared cheaply: only a text
+// of plain ASCII characters can match, which is what repeats down a list.
+bool sameAsciiText(const QVariant &value, const char *bytes, int size)
+{
+    if (value.typeId() != QMetaType::QString)
+        return false;
+    const QString &text = *static_cast<const QString *>(value.constData());
+    if (text.size() != size)
+        return false;
+    const QChar *chars = text.constData();
+    for (int i = 0; i < size; ++i) {
+        if (chars[i].unicode() != static_cast<unsigned char>(bytes[i]) || static_cast<unsigned char>(bytes[i]) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 SqlitePreparedStatement::SqlitePreparedStatement(sqlite3 *handle)
@@ -67,21 +84,19 @@ bool SqlitePreparedStatement::run(const QVariantList &values, QueryResult &rows,
     }
 
     if (m_isSelect) {
-        rows.fieldNames = fieldNames();
-        const int columns = int(rows.fieldNames.size());
-        if (maxRows > 0)
-            rows.rows.reserve(std::min(maxRows, 256));
+        rows = QueryResult(fieldNames());
+        const int columns = rows.columnCount();
+        rows.reserveRows(maxRows >= 0 ? std::min(maxRows, 256) : 64);
         int code = SQLITE_ROW;
-        while ((maxRows < 0 || rows.rows.size() < maxRows) && (code = sqlite3_step(m_statement)) == SQLITE_ROW) {
-            QVariantList row;
-            row.reserve(columns);
+        int read = 0;
+        while ((maxRows < 0 || read < maxRows) && (code = sqlite3_step(m_statement)) == SQLITE_ROW) {
             for (int i = 0; i < columns; ++i)
-                row.append(column(i));
-            rows.rows.append(std::move(row));
+                rows.append(column(i, read > 0 ? &rows.value(read - 1, i) : nullptr));
+            ++read;
         }
-        if (noteMore && code == SQLITE_ROW && maxRows >= 0 && rows.rows.size() == maxRows) {
+        if (noteMore && code == SQLITE_ROW && maxRows >= 0 && read == maxRows) {
             code = sqlite3_step(m_statement);
-            rows.hasMore = code == SQLITE_ROW;
+            rows.setHasMore(code == SQLITE_ROW);
         }
         if (code != SQLITE_ROW && code != SQLITE_DONE)
             return failed(code, QSqlError::StatementError);
@@ -137,7 +152,7 @@ bool SqlitePreparedStatement::bind(int position, const QVariant &value)
     return code == SQLITE_OK || failed(code, QSqlError::StatementError);
 }
 
-QVariant SqlitePreparedStatement::column(int index) const
+QVariant SqlitePreparedStatement::column(int index, const QVariant *above) const
 {
     switch (sqlite3_column_type(m_statement, index)) {
     case SQLITE_INTEGER: return QVariant(qlonglong(sqlite3_column_int64(m_statement, index)));
@@ -147,7 +162,12 @@ QVariant SqlitePreparedStatement::column(int index) const
     }
     case SQLITE_TEXT: {
         const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, index));
-        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(m_statement, index)));
+        const int size = sqlite3_column_bytes(m_statement, index);
+        // Lists repeat a text down a column (a state, a country, a city);
+        // the row above then shares its copy instead of a new one.
+        if (above && sameAsciiText(*above, text, size))
+            return *above;
+        return QVariant(QString::fromUtf8(text, size));
     }
     case SQLITE_BLOB: {
         const auto *bytes = static_cast<const char *>(sqlite3_column_blob(m_statement, index));

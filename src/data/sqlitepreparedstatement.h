@@ -29,7 +29,9 @@ public:
 
 private:
     bool bind(int position, const QVariant &value);
-    QVariant column(int index) const;
+    // The value of a column of the current row; above is the same column of
+    // the row read before, if any.
+    QVariant column(int index, const QVariant *above) const;
     const QStringList &fieldNames();
     bool failed(int code, QSqlError::ErrorType type);
     // Ends a run: the statement lets go of its read snapshot and its values.

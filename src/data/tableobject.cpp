@@ -90,17 +90,18 @@ void TableObject::setSQL(const QString &statement)
 
 QVariant TableObject::FieldValue(const QString &fieldName)
 {
-    const qsizetype index = m_fieldNames.indexOf(fieldName.toUpper());
+    const int index = m_result.fieldIndex(fieldName);
     if (index < 0) {
-        const QString columns = m_fieldNames.isEmpty() ? QStringLiteral("none") : m_fieldNames.join(QStringLiteral(", "));
+        const QStringList &names = m_result.fieldNames();
+        const QString columns = names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", "));
         fail(DataAccessError(DataAccessError::UnknownColumn,
                              QStringLiteral("the result has no column %1 (its columns: %2)").arg(fieldName, columns),
                              m_lastStatement),
              true);
     }
-    if (m_eof || index >= m_row.size())
+    if (m_eof)
         return QVariant();
-    return m_row.at(index);
+    return m_result.value(0, index);
 }
 
 int TableObject::Execute(const QString &statement, const QVariant &parameters, bool prepare, bool raiseException)
@@ -239,10 +240,10 @@ QList<LockKey> TableObject::lockKeys(const QString &table, const QueryResult &ro
         indexes << index;
     }
     QList<LockKey> keys;
-    for (const QVariantList &row : rows.rows) {
+    for (int row = 0; row < rows.rowCount(); ++row) {
         QList<QVariant> values;
         for (const int index : indexes)
-            values << row.at(index);
+            values << rows.value(row, index);
         keys << LockKey(table, values);
     }
     return keys;
@@ -296,17 +297,15 @@ void TableObject::clearResult()
 {
     m_bof = false;
     m_eof = true;
-    m_row.clear();
-    m_fieldNames.clear();
+    m_result = QueryResult();
     m_recordLocked = false;
     m_lockHolder.reset();
 }
 
 void TableObject::takeResult(const QueryResult &result)
 {
-    m_fieldNames = result.fieldNames;
-    m_eof = result.rows.isEmpty();
-    m_row = m_eof ? QVariantList() : result.rows.first();
+    m_result = result;
+    m_eof = result.isEmpty();
 }
 
 int TableObject::fail(const DataAccessError &error, bool raiseException)

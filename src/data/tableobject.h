@@ -84,7 +84,7 @@ public:
     static void setBeforeExecuteHook(StatementHook hook);
 
     // The field names of the last result, upper case, in select order.
-    QStringList FieldNames() const { return m_fieldNames; }
+    QStringList FieldNames() const { return m_result.fieldNames(); }
     int LastErrorNumber() const { return m_lastErrorNumber; }
     QString LastErrorDescription() const { return m_lastErrorDescription; }
     QString LastStatement() const { return m_lastStatement; }
@@ -112,8 +112,7 @@ private:
     bool m_bof = true;
     bool m_eof = true;
     bool m_recordLocked = false;
-    QStringList m_fieldNames;
-    QVariantList m_row;
+    QueryResult m_result;  // the last select's rows; the object stands on the first
     std::unique_ptr<RowLockSession> m_locks;
     QList<LockKey> m_held;
     std::optional<LockHolder> m_lockHolder;

@@ -90,7 +90,7 @@ QStringList stored()
     const QueryResult result =
         table.Fetch(QStringLiteral("Select ASCFLG1,ASCKEY1,ASCRLTCOD,ASCFLG2,ASCKEY2 From DUVPRB.PRBCLTASC"));
     QStringList associations;
-    for (const QVariantList &row : result.rows)
+    for (const QVariantList &row : result.toRows())
         associations << QStringLiteral("%1%2-%3-%4%5")
                             .arg(row.at(0).toString(), row.at(1).toString(), row.at(2).toString(), row.at(3).toString(),
                                  row.at(4).toString());

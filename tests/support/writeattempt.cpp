@@ -37,7 +37,7 @@ QStringList WriteAttempt::stored(Path path)
     TableObject table;
     const QueryResult result = table.Fetch(QStringLiteral("Select * From DUVPRB.PRBPTY Order By PTYKEY"));
     QStringList rows;
-    for (const QVariantList &row : result.rows) {
+    for (const QVariantList &row : result.toRows()) {
         QStringList values;
         for (const QVariant &value : row)
             values << value.toString();
