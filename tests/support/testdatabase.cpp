@@ -11,6 +11,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include <memory>
 
@@ -81,11 +82,11 @@ QString postgresLocation()
         current.postgresDatabase = name;
         qAddPostRoutine(dropPostgresDatabase);
     }
-    DatabaseLocation server = DatabaseLocation::parse(qEnvironmentVariable("TORVA_TEST_POSTGRES"));
-    return QStringLiteral("postgresql://%1@%2:%3/%4")
-        .arg(server.userName(), server.host())
-        .arg(server.port())
-        .arg(current.postgresDatabase);
+    // The server's own address with this process's database in place of its
+    // path, so that a password, an IPv6 host or an escaped name stay as given.
+    QUrl location(qEnvironmentVariable("TORVA_TEST_POSTGRES"));
+    location.setPath(QLatin1Char('/') + current.postgresDatabase);
+    return location.toString();
 }
 
 } // namespace
