@@ -9,6 +9,8 @@
 
 #include <QSqlError>
 
+#include <algorithm>
+
 namespace {
 
 QVariantList parameterList(const QVariant &parameters, const QString &statement)
@@ -129,7 +131,7 @@ int TableObject::execute(const QString &statement, const QVariant &parameters, b
 {
     m_lastStatement = statement;
     clearResult();
-    if (statement.trimmed().isEmpty())
+    if (std::all_of(statement.cbegin(), statement.cend(), [](QChar c) { return c.isSpace(); }))
         throw DataAccessError(DataAccessError::NoStatement,
                               QStringLiteral("there is no statement to run: the text is empty and no SQL is held"));
     const QVariantList values = parameterList(parameters, statement);
