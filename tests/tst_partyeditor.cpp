@@ -12,6 +12,7 @@
 #include "fixtures.h"
 #include "party_editor/partyeditor.h"
 #include "partyeditorhost.h"
+#include "partyform.h"
 #include "testdatabase.h"
 
 #include <QGroupBox>
@@ -23,33 +24,12 @@
 
 namespace {
 
-void seedCodes()
-{
-    Fixtures::addSex(QStringLiteral("M"), QStringLiteral("Male"));
-    Fixtures::addSex(QStringLiteral("F"), QStringLiteral("Female"));
-    Fixtures::addState(QStringLiteral("IL"), QStringLiteral("Illinois"));
-    Fixtures::addState(QStringLiteral("OR"), QStringLiteral("Oregon"));
-}
-
-Fixtures::Party greenRachel()
-{
-    Fixtures::Party party;
-    party.key = 7;
-    party.name = QStringLiteral("GREEN, RACHEL O");
-    party.street1 = QStringLiteral("3626 COLLEGE AVE");
-    party.street2 = QStringLiteral("APT 4");
-    party.city = QStringLiteral("SALEM");
-    party.state = QStringLiteral("OR");
-    party.zip = 973011234;
-    party.homePhone = 5035550100;
-    party.cellPhone = 5035550101;
-    party.workPhone = 5035550102;
-    party.birthDate = 19700620;
-    party.sex = QStringLiteral("F");
-    party.changeDate = 1052026;  // the 5th of January: seven digits
-    party.user = QStringLiteral("OFFICER");
-    return party;
-}
+const Fixtures::Party GreenRachel{.key = 7, .name = QStringLiteral("GREEN, RACHEL O"),
+                                  .street1 = QStringLiteral("3626 COLLEGE AVE"), .street2 = QStringLiteral("APT 4"),
+                                  .city = QStringLiteral("SALEM"), .state = QStringLiteral("OR"), .zip = 973011234,
+                                  .homePhone = 5035550100, .workPhone = 5035550102, .cellPhone = 5035550101,
+                                  .birthDate = 19700620, .sex = QStringLiteral("F"),
+                                  .changeDate = 1052026};  // the 5th of January: seven digits
 
 const QStringList RachelShown{"GREEN, RACHEL O", "3626 COLLEGE AVE", "APT 4", "SALEM", "OR", "973011234",
                               "5035550100", "5035550101", "5035550102", "19700620", "F", "OFFICER", "01/05/2026"};
@@ -65,18 +45,14 @@ private Q_SLOTS:
     void cleanup() { Clock::unpin(); }
     void engines_data() { TestDatabase::addEngineRows(); }
 
-    void loadsEveryFieldOfAParty_data() { engines_data(); }
-    void loadsEveryFieldOfAParty();
+    void loadShowsEveryField_data();
+    void loadShowsEveryField();
     void nullColumnsLoadEmpty_data() { engines_data(); }
     void nullColumnsLoadEmpty();
     void newParty_data();
     void newParty();
     void missingPartyKeepsWhatWasShown_data() { engines_data(); }
     void missingPartyKeepsWhatWasShown();
-    void modeDecidesWhatCanBeEdited_data();
-    void modeDecidesWhatCanBeEdited();
-    void disabledControlLoadsButEnablesNothing_data() { engines_data(); }
-    void disabledControlLoadsButEnablesNothing();
     void clearingKeepsTheKey_data() { engines_data(); }
     void clearingKeepsTheKey();
     void secondEditorIsLockedOut_data() { engines_data(); }
@@ -89,13 +65,31 @@ private Q_SLOTS:
     void accelerators();
 };
 
-void PartyEditorTest::loadsEveryFieldOfAParty()
+void PartyEditorTest::loadShowsEveryField_data()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    seedCodes();
-    Fixtures::addParty(greenRachel());
-    PartyEditorHost host;
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<bool>("controlEnabled");
+    QTest::addColumn<bool>("editable");
+    for (const QString &engine : TestDatabase::engines()) {
+        engineRow(engine, "edit") << "*EDIT" << true << true;
+        engineRow(engine, "view") << "*VIEW" << true << false;
+        engineRow(engine, "lower-case edit") << "*edit" << true << false;
+        engineRow(engine, "none") << "" << true << false;
+        engineRow(engine, "disabled control") << "*EDIT" << false << false;
+    }
+}
+
+void PartyEditorTest::loadShowsEveryField()
+{
+    QFETCH(QString, mode);
+    QFETCH(bool, controlEnabled);
+    QFETCH(bool, editable);
+    TORVA_USE_PARTY_DATABASE();
+    Fixtures::addParty(GreenRachel);
+    PartyEditorHost host(mode);
+    if (!controlEnabled)
+        host.editor->SetEnabled(false);
     QSignalSpy changes(host.editor, &PartyEditor::Change);
 
     QVERIFY(host.editor->LoadRecord(7));
@@ -110,14 +104,16 @@ void PartyEditorTest::loadsEveryFieldOfAParty()
     QCOMPARE(host.field<Combo>("cboPTYSEX")->columnWidth(QStringLiteral("SEXCOD")), 0);
     // Loading is not an edit.
     QCOMPARE(changes.count(), 0);
-    QVERIFY(host.field<AlphaMericBox>("txtPTYNAM")->hasFocus());
+    // The mode decides what takes input; a disabled control enables nothing.
+    QCOMPARE(host.editor->Enabled(), controlEnabled);
+    QVERIFY(host.everyFieldEnabled(editable));
+    QVERIFY(!controlEnabled || host.everyFrameEnabled());
+    QCOMPARE(host.field<AlphaMericBox>("txtPTYNAM")->hasFocus(), editable);
 }
 
 void PartyEditorTest::nullColumnsLoadEmpty()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    seedCodes();
+    TORVA_USE_PARTY_DATABASE();
     TestDatabase::exec(QStringLiteral("Insert Into DUVPRB.PRBPTY (PTYKEY) Values(?)"), {3});
     PartyEditorHost host;
 
@@ -133,22 +129,19 @@ void PartyEditorTest::newParty_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("birthDate");
     for (const QString &engine : TestDatabase::engines()) {
-        const QByteArray e = engine.toLatin1();
-        QTest::addRow("%s/empty", e.constData()) << engine << false << "" << 0;
-        QTest::addRow("%s/named", e.constData()) << engine << false << "SMITH, JOHN" << 19800101;
-        QTest::addRow("%s/added", e.constData()) << engine << true << "Smith, John" << 19800101;
+        engineRow(engine, "empty") << false << "" << 0;
+        engineRow(engine, "named") << false << "SMITH, JOHN" << 19800101;
+        engineRow(engine, "added") << true << "Smith, John" << 19800101;
     }
 }
 
 void PartyEditorTest::newParty()
 {
-    QFETCH(QString, engine);
     QFETCH(bool, viaAddRecord);
     QFETCH(QString, name);
     QFETCH(int, birthDate);
-    TORVA_USE_DATABASE(engine);
-    seedCodes();
-    Fixtures::addParty(greenRachel());
+    TORVA_USE_PARTY_DATABASE();
+    Fixtures::addParty(GreenRachel);
     PartyEditorHost host;
     QVERIFY(host.editor->LoadRecord(7));
 
@@ -167,10 +160,8 @@ void PartyEditorTest::newParty()
 
 void PartyEditorTest::missingPartyKeepsWhatWasShown()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    seedCodes();
-    Fixtures::addParty(greenRachel());
+    TORVA_USE_PARTY_DATABASE();
+    Fixtures::addParty(GreenRachel);
     PartyEditorHost host;
     QSignalSpy locks(host.editor, &PartyEditor::LockError);
     QVERIFY(host.editor->LoadRecord(7));
@@ -183,61 +174,10 @@ void PartyEditorTest::missingPartyKeepsWhatWasShown()
     QVERIFY(host.editor->Enabled());
 }
 
-void PartyEditorTest::modeDecidesWhatCanBeEdited_data()
-{
-    QTest::addColumn<QString>("engine");
-    QTest::addColumn<QString>("mode");
-    QTest::addColumn<bool>("editable");
-    for (const QString &engine : TestDatabase::engines()) {
-        const QByteArray e = engine.toLatin1();
-        QTest::addRow("%s/edit", e.constData()) << engine << "*EDIT" << true;
-        QTest::addRow("%s/view", e.constData()) << engine << "*VIEW" << false;
-        QTest::addRow("%s/lower-case edit", e.constData()) << engine << "*edit" << false;
-        QTest::addRow("%s/none", e.constData()) << engine << "" << false;
-    }
-}
-
-void PartyEditorTest::modeDecidesWhatCanBeEdited()
-{
-    QFETCH(QString, engine);
-    QFETCH(QString, mode);
-    QFETCH(bool, editable);
-    TORVA_USE_DATABASE(engine);
-    seedCodes();
-    Fixtures::addParty(greenRachel());
-    PartyEditorHost host(mode);
-
-    QVERIFY(host.editor->LoadRecord(7));
-
-    QVERIFY(host.everyFieldEnabled(editable));
-    QVERIFY(host.everyFrameEnabled());
-    QCOMPARE(host.field<AlphaMericBox>("txtPTYNAM")->hasFocus(), editable);
-    QCOMPARE(host.shown(), RachelShown);
-}
-
-void PartyEditorTest::disabledControlLoadsButEnablesNothing()
-{
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    seedCodes();
-    Fixtures::addParty(greenRachel());
-    PartyEditorHost host;
-    host.editor->SetEnabled(false);
-
-    QVERIFY(host.editor->LoadRecord(7));
-
-    QCOMPARE(host.shown(), RachelShown);
-    QVERIFY(!host.editor->Enabled());
-    QVERIFY(host.everyFieldEnabled(false));
-    QVERIFY(!host.field<AlphaMericBox>("txtPTYNAM")->hasFocus());
-}
-
 void PartyEditorTest::clearingKeepsTheKey()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    seedCodes();
-    Fixtures::addParty(greenRachel());
+    TORVA_USE_PARTY_DATABASE();
+    Fixtures::addParty(GreenRachel);
     PartyEditorHost host;
     QVERIFY(host.editor->LoadRecord(7));
 
@@ -251,10 +191,8 @@ void PartyEditorTest::clearingKeepsTheKey()
 
 void PartyEditorTest::secondEditorIsLockedOut()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    seedCodes();
-    Fixtures::addParty(greenRachel());
+    TORVA_USE_PARTY_DATABASE();
+    Fixtures::addParty(GreenRachel);
     Fixtures::addParty(8, QStringLiteral("BLUE, ADAM"));
     Database::setUserName(QStringLiteral("JSMITH"));
     auto first = std::make_unique<PartyEditorHost>();
@@ -289,9 +227,7 @@ void PartyEditorTest::secondEditorIsLockedOut()
 
 void PartyEditorTest::failureReachesTheHost()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    seedCodes();
+    TORVA_USE_PARTY_DATABASE();
     Database::connection().run(QStringLiteral("Drop Table DUVPRB.PRBPTY"));
     PartyEditorHost host;
     QStringList told;
@@ -305,7 +241,7 @@ void PartyEditorTest::failureReachesTheHost()
     QCOMPARE(told, QStringList{Statements::LoadPartyForUpdate});
     // The control still works once the table is back.
     Database::initialize();
-    Fixtures::addParty(greenRachel());
+    Fixtures::addParty(GreenRachel);
     QVERIFY(host.editor->LoadRecord(7));
 }
 

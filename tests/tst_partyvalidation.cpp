@@ -18,12 +18,7 @@ const QString NameFormat = QStringLiteral(
 const QString Required = QStringLiteral("A required field is missing.");
 const QString StreetComma = QStringLiteral("Street names may not contain commas.");
 const QString Address = QStringLiteral("A valid address requires a street, city, state and zip-code.");
-
-// A party on file that the form's values duplicate.
-void addDuplicate(int key, const QString &street)
-{
-    Fixtures::addParty(PartyForm::onFile(key, QStringLiteral("SMITH, JOHN Q"), street));
-}
+const QString CityStateZip = QStringLiteral("Invalid city, state or zip-code.");
 } // namespace
 
 class PartyValidationTest : public QObject
@@ -35,16 +30,8 @@ private Q_SLOTS:
     void checksInOrder();
     void blankFirstStreetTakesTheSecond_data() { TestDatabase::addEngineRows(); }
     void blankFirstStreetTakesTheSecond();
-    void duplicateWithTheSameStreetIsAnError_data() { TestDatabase::addEngineRows(); }
-    void duplicateWithTheSameStreetIsAnError();
-    void possibleDuplicateAsksOnce_data() { TestDatabase::addEngineRows(); }
-    void possibleDuplicateAsksOnce();
-    void acceptingADuplicateIsForOnePartyOnly_data() { TestDatabase::addEngineRows(); }
-    void acceptingADuplicateIsForOnePartyOnly();
-    void partyNeverDuplicatesItself_data() { TestDatabase::addEngineRows(); }
-    void partyNeverDuplicatesItself();
-    void percentInTheNameIsAWildcard_data() { TestDatabase::addEngineRows(); }
-    void percentInTheNameIsAWildcard();
+    void duplicates_data();
+    void duplicates();
     void nothingLoadedIsNotValid();
     void everyEditIsAChange_data() { TestDatabase::addEngineRows(); }
     void everyEditIsAChange();
@@ -65,36 +52,33 @@ void PartyValidationTest::checksInOrder_data()
     QTest::addColumn<QString>("focus");
 
     for (const QString &engine : TestDatabase::engines()) {
-        auto row = [&engine](const char *name) { return &(QTest::addRow("%s/%s", qPrintable(engine), name) << engine); };
-        *row("no name") << "name" << "" << Required << "txtPTYNAM";
-        *row("name of spaces") << "name" << "   " << Required << "txtPTYNAM";
-        *row("no space after the comma") << "name" << "SMITH,JOHN" << NameFormat << "txtPTYNAM";
-        *row("comma first") << "name" << ", JOHN" << NameFormat << "txtPTYNAM";
-        *row("no comma") << "name" << "SMITH JOHN" << NameFormat << "txtPTYNAM";
-        *row("space before the comma is fine") << "name" << "SMITH , JOHN" << "" << "";
-        *row("no street") << "street1" << "" << Required << "txtPTYST1";
-        *row("comma in street 1") << "street1" << "12 MAIN ST, APT 4" << StreetComma << "txtPTYST1";
-        *row("comma in street 2") << "street2" << "APT 4, REAR" << StreetComma << "txtPTYST2";
-        *row("no city") << "city" << "" << Address << "txtPTYST1";
-        *row("no state") << "state" << "" << Address << "txtPTYST1";
-        *row("no zip") << "zip" << "0" << Address << "txtPTYST1";
-        *row("city in another state") << "state" << "MA" << "Invalid city, state or zip-code." << "cboPTYCTY";
-        *row("city of another zip") << "zip" << "97302" << "Invalid city, state or zip-code." << "cboPTYCTY";
-        *row("no birth date") << "birthDate" << "0" << Required << "dtpPTYBDT";
-        *row("unknown sex") << "sex" << "Q" << "Invalid gender." << "cboPTYSEX";
-        *row("all good") << "" << "" << "" << "";
+        engineRow(engine, "no name") << "name" << "" << Required << "txtPTYNAM";
+        engineRow(engine, "name of spaces") << "name" << "   " << Required << "txtPTYNAM";
+        engineRow(engine, "no space after the comma") << "name" << "SMITH,JOHN" << NameFormat << "txtPTYNAM";
+        engineRow(engine, "comma first") << "name" << ", JOHN" << NameFormat << "txtPTYNAM";
+        engineRow(engine, "no comma") << "name" << "SMITH JOHN" << NameFormat << "txtPTYNAM";
+        engineRow(engine, "space before the comma is fine") << "name" << "SMITH , JOHN" << "" << "";
+        engineRow(engine, "no street") << "street1" << "" << Required << "txtPTYST1";
+        engineRow(engine, "comma in street 1") << "street1" << "12 MAIN ST, APT 4" << StreetComma << "txtPTYST1";
+        engineRow(engine, "comma in street 2") << "street2" << "APT 4, REAR" << StreetComma << "txtPTYST2";
+        engineRow(engine, "no city") << "city" << "" << Address << "txtPTYST1";
+        engineRow(engine, "no state") << "state" << "" << Address << "txtPTYST1";
+        engineRow(engine, "no zip") << "zip" << "0" << Address << "txtPTYST1";
+        engineRow(engine, "city in another state") << "state" << "MA" << CityStateZip << "cboPTYCTY";
+        engineRow(engine, "city of another zip") << "zip" << "97302" << CityStateZip << "cboPTYCTY";
+        engineRow(engine, "no birth date") << "birthDate" << "0" << Required << "dtpPTYBDT";
+        engineRow(engine, "unknown sex") << "sex" << "Q" << "Invalid gender." << "cboPTYSEX";
+        engineRow(engine, "all good") << "" << "" << "" << "";
     }
 }
 
 void PartyValidationTest::checksInOrder()
 {
-    QFETCH(QString, engine);
     QFETCH(QString, field);
     QFETCH(QString, value);
     QFETCH(QString, message);
     QFETCH(QString, focus);
-    TORVA_USE_DATABASE(engine);
-    PartyForm::seedCodes();
+    TORVA_USE_PARTY_DATABASE();
     PartyEditorHost host;
     QVERIFY(host.editor->AddRecord());
     PartyForm form;
@@ -125,9 +109,7 @@ void PartyValidationTest::checksInOrder()
 
 void PartyValidationTest::blankFirstStreetTakesTheSecond()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    PartyForm::seedCodes();
+    TORVA_USE_PARTY_DATABASE();
     PartyEditorHost host;
     QVERIFY(host.editor->AddRecord());
     PartyForm form;
@@ -143,94 +125,76 @@ void PartyValidationTest::blankFirstStreetTakesTheSecond()
     QVERIFY(boxes.messages.isEmpty());
 }
 
-void PartyValidationTest::duplicateWithTheSameStreetIsAnError()
+void PartyValidationTest::duplicates_data()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    PartyForm::seedCodes();
-    addDuplicate(5, QStringLiteral("9 OAK ST"));
-    addDuplicate(123, QStringLiteral("12 MAIN ST"));
-    PartyEditorHost host;
-    QVERIFY(PartyForm().enterAsNew(host));
-    ScriptedMessages boxes;
-
-    // Even after a possible duplicate was accepted, the same street is refused.
-    for (int check = 0; check < 2; ++check)
-        QVERIFY(host.editor->HasErrors());
-
-    QCOMPARE(boxes.texts(), QStringList(2, QStringLiteral("Duplicate of party #123:SMITH, JOHN Q")));
-    QVERIFY(!boxes.messages.first().question);
-    QCOMPARE(boxes.messages.first().focusedField, QStringLiteral("txtPTYNAM"));
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QStringList>("streetsOnFile");  // parties 5, 6, ... named as the form, born the same day
+    QTest::addColumn<QString>("name");               // typed into a new party; empty: party 5 loaded
+    QTest::addColumn<bool>("newPartyEachTime");
+    QTest::addColumn<QList<bool>>("answers");
+    QTest::addColumn<QList<bool>>("refused");        // one check each
+    QTest::addColumn<QStringList>("messages");
+    const QString smith = QStringLiteral("SMITH, JOHN Q");
+    const QString duplicateOf5 = QStringLiteral("Duplicate of party #5:SMITH, JOHN Q");
+    const QString duplicateOf6 = QStringLiteral("Duplicate of party #6:SMITH, JOHN Q");
+    const QString possibleDuplicateOf5 = QStringLiteral("Duplicate of party #5:SMITH, JOHN Q Override?");
+    for (const QString &engine : TestDatabase::engines()) {
+        // Even with a possible duplicate on file, the same street is refused, every time.
+        engineRow(engine, "same street is refused")
+            << QStringList{"9 OAK ST", "12 MAIN ST"} << smith << false << QList<bool>{} << QList<bool>{true, true}
+            << QStringList(2, duplicateOf6);
+        // No keeps the error; Yes accepts it, and the save's own check asks no more.
+        engineRow(engine, "another street asks until accepted")
+            << QStringList{"9 OAK ST"} << smith << false << QList<bool>{false, true} << QList<bool>{true, false, false}
+            << QStringList(2, possibleDuplicateOf5);
+        // The next party entered on the same control is asked about again.
+        engineRow(engine, "accepted for that party only")
+            << QStringList{"9 OAK ST"} << smith << true << QList<bool>{true, false} << QList<bool>{false, true}
+            << QStringList(2, possibleDuplicateOf5);
+        engineRow(engine, "a party is no duplicate of itself")
+            << QStringList{"12 MAIN ST"} << QString() << false << QList<bool>{} << QList<bool>{false} << QStringList();
+        engineRow(engine, "percent in the name is a wildcard")
+            << QStringList{"12 MAIN ST"} << "SM%, JOHN" << false << QList<bool>{} << QList<bool>{true}
+            << QStringList{duplicateOf5};
+    }
 }
 
-void PartyValidationTest::possibleDuplicateAsksOnce()
+void PartyValidationTest::duplicates()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    PartyForm::seedCodes();
-    addDuplicate(5, QStringLiteral("9 OAK ST"));
+    QFETCH(QStringList, streetsOnFile);
+    QFETCH(QString, name);
+    QFETCH(bool, newPartyEachTime);
+    QFETCH(QList<bool>, answers);
+    QFETCH(QList<bool>, refused);
+    QFETCH(QStringList, messages);
+    TORVA_USE_PARTY_DATABASE();
+    // Given parties on file with the form's name, birth date and sex,
+    for (int i = 0; i < streetsOnFile.size(); ++i)
+        Fixtures::addParty(PartyForm::onFile(5 + i, QStringLiteral("SMITH, JOHN Q"), streetsOnFile.at(i)));
     PartyEditorHost host;
-    QVERIFY(PartyForm().enterAsNew(host));
-    ScriptedMessages boxes;
-    boxes.answers = {false, true};
-
-    // No keeps the error; Yes accepts it, and the save's own check asks no more.
-    QVERIFY(host.editor->HasErrors());
-    QVERIFY(!host.editor->HasErrors());
-    QVERIFY(!host.editor->HasErrors());
-
-    QCOMPARE(boxes.texts(), QStringList(2, QStringLiteral("Duplicate of party #5:SMITH, JOHN Q Override?")));
-    QVERIFY(boxes.messages.first().question);
-    QCOMPARE(boxes.messages.first().title, QStringLiteral("Error"));
-}
-
-void PartyValidationTest::acceptingADuplicateIsForOnePartyOnly()
-{
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    PartyForm::seedCodes();
-    addDuplicate(5, QStringLiteral("9 OAK ST"));
-    PartyEditorHost host;
-    QVERIFY(PartyForm().enterAsNew(host));
-    ScriptedMessages boxes;
-    QVERIFY(!host.editor->HasErrors());
-
-    // The next party entered on the same control is asked about again.
-    QVERIFY(PartyForm().enterAsNew(host));
-    boxes.answers = {false};
-    QVERIFY(host.editor->HasErrors());
-    QCOMPARE(boxes.messages.size(), 2);
-}
-
-void PartyValidationTest::partyNeverDuplicatesItself()
-{
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    PartyForm::seedCodes();
-    addDuplicate(5, QStringLiteral("12 MAIN ST"));
-    PartyEditorHost host;
-    QVERIFY(host.editor->LoadRecord(5));
-    ScriptedMessages boxes;
-
-    QVERIFY(!host.editor->HasErrors());
-    QVERIFY(boxes.messages.isEmpty());
-}
-
-void PartyValidationTest::percentInTheNameIsAWildcard()
-{
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    PartyForm::seedCodes();
-    addDuplicate(5, QStringLiteral("12 MAIN ST"));
-    PartyEditorHost host;
-    QVERIFY(host.editor->AddRecord());
+    if (name.isEmpty())
+        QVERIFY(host.editor->LoadRecord(5));
     PartyForm form;
-    form.name = QStringLiteral("SM%, JOHN");
-    form.enterInto(host);
+    form.name = name;
     ScriptedMessages boxes;
+    boxes.answers = answers;
 
-    QVERIFY(host.editor->HasErrors());
-    QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Duplicate of party #5:SMITH, JOHN Q")});
+    // when a party is checked again and again (typed in once, or anew before each check),
+    QList<bool> results;
+    for (qsizetype check = 0; check < refused.size(); ++check) {
+        if (!name.isEmpty() && (check == 0 || newPartyEachTime))
+            QVERIFY(form.enterAsNew(host));
+        results << host.editor->HasErrors();
+    }
+
+    // then each check refuses or lets it through as the user answered, with the focus on the name.
+    QCOMPARE(results, refused);
+    QCOMPARE(boxes.texts(), messages);
+    for (const ScriptedMessages::Message &message : std::as_const(boxes.messages)) {
+        QCOMPARE(message.title, QStringLiteral("Error"));
+        QCOMPARE(message.question, message.text.endsWith(QLatin1String("Override?")));
+        QCOMPARE(message.focusedField, QStringLiteral("txtPTYNAM"));
+    }
 }
 
 void PartyValidationTest::nothingLoadedIsNotValid()
@@ -246,9 +210,7 @@ void PartyValidationTest::nothingLoadedIsNotValid()
 
 void PartyValidationTest::everyEditIsAChange()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    PartyForm::seedCodes();
+    TORVA_USE_PARTY_DATABASE();
     PartyEditorHost host;
     QVERIFY(host.editor->AddRecord());
     QSignalSpy changes(host.editor, &PartyEditor::Change);
@@ -272,9 +234,7 @@ void PartyValidationTest::everyEditIsAChange()
 
 void PartyValidationTest::pickingACityFillsZipAndState()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    PartyForm::seedCodes();
+    TORVA_USE_PARTY_DATABASE();
     PartyEditorHost host;
     QVERIFY(host.editor->AddRecord());
     auto *city = host.field<Combo>("cboPTYCTY");
@@ -308,19 +268,17 @@ void PartyValidationTest::enteringAZipFillsCityAndState_data()
     QTest::addColumn<QString>("city");
     QTest::addColumn<QString>("state");
     for (const QString &engine : TestDatabase::engines()) {
-        QTest::addRow("%s/known", qPrintable(engine)) << engine << "83814" << "COEUR D'ALENE" << "ID";
-        QTest::addRow("%s/unknown", qPrintable(engine)) << engine << "99999" << "OLD CITY" << "OR";
+        engineRow(engine, "known") << "83814" << "COEUR D'ALENE" << "ID";
+        engineRow(engine, "unknown") << "99999" << "OLD CITY" << "OR";
     }
 }
 
 void PartyValidationTest::enteringAZipFillsCityAndState()
 {
-    QFETCH(QString, engine);
     QFETCH(QString, typed);
     QFETCH(QString, city);
     QFETCH(QString, state);
-    TORVA_USE_DATABASE(engine);
-    PartyForm::seedCodes();
+    TORVA_USE_PARTY_DATABASE();
     PartyEditorHost host;
     QVERIFY(host.editor->AddRecord());
     host.field<Combo>("cboPTYCTY")->setText(QStringLiteral("OLD CITY"));
@@ -339,9 +297,7 @@ void PartyValidationTest::enteringAZipFillsCityAndState()
 
 void PartyValidationTest::leavingAStreetTidiesTheLines()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    PartyForm::seedCodes();
+    TORVA_USE_PARTY_DATABASE();
     PartyEditorHost host;
     QVERIFY(host.editor->AddRecord());
     auto *street1 = host.field<AlphaMericBox>("txtPTYST1");

@@ -1,3 +1,4 @@
+#include "childprocess.h"
 #include "data/database.h"
 #include "data/statements.h"
 #include "data/tableobject.h"
@@ -6,7 +7,7 @@
 
 #include <QtTest>
 
-#include <csignal>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -23,51 +24,20 @@ bool freshLoadIsRefused(int key)
     return loadIsRefused(table, key);
 }
 
-// A second process that holds the given parties under lock until it is told
-// to go (its input closes) or is killed.
-class HolderProcess
+// What happens after one table object took party 5: done through that holder
+// or through another object of the same process; true when every load it made was let in.
+using Holder = std::unique_ptr<TableObject>;
+using HolderStep = std::function<bool(Holder &holder, TableObject &other)>;
+
+// The lock_holder program, holding the given parties as the user CHILD.
+QStringList lockHolderArguments(const QStringList &keys)
 {
-public:
-    explicit HolderProcess(const QStringList &keys)
-    {
-        m_process.start(QStringLiteral(TORVA_LOCK_HOLDER),
-                        QStringList{TestDatabase::location(), QStringLiteral("CHILD")} + keys);
-    }
-    ~HolderProcess()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished();
-        }
-    }
-
-    // The holder's answer for each key, in order ("locked 5", "refused 6").
-    QStringList answers(int count)
-    {
-        QStringList lines;
-        while (lines.size() < count && m_process.waitForReadyRead(10000)) {
-            while (m_process.canReadLine())
-                lines << QString::fromUtf8(m_process.readLine()).trimmed();
-        }
-        return lines;
-    }
-    qint64 processId() const { return m_process.processId(); }
-    void release()
-    {
-        m_process.closeWriteChannel();
-        m_process.waitForFinished();
-    }
-    void killHard()
-    {
-        ::kill(pid_t(m_process.processId()), SIGKILL);
-        m_process.waitForFinished();
-    }
-
-private:
-    QProcess m_process;
-};
+    return QStringList{TestDatabase::location(), QStringLiteral("CHILD")} + keys;
+}
 
 } // namespace
+
+Q_DECLARE_METATYPE(HolderStep)
 
 class RowLocksTest : public QObject
 {
@@ -77,22 +47,12 @@ private Q_SLOTS:
     void init();
     void engines_data();
 
-    void secondObjectIsRefusedUntilClose_data() { engines_data(); }
-    void secondObjectIsRefusedUntilClose();
-    void destroyingTheHolderReleases_data() { engines_data(); }
-    void destroyingTheHolderReleases();
-    void lockCoversOneKeyOnly_data() { engines_data(); }
-    void lockCoversOneKeyOnly();
-    void reloadingMovesTheLock_data() { engines_data(); }
-    void reloadingMovesTheLock();
-    void missingRowTakesNoLock_data() { engines_data(); }
-    void missingRowTakesNoLock();
-    void writesThroughTheHolderKeepTheLock_data() { engines_data(); }
-    void writesThroughTheHolderKeepTheLock();
+    void othersAreRefusedUntilClose_data() { engines_data(); }
+    void othersAreRefusedUntilClose();
+    void whatTheHolderDoesNext_data();
+    void whatTheHolderDoesNext();
     void anotherProcessHoldsUntilItEnds_data();
     void anotherProcessHoldsUntilItEnds();
-    void anotherProcessIsRefused_data() { engines_data(); }
-    void anotherProcessIsRefused();
 };
 
 void RowLocksTest::init()
@@ -105,11 +65,12 @@ void RowLocksTest::engines_data()
     TestDatabase::addEngineRows();
 }
 
-void RowLocksTest::secondObjectIsRefusedUntilClose()
+void RowLocksTest::othersAreRefusedUntilClose()
 {
     QFETCH(QString, engine);
     TORVA_USE_DATABASE(engine);
     Fixtures::addParty(5, QStringLiteral("SMITH, JOHN"));
+    Fixtures::addParty(6, QStringLiteral("SMITH, JANE"));
 
     // Given one table object holding party 5,
     TableObject first;
@@ -120,92 +81,87 @@ void RowLocksTest::secondObjectIsRefusedUntilClose()
     TableObject second;
     QVERIFY(loadIsRefused(second, 5));
 
-    // then it is told who holds it, and can still read the row.
+    // then it is told who holds it, and can still read the row;
     QVERIFY(second.LockedBy().has_value());
     QCOMPARE(second.LockedBy()->userName, QStringLiteral("JSMITH"));
     QCOMPARE(second.LockedBy()->processId, QCoreApplication::applicationPid());
     QVERIFY(second.LockedBy()->since.isValid());
     QCOMPARE(second.FieldValue(QStringLiteral("PTYNAM")).toString(), QStringLiteral("SMITH, JOHN"));
+    // another process is refused it too, but not party 6.
+    {
+        ChildProcess child(QStringLiteral(TORVA_LOCK_HOLDER),
+                           lockHolderArguments({QStringLiteral("5"), QStringLiteral("6")}));
+        QCOMPARE(child.readLine(), QStringLiteral("refused 5"));
+        QCOMPARE(child.readLine(), QStringLiteral("locked 6"));
+    }
 
-    // Loading again changes nothing for the holder, and closing lets the second in.
-    QVERIFY(!loadIsRefused(first, 5));
-    QVERIFY(loadIsRefused(second, 5));
+    // Closing the holder lets the second in.
     first.Close();
     QVERIFY(!loadIsRefused(second, 5));
     QVERIFY(!second.LockedBy().has_value());
 }
 
-void RowLocksTest::destroyingTheHolderReleases()
+void RowLocksTest::whatTheHolderDoesNext_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<HolderStep>("step");
+    QTest::addColumn<QList<int>>("held");  // of parties 5, 6 and 7, afterwards
+    struct Step
+    {
+        const char *name;
+        HolderStep step;
+        QList<int> held;
+    };
+    const QList<Step> steps{
+        {"closed", [](Holder &holder, TableObject &) { holder->Close(); return true; }, {}},
+        {"destroyed", [](Holder &holder, TableObject &) { holder.reset(); return true; }, {}},
+        {"loaded party 5 again", [](Holder &holder, TableObject &) { return !loadIsRefused(*holder, 5); }, {5}},
+        {"moved on to party 6", [](Holder &holder, TableObject &) { return !loadIsRefused(*holder, 6); }, {6}},
+        {"wrote through the holder",
+         [](Holder &holder, TableObject &) {
+             holder->Execute(QStringLiteral("Update DUVPRB.PRBPTY Set PTYST1=? Where PTYKEY=?"),
+                             QVariantList{"1 ELM ST", 5});
+             holder->Execute(QStringLiteral("Select PTYZIP From DUVPRB.PRBPTY Where PTYKEY=?"), QVariantList{5});
+             return true;
+         },
+         {5}},
+        {"another object took party 6", [](Holder &, TableObject &other) { return !loadIsRefused(other, 6); }, {5, 6}},
+        // A party saved later is not held by the object that found nothing.
+        {"another object found no party 7, then it was saved",
+         [](Holder &, TableObject &other) {
+             const bool found = !loadIsRefused(other, 7) && other.Eof();
+             Fixtures::addParty(7, QStringLiteral("SMITH, JUNE"));
+             return found;
+         },
+         {5}},
+    };
+    for (const QString &engine : TestDatabase::engines()) {
+        for (const Step &step : steps)
+            QTest::addRow("%s/%s", qPrintable(engine), step.name) << engine << step.step << step.held;
+    }
+}
+
+void RowLocksTest::whatTheHolderDoesNext()
 {
     QFETCH(QString, engine);
+    QFETCH(HolderStep, step);
+    QFETCH(QList<int>, held);
     TORVA_USE_DATABASE(engine);
     Fixtures::addParty(5, QStringLiteral("SMITH, JOHN"));
+    Fixtures::addParty(6, QStringLiteral("SMITH, JANE"));
 
-    auto holder = std::make_unique<TableObject>();
+    // Given one table object holding party 5,
+    Holder holder = std::make_unique<TableObject>();
     QVERIFY(!loadIsRefused(*holder, 5));
     QVERIFY(freshLoadIsRefused(5));
 
-    holder.reset();
-    QVERIFY(!freshLoadIsRefused(5));
-}
-
-void RowLocksTest::lockCoversOneKeyOnly()
-{
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    Fixtures::addParty(5, QStringLiteral("SMITH, JOHN"));
-    Fixtures::addParty(6, QStringLiteral("SMITH, JANE"));
-
-    TableObject holder;
-    QVERIFY(!loadIsRefused(holder, 5));
-
+    // when it, or another object, goes on,
     TableObject other;
-    QVERIFY(!loadIsRefused(other, 6));
-    QVERIFY(freshLoadIsRefused(5));
-    QVERIFY(freshLoadIsRefused(6));
-}
+    QVERIFY(step(holder, other));
 
-void RowLocksTest::reloadingMovesTheLock()
-{
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    Fixtures::addParty(5, QStringLiteral("SMITH, JOHN"));
-    Fixtures::addParty(6, QStringLiteral("SMITH, JANE"));
-
-    TableObject holder;
-    QVERIFY(!loadIsRefused(holder, 5));
-    QVERIFY(!loadIsRefused(holder, 6));
-
-    QVERIFY(!freshLoadIsRefused(5));
-    QVERIFY(freshLoadIsRefused(6));
-}
-
-void RowLocksTest::missingRowTakesNoLock()
-{
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-
-    TableObject table;
-    QVERIFY(!loadIsRefused(table, 5));
-    QVERIFY(table.Eof());
-
-    // The party saved later is not held by the object that found nothing.
-    Fixtures::addParty(5, QStringLiteral("SMITH, JOHN"));
-    QVERIFY(!freshLoadIsRefused(5));
-}
-
-void RowLocksTest::writesThroughTheHolderKeepTheLock()
-{
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    Fixtures::addParty(5, QStringLiteral("SMITH, JOHN"));
-
-    TableObject holder;
-    QVERIFY(!loadIsRefused(holder, 5));
-    holder.Execute(QStringLiteral("Update DUVPRB.PRBPTY Set PTYST1=? Where PTYKEY=?"), QVariantList{"1 ELM ST", 5});
-    holder.Execute(QStringLiteral("Select PTYZIP From DUVPRB.PRBPTY Where PTYKEY=?"), QVariantList{5});
-
-    QVERIFY(freshLoadIsRefused(5));
+    // then exactly the parties named are held against anyone else.
+    for (const int key : {5, 6, 7})
+        QVERIFY2(freshLoadIsRefused(key) == held.contains(key), qPrintable(QStringLiteral("party %1").arg(key)));
 }
 
 void RowLocksTest::anotherProcessHoldsUntilItEnds_data()
@@ -227,8 +183,8 @@ void RowLocksTest::anotherProcessHoldsUntilItEnds()
     Fixtures::addParty(6, QStringLiteral("SMITH, JANE"));
 
     // Given another process holding party 5,
-    HolderProcess child({QStringLiteral("5")});
-    QCOMPARE(child.answers(1), QStringList{QStringLiteral("locked 5")});
+    ChildProcess child(QStringLiteral(TORVA_LOCK_HOLDER), lockHolderArguments({QStringLiteral("5")}));
+    QCOMPARE(child.readLine(), QStringLiteral("locked 5"));
 
     // then this process is refused party 5, told who has it, and gets party 6.
     TableObject table;
@@ -239,25 +195,13 @@ void RowLocksTest::anotherProcessHoldsUntilItEnds()
     QVERIFY(!freshLoadIsRefused(6));
 
     // When the holder ends, by closing or by being killed, the lock goes with it.
-    if (killed)
+    if (killed) {
         child.killHard();
-    else
-        child.release();
+    } else {
+        child.closeInput();
+        QVERIFY(child.waitForEnd());
+    }
     QTRY_VERIFY_WITH_TIMEOUT(!freshLoadIsRefused(5), 10000);
-}
-
-void RowLocksTest::anotherProcessIsRefused()
-{
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    Fixtures::addParty(5, QStringLiteral("SMITH, JOHN"));
-    Fixtures::addParty(6, QStringLiteral("SMITH, JANE"));
-
-    TableObject holder;
-    QVERIFY(!loadIsRefused(holder, 5));
-
-    HolderProcess child({QStringLiteral("5"), QStringLiteral("6")});
-    QCOMPARE(child.answers(2), QStringList({QStringLiteral("refused 5"), QStringLiteral("locked 6")}));
 }
 
 QTEST_GUILESS_MAIN(RowLocksTest)

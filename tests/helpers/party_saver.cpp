@@ -61,12 +61,11 @@ int main(int argc, char *argv[])
         try {
             PartyForm form;
             form.name = tag + QStringLiteral(", ") + lettersOf(i);
-            if (!host.editor->AddRecord()) {
+            if (!form.enterAsNew(host)) {
                 ++failed;
                 std::printf("failed add %d\n", i);
                 continue;
             }
-            form.enterInto(host);
             if (host.editor->SaveRecord()) {
                 std::printf("saved %d\n", host.editor->PartyKey);
                 ++saved;

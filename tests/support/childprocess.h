@@ -23,6 +23,7 @@ public:
     bool waitForEnd(int timeoutMs = 60000);
     void killHard();
 
+    qint64 processId() const { return m_process.processId(); }
     bool crashed() const { return m_process.exitStatus() == QProcess::CrashExit; }
     int exitCode() const { return m_process.exitCode(); }
     // Whatever it printed that was not read line by line.

@@ -23,26 +23,10 @@ FaultInjector::~FaultInjector()
 
 void FaultInjector::failStatement(int n, Fault fault)
 {
-    disarm();
+    m_seen.clear();
     m_failAt = n;
     m_fault = fault;
-}
-
-void FaultInjector::failNextMatching(const QString &pattern, Fault fault)
-{
-    disarm();
-    m_pattern = pattern;
-    m_fault = fault;
-}
-
-void FaultInjector::disarm()
-{
-    m_seen.clear();
-    m_failAt = 0;
-    m_pattern.clear();
     m_fired = false;
-    m_firedAt = 0;
-    m_failed.clear();
 }
 
 void FaultInjector::before(const QString &statement)
@@ -50,17 +34,13 @@ void FaultInjector::before(const QString &statement)
     m_seen << statement;
     if (m_fired)
         return;
-    const bool hit = (m_failAt > 0 && m_seen.size() == m_failAt)
-                     || (!m_pattern.isEmpty() && statement.contains(m_pattern, Qt::CaseInsensitive));
-    if (hit)
+    if (m_failAt > 0 && m_seen.size() == m_failAt)
         fire(statement);
 }
 
 void FaultInjector::fire(const QString &statement)
 {
     m_fired = true;
-    m_firedAt = int(m_seen.size());
-    m_failed = statement;
     if (m_fault == Fault::StatementFails)
         throw DataAccessError(DataAccessError::StatementFailed, QStringLiteral("injected failure"), statement);
     if (Database::connection().location().engine() == DatabaseLocation::Engine::Postgres) {

@@ -16,6 +16,7 @@ PartyEditorHost::PartyEditorHost(const QString &mode)
 {
     editor->UserID = QStringLiteral("JSMITH");
     editor->UserMode = mode;
+    QObject::connect(editor, &PartyEditor::Error, editor, [this](TableObject *&) { ++errors; });
     window.resize(editor->sizeHint());
     window.show();
     window.activateWindow();

@@ -15,6 +15,8 @@ public:
 
     QWidget window;
     PartyEditor *editor;
+    // Error signals the editor raised.
+    int errors = 0;
 
     template<typename Field>
     Field *field(const char *name) const

@@ -6,6 +6,14 @@
 #include "controls/phonenumber.h"
 #include "controls/zipcode.h"
 
+PartyForm::PartyForm()
+{
+    city = QStringLiteral("SALEM");
+    state = QStringLiteral("OR");
+    zip = 97301;
+    homePhone = 5035550100;
+}
+
 bool PartyForm::enterAsNew(PartyEditorHost &host) const
 {
     if (!host.editor->AddRecord())
@@ -44,12 +52,9 @@ void PartyForm::seedCodes()
 
 Fixtures::Party PartyForm::onFile(int key, const QString &name, const QString &street)
 {
-    Fixtures::Party party;
+    PartyForm party;
     party.key = key;
     party.name = name;
     party.street1 = street;
-    party.city = QStringLiteral("SALEM");
-    party.state = QStringLiteral("OR");
-    party.zip = 97301;
     return party;
 }

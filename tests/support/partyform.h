@@ -2,24 +2,18 @@
 
 #include "fixtures.h"
 #include "partyeditorhost.h"
+#include "testdatabase.h"
 
 #include <QString>
+#include <QtTest>
 
-// The values of a party as the user would enter them, written into an
-// editor's fields, and the codes and zip rows that make them valid.
-struct PartyForm
+// The values of a party as the user would enter them (a valid SMITH, JOHN Q
+// of 12 MAIN ST, SALEM, OR 97301; the key, change date and user are left to
+// the save), written into an editor's fields, and the codes and zip rows that
+// make them valid.
+struct PartyForm : Fixtures::Party
 {
-    QString name = QStringLiteral("SMITH, JOHN Q");
-    QString street1 = QStringLiteral("12 MAIN ST");
-    QString street2;
-    QString city = QStringLiteral("SALEM");
-    QString state = QStringLiteral("OR");
-    int zip = 97301;
-    double homePhone = 5035550100;
-    double workPhone = 0;
-    double cellPhone = 0;
-    int birthDate = 19800101;
-    QString sex = QStringLiteral("M");
+    PartyForm();
 
     // Writes every field (as code: no Change).
     void enterInto(PartyEditorHost &host) const;
@@ -28,6 +22,22 @@ struct PartyForm
 
     // The sex codes, states and zip rows the form's values are checked against.
     static void seedCodes();
-    // A party on file whose address those codes accept.
+    // A party on file with the form's values but for these.
     static Fixtures::Party onFile(int key, const QString &name, const QString &street = QStringLiteral("12 MAIN ST"));
 };
+
+// A row of a data table whose first column is "engine", named "<engine>/<name>".
+inline QTestData &engineRow(const QString &engine, const char *name)
+{
+    return QTest::addRow("%s/%s", qPrintable(engine), name) << engine;
+}
+
+// Opens a fresh database for the engine of the current data row (its column
+// "engine") with PartyForm's codes and zip rows; skips or fails as
+// TORVA_USE_DATABASE does.
+#define TORVA_USE_PARTY_DATABASE()                                                                                     \
+    do {                                                                                                               \
+        QFETCH(QString, engine);                                                                                       \
+        TORVA_USE_DATABASE(engine);                                                                                    \
+        PartyForm::seedCodes();                                                                                        \
+    } while (false)
