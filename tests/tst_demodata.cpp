@@ -1,6 +1,6 @@
 #include "data/demodata.h"
 #include "data/tableobject.h"
-#include "testdatabase.h"
+#include "controlrows.h"
 
 #include <QtTest>
 
@@ -16,7 +16,7 @@ class DemoDataTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void engines_data();
+    void engines_data() { TestDatabase::addEngineRows(); }
     void seedsAUsableAgency_data() { engines_data(); }
     void seedsAUsableAgency();
     void seedingAgainAddsNothing_data() { engines_data(); }
@@ -24,15 +24,9 @@ private Q_SLOTS:
     void toolMakesAndShowsTheDemo();
 };
 
-void DemoDataTest::engines_data()
-{
-    TestDatabase::addEngineRows();
-}
-
 void DemoDataTest::seedsAUsableAgency()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
+    TORVA_USE_ENGINE_ROW();
 
     const QMap<QString, int> added = DemoData::seed();
 
@@ -78,8 +72,7 @@ void DemoDataTest::seedsAUsableAgency()
 
 void DemoDataTest::seedingAgainAddsNothing()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
+    TORVA_USE_ENGINE_ROW();
     DemoData::seed();
     const int associations = TestDatabase::count(QStringLiteral("DUVPRB.PRBCLTASC"));
 

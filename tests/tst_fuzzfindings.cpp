@@ -30,7 +30,6 @@ void FuzzFindingsTest::locationReadsBackFromItsDisplay_data()
     QTest::newRow("folder ending in blanks and slashes by turns") << "sqlite:/data/torva\r\r/\r\r/";
     QTest::newRow("folder beginning with a colon") << "sqlite::::data/../cases";
     QTest::newRow("ODBC string of only a password") << "odbc:;PWD=secret";
-    QTest::newRow("plain server, user and database") << "postgresql://officer@db.example:6543/probation";
 }
 
 void FuzzFindingsTest::locationReadsBackFromItsDisplay()

@@ -3,8 +3,8 @@
 #include "data/dataaccesserror.h"
 #include "data/database.h"
 #include "data/statements.h"
+#include "controlrows.h"
 #include "fixtures.h"
-#include "testdatabase.h"
 
 #include <QAbstractItemModelTester>
 #include <QtTest>
@@ -35,8 +35,7 @@ private Q_SLOTS:
 
 void RecordSourceModelTest::listsAPageAtATime()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
+    TORVA_USE_ENGINE_ROW();
     for (int zip = 0; zip < 12; ++zip)
         Fixtures::addZip(QStringLiteral("SPRINGFIELD"), QStringLiteral("IL"), 62701 + zip);
     Fixtures::addZip(QStringLiteral("SALEM"), QStringLiteral("OR"), 97301);
@@ -69,21 +68,19 @@ void RecordSourceModelTest::typedTextIsSearchedAsText_data()
     QTest::addColumn<QString>("engine");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QStringList>("listed");
-    for (const QString &engine : TestDatabase::engines()) {
-        const QByteArray e = engine.toLatin1();
-        QTest::addRow("%s/quote", e.constData()) << engine << "COEUR D'" << QStringList{"COEUR D'ALENE"};
-        QTest::addRow("%s/percent", e.constData()) << engine << "100%" << QStringList{"100% CITY"};
-        QTest::addRow("%s/underscore", e.constData()) << engine << "A_" << QStringList{"A_B"};
-        QTest::addRow("%s/letter case", e.constData()) << engine << "coeur" << QStringList{};
-    }
+    forEachEngine([](auto row) {
+        row("quote") << "COEUR D'" << QStringList{"COEUR D'ALENE"};
+        row("percent") << "100%" << QStringList{"100% CITY"};
+        row("underscore") << "A_" << QStringList{"A_B"};
+        row("letter case") << "coeur" << QStringList{};
+    });
 }
 
 void RecordSourceModelTest::typedTextIsSearchedAsText()
 {
-    QFETCH(QString, engine);
     QFETCH(QString, typed);
     QFETCH(QStringList, listed);
-    TORVA_USE_DATABASE(engine);
+    TORVA_USE_ENGINE_ROW();
     for (const QString &city : {"COEUR D'ALENE", "COEUR", "100% CITY", "1000 OAKS", "A_B", "AXB", "AB"})
         Fixtures::addZip(city, QStringLiteral("ID"), 83814);
     RecordSourceModel model;
@@ -99,8 +96,7 @@ void RecordSourceModelTest::typedTextIsSearchedAsText()
 
 void RecordSourceModelTest::failureSignalsAndThrowsOnLoadOnly()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
+    TORVA_USE_ENGINE_ROW();
     for (int zip = 0; zip < 4; ++zip)
         Fixtures::addZip(QStringLiteral("SALEM"), QStringLiteral("OR"), 97301 + zip);
     RecordSourceModel model;

@@ -4,9 +4,10 @@
 #include "data/recordsource.h"
 #include "data/sqliteengine.h"
 #include "data/statements.h"
+#include "controlrows.h"
 #include "fixtures.h"
-#include "testdatabase.h"
 
+#include <QScopeGuard>
 #include <QSqlQuery>
 #include <QtTest>
 
@@ -30,27 +31,14 @@ QStringList sqlitePlan(const QString &statement, const QVariantList &values)
     return steps;
 }
 
-class ScopedEnvironment
+// Sets an environment variable until the returned guard goes.
+[[nodiscard]] auto scopedEnvironment(const char *name, const QByteArray &value)
 {
-public:
-    ScopedEnvironment(const char *name, const QByteArray &value)
-        : m_name(name), m_old(qgetenv(name)), m_had(qEnvironmentVariableIsSet(name))
-    {
-        qputenv(name, value);
-    }
-    ~ScopedEnvironment()
-    {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char *m_name;
-    QByteArray m_old;
-    bool m_had;
-};
+    const bool had = qEnvironmentVariableIsSet(name);
+    const QByteArray old = qgetenv(name);
+    qputenv(name, value);
+    return qScopeGuard([=] { had ? qputenv(name, old) : qunsetenv(name); });
+}
 } // namespace
 
 class SchemaTest : public QObject
@@ -58,8 +46,8 @@ class SchemaTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup();
-    void initializingAgainKeepsData_data();
+    void cleanup() { Database::clearLocation(); }
+    void initializingAgainKeepsData_data() { TestDatabase::addEngineRows(); }
     void initializingAgainKeepsData();
     void hotStatementsUseIndexes_data();
     void hotStatementsUseIndexes();
@@ -67,20 +55,9 @@ private Q_SLOTS:
     void hostChoiceWinsOverEnvironment();
 };
 
-void SchemaTest::cleanup()
-{
-    Database::clearLocation();
-}
-
-void SchemaTest::initializingAgainKeepsData_data()
-{
-    TestDatabase::addEngineRows();
-}
-
 void SchemaTest::initializingAgainKeepsData()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
+    TORVA_USE_ENGINE_ROW();
     Fixtures::addParty(1, QStringLiteral("SMITH, JOHN"));
     Fixtures::addAssociation(QStringLiteral("P"), 1, 3, QStringLiteral("C"), 7);
 
@@ -141,8 +118,8 @@ void SchemaTest::defaultFolderIsMadeOnFirstUse()
 {
     // Given no database named anywhere and an empty data location,
     QTemporaryDir home;
-    ScopedEnvironment data("XDG_DATA_HOME", home.path().toLocal8Bit());
-    ScopedEnvironment named("TORVA_DATABASE", QByteArray());
+    const auto data = scopedEnvironment("XDG_DATA_HOME", home.path().toLocal8Bit());
+    const auto named = scopedEnvironment("TORVA_DATABASE", QByteArray());
     Database::clearLocation();
     QVERIFY(Database::defaultFolder().startsWith(home.path()));
 
@@ -159,7 +136,7 @@ void SchemaTest::hostChoiceWinsOverEnvironment()
 {
     QTemporaryDir fromEnvironment;
     QTemporaryDir fromHost;
-    ScopedEnvironment named("TORVA_DATABASE", "sqlite:" + fromEnvironment.path().toLocal8Bit());
+    const auto named = scopedEnvironment("TORVA_DATABASE", "sqlite:" + fromEnvironment.path().toLocal8Bit());
     Database::clearLocation();
     QCOMPARE(Database::location().folder(), fromEnvironment.path());
 

@@ -1,9 +1,10 @@
 #include "associationhost.h"
 
+#include "associationfixture.h"
+
 #include "controls/datagrid.h"
 
 #include <QAbstractItemView>
-#include <QMimeData>
 #include <QTest>
 
 AssociationHost::AssociationHost()
@@ -28,19 +29,47 @@ void AssociationHost::load(const QString &user, const QString &mode, const QStri
     editor->LoadRecords(user, kind, key);
 }
 
+int AssociationHost::row(const QString &name) const
+{
+    using AssociationFixture::rowOf;
+    if (name == QLatin1String("caption"))
+        return 0;
+    if (name == QLatin1String("header"))
+        return grid()->FixedRows();
+    if (name.isEmpty() || name.contains(QLatin1Char(',')))
+        return rowOf(*editor, 2, name, "ASCNAM");
+    return rowOf(*editor, 1, name);
+}
+
 void AssociationHost::select(int row)
 {
-    grid()->setRow(row);
-    grid()->setCol(grid()->ColumnIndex(QStringLiteral("ASCNAM")));
-    grid()->view()->setFocus();
+    selectName(grid(), row);
+}
+
+void selectName(DataGrid *grid, int row)
+{
+    grid->setRow(row);
+    grid->setCol(grid->ColumnIndex(QStringLiteral("ASCNAM")));
+    grid->view()->setFocus();
+}
+
+ClientTwelveHost::ClientTwelveHost(const QString &user, const QString &mode)
+{
+    AssociationFixture::seedClientTwelve();
+    load(user, mode);
 }
 
 QPair<QWidget *, QPoint> AssociationHost::spot(int row, const char *key) const
 {
-    const QRect cell = grid()->CellRect(row, grid()->ColumnIndex(QLatin1String(key)));
-    const QPoint inGrid = cell.center();
-    QWidget *target = grid()->childAt(inGrid);
-    return {target, target ? target->mapFrom(grid(), inGrid) : QPoint()};
+    return cellSpot(*grid(), row, grid()->ColumnIndex(QLatin1String(key)));
+}
+
+QPair<QWidget *, QPoint> cellSpot(const DataGrid &grid, int row, int col, QPoint offset)
+{
+    const QRect cell = grid.CellRect(row, col);
+    const QPoint inGrid = offset.x() < 0 ? cell.center() : cell.topLeft() + offset;
+    QWidget *target = grid.childAt(inGrid);
+    return {target, target ? target->mapFrom(&grid, inGrid) : QPoint()};
 }
 
 int AssociationHost::pressToDrag(int row, Qt::KeyboardModifiers modifiers, Qt::MouseButton button)
@@ -59,12 +88,18 @@ int AssociationHost::pressToDrag(int row, Qt::KeyboardModifiers modifiers, Qt::M
 
 void AssociationHost::dropOn(int row, int draggedRow)
 {
-    auto [surface, point] = spot(row);
     QMimeData mime;
     mime.setData(DataGrid::rowMimeType(), QByteArray::number(draggedRow));
+    dropAt(spot(row), mime);
+}
+
+bool dropAt(QPair<QWidget *, QPoint> spot, QMimeData &mime)
+{
+    auto [surface, point] = spot;
     QDragEnterEvent enter(point, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(surface, &enter);
     QDropEvent drop(point, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
     drop.setDropAction(Qt::MoveAction);
     QCoreApplication::sendEvent(surface, &drop);
+    return enter.isAccepted();
 }
