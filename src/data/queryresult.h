@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <algorithm>
+
 // Rows read by TableObject::Fetch: the field names in select order (upper
 // case, as DB2 names unquoted columns) and the values of each row. The values
 // are kept row after row in one list, so that a result of many short rows
@@ -27,6 +29,14 @@ public:
     const QVariant &value(int row, int column) const { return m_values.at(qsizetype(row) * columnCount() + column); }
     // A copy of one row's values, in select order.
     QVariantList row(int row) const { return m_values.mid(qsizetype(row) * columnCount(), columnCount()); }
+    // The same result cut to its first rows (the values shared, not copied).
+    QueryResult head(int rows) const
+    {
+        QueryResult cut(m_fieldNames);
+        cut.m_values = m_values.first(std::min(m_values.size(), qsizetype(rows) * columnCount()));
+        cut.m_hasMore = m_hasMore || rows < rowCount();
+        return cut;
+    }
     // Every row as a list of its own (copies), for callers that walk rows.
     QList<QVariantList> toRows() const
     {

@@ -306,7 +306,9 @@ void TableObject::clearResult()
 
 void TableObject::takeResult(const QueryResult &result)
 {
-    m_result = result;
+    // Only the row it stands on: a table object kept by a grid or a list
+    // would otherwise hold a second copy of every row it handed over.
+    m_result = result.head(1);
     m_eof = result.isEmpty();
 }
 

@@ -112,7 +112,7 @@ private:
     bool m_bof = true;
     bool m_eof = true;
     bool m_recordLocked = false;
-    QueryResult m_result;  // the last select's rows; the object stands on the first
+    QueryResult m_result;  // the first row of the last select, which the object stands on
     std::unique_ptr<RowLockSession> m_locks;
     QList<LockKey> m_held;
     std::optional<LockHolder> m_lockHolder;
