@@ -345,7 +345,7 @@ void TableObjectTest::textsDownAColumnReadBackExactly()
     QFETCH(QString, engine);
     TORVA_USE_DATABASE(engine);
     // Given texts that repeat, nearly repeat, or go empty or null down a column,
-    const QVariantList texts{QStringLiteral("Male"), QStringLiteral("Male"), QStringLiteral("Malf"),
+    QVariantList texts{QStringLiteral("Male"), QStringLiteral("Male"), QStringLiteral("Malf"),
                              QStringLiteral("male"), QStringLiteral(""),     QStringLiteral(""),
                              QVariant(),             QStringLiteral("Male"), QStringLiteral("Zoë"),
                              QStringLiteral("Zoë"),  QStringLiteral("Zoe")};
@@ -354,15 +354,25 @@ void TableObjectTest::textsDownAColumnReadBackExactly()
         table.Execute(QStringLiteral("Insert Into DUVCRT.ARYSEX (SEXCOD,SEXDSC) Values (?,?)"),
                       QVariantList{QString(QChar(char16_t(u'A' + i))), texts.at(i)});
 
-    // when they are read back in one result,
-    const QueryResult result = table.Fetch(QStringLiteral("Select SEXDSC From DUVCRT.ARYSEX Order By SEXCOD"));
+    const auto readBack = [&table, &texts] {
+        const QueryResult result = table.Fetch(QStringLiteral("Select SEXDSC From DUVCRT.ARYSEX Order By SEXCOD"));
+        QCOMPARE(result.rowCount(), texts.size());
+        for (int row = 0; row < result.rowCount(); ++row) {
+            QCOMPARE(result.value(row, 0).isNull(), texts.at(row).isNull());
+            QCOMPARE(result.value(row, 0).toString(), texts.at(row).toString());
+        }
+    };
 
-    // then each row holds its own text, null where none was written.
-    QCOMPARE(result.rowCount(), texts.size());
-    for (int row = 0; row < result.rowCount(); ++row) {
-        QCOMPARE(result.value(row, 0).isNull(), texts.at(row).isNull());
-        QCOMPARE(result.value(row, 0).toString(), texts.at(row).toString());
-    }
+    // when they are read back in one result, then each row holds its own
+    // text, null where none was written;
+    readBack();
+    // and when the same statement reads them again after some changed to
+    // texts of the same length, it shows the changes, not the last read.
+    texts[0] = QStringLiteral("Malg");
+    texts[8] = QStringLiteral("Zoé");
+    table.Execute(QStringLiteral("Update DUVCRT.ARYSEX Set SEXDSC=? Where SEXCOD='A'"), QVariantList{texts[0]});
+    table.Execute(QStringLiteral("Update DUVCRT.ARYSEX Set SEXDSC=? Where SEXCOD='I'"), QVariantList{texts[8]});
+    readBack();
 }
 
 void TableObjectTest::transactionCommitsOrRollsBack()

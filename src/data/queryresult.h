@@ -29,6 +29,8 @@ public:
     const QVariant &value(int row, int column) const { return m_values.at(qsizetype(row) * columnCount() + column); }
     // A copy of one row's values, in select order.
     QVariantList row(int row) const { return m_values.mid(qsizetype(row) * columnCount(), columnCount()); }
+    // Every value, row after row.
+    const QVariantList &values() const { return m_values; }
     // The same result cut to its first rows (the values shared, not copied).
     QueryResult head(int rows) const
     {

@@ -6,6 +6,10 @@
 
 namespace {
 
+// The most values a statement remembers from its last run: a code list, a
+// page of a search or a row read again under its lock, never a whole tree.
+constexpr qsizetype RememberedValues = 256;
+
 // As Qt's drivers see it: no value, or a value of a type that can be null
 // and is (a null text is bound as NULL, an empty one as '').
 bool isNullValue(const QVariant &value)
@@ -88,10 +92,14 @@ bool SqlitePreparedStatement::run(const QVariantList &values, QueryResult &rows,
         const int columns = rows.columnCount();
         rows.reserveRows(maxRows >= 0 ? std::min(maxRows, 256) : 64);
         int code = SQLITE_ROW;
+        const QVariantList &last = m_lastColumns == columns ? m_lastValues : QVariantList();
         int read = 0;
         while ((maxRows < 0 || read < maxRows) && (code = sqlite3_step(m_statement)) == SQLITE_ROW) {
-            for (int i = 0; i < columns; ++i)
-                rows.append(column(i, read > 0 ? &rows.value(read - 1, i) : nullptr));
+            for (int i = 0; i < columns; ++i) {
+                const qsizetype cell = qsizetype(read) * columns + i;
+                rows.append(column(i, {cell < last.size() ? &last.at(cell) : nullptr,
+                                       read > 0 ? &rows.value(read - 1, i) : nullptr}));
+            }
             ++read;
         }
         if (noteMore && code == SQLITE_ROW && maxRows >= 0 && read == maxRows) {
@@ -100,6 +108,7 @@ bool SqlitePreparedStatement::run(const QVariantList &values, QueryResult &rows,
         }
         if (code != SQLITE_ROW && code != SQLITE_DONE)
             return failed(code, QSqlError::StatementError);
+        remember(rows);
     } else {
         const int code = sqlite3_step(m_statement);
         if (code != SQLITE_DONE && code != SQLITE_ROW)
@@ -152,7 +161,7 @@ bool SqlitePreparedStatement::bind(int position, const QVariant &value)
     return code == SQLITE_OK || failed(code, QSqlError::StatementError);
 }
 
-QVariant SqlitePreparedStatement::column(int index, const QVariant *above) const
+QVariant SqlitePreparedStatement::column(int index, const Neighbours &neighbours) const
 {
     switch (sqlite3_column_type(m_statement, index)) {
     case SQLITE_INTEGER: return QVariant(qlonglong(sqlite3_column_int64(m_statement, index)));
@@ -163,10 +172,13 @@ QVariant SqlitePreparedStatement::column(int index, const QVariant *above) const
     case SQLITE_TEXT: {
         const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, index));
         const int size = sqlite3_column_bytes(m_statement, index);
-        // Lists repeat a text down a column (a state, a country, a city);
-        // the row above then shares its copy instead of a new one.
-        if (above && sameAsciiText(*above, text, size))
-            return *above;
+        // Lists repeat a text down a column (a state, a country, a city), and
+        // a code list or a locked row is read again as it was: the text then
+        // shares the copy already made rather than making one more.
+        for (const QVariant *neighbour : {neighbours.lastRun, neighbours.above}) {
+            if (neighbour && sameAsciiText(*neighbour, text, size))
+                return *neighbour;
+        }
         return QVariant(QString::fromUtf8(text, size));
     }
     case SQLITE_BLOB: {
@@ -175,6 +187,13 @@ QVariant SqlitePreparedStatement::column(int index, const QVariant *above) const
     }
     default: return QVariant();
     }
+}
+
+void SqlitePreparedStatement::remember(const QueryResult &rows)
+{
+    const bool small = qsizetype(rows.rowCount()) * rows.columnCount() <= RememberedValues;
+    m_lastValues = small ? rows.values() : QVariantList();
+    m_lastColumns = small ? rows.columnCount() : 0;
 }
 
 const QStringList &SqlitePreparedStatement::fieldNames()

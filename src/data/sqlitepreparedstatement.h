@@ -29,9 +29,17 @@ public:
 
 private:
     bool bind(int position, const QVariant &value);
-    // The value of a column of the current row; above is the same column of
-    // the row read before, if any.
-    QVariant column(int index, const QVariant *above) const;
+    // The same cell in the last run's result, and the cell above in this one
+    // (either may be missing): a text equal to one of them is shared.
+    struct Neighbours
+    {
+        const QVariant *lastRun;
+        const QVariant *above;
+    };
+    // The value of a column of the current row.
+    QVariant column(int index, const Neighbours &neighbours) const;
+    // Keeps a small result's values for the next run to share from.
+    void remember(const QueryResult &rows);
     const QStringList &fieldNames();
     bool failed(int code, QSqlError::ErrorType type);
     // Ends a run: the statement lets go of its read snapshot and its values.
@@ -40,6 +48,8 @@ private:
     sqlite3 *m_handle;
     sqlite3_stmt *m_statement = nullptr;
     QStringList m_fieldNames;
+    QVariantList m_lastValues;  // the last run's values, row after row, when few
+    int m_lastColumns = 0;
     std::vector<QByteArray> m_texts;  // the bound texts in UTF-8, kept until the run ends
     bool m_isSelect = false;
     int m_rowsAffected = -1;
