@@ -34,9 +34,11 @@ public:
     // The same result cut to its first rows (the values shared, not copied).
     QueryResult head(int rows) const
     {
+        if (rows >= rowCount())
+            return *this;
         QueryResult cut(m_fieldNames);
         cut.m_values = m_values.first(std::min(m_values.size(), qsizetype(rows) * columnCount()));
-        cut.m_hasMore = m_hasMore || rows < rowCount();
+        cut.m_hasMore = true;
         return cut;
     }
     // Every row as a list of its own (copies), for callers that walk rows.

@@ -70,7 +70,8 @@ bool SqlitePreparedStatement::prepare(const QString &statement, bool keep)
 
 bool SqlitePreparedStatement::run(const QVariantList &values, QueryResult &rows, int maxRows, bool noteMore)
 {
-    m_error = QSqlError();
+    if (m_error.isValid())
+        m_error = QSqlError();  // a new QSqlError costs an allocation: only when one is left over
     m_isSelect = sqlite3_column_count(m_statement) > 0;
     m_rowsAffected = -1;
     if (values.size() != sqlite3_bind_parameter_count(m_statement)) {
