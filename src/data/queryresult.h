@@ -31,7 +31,7 @@ public:
     QVariantList row(int row) const { return m_values.mid(qsizetype(row) * columnCount(), columnCount()); }
     // Every value, row after row.
     const QVariantList &values() const { return m_values; }
-    // The same result cut to its first rows (the values shared, not copied).
+    // The same result cut to its first rows (their texts shared, not copied).
     QueryResult head(int rows) const
     {
         if (rows >= rowCount())
