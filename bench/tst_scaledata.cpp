@@ -32,14 +32,6 @@ namespace {
 
 constexpr double SmallScale = 0.0005;  // 500 parties and clients, 1,500 associations
 
-std::vector<int> relationshipCodes()
-{
-    std::vector<int> codes;
-    for (const RelationshipTypes::Type &type : RelationshipTypes::all())
-        codes.push_back(type.code);
-    return codes;
-}
-
 qint64 valueOf(const QString &statement, const QVariantList &values = {})
 {
     return TestDatabase::value(statement, values).toLongLong();
@@ -212,7 +204,9 @@ void TestScaleData::associationPlanAddsUp()
 {
     QFETCH(double, scale);
     const ScaleSizes sizes = ScaleSizes::forScale(scale);
-    const std::vector<int> codes = relationshipCodes();
+    std::vector<int> codes;
+    for (const RelationshipTypes::Type &type : RelationshipTypes::all())
+        codes.push_back(type.code);
     std::mt19937_64 random(11);
     AssociationPlan plan(sizes, codes, std::vector<double>(codes.size(), 1.0), random);
     QVERIFY(plan.heavyClient() != plan.typicalClient());

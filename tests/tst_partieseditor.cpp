@@ -7,10 +7,11 @@
 #include "data/statements.h"
 #include "data/tableobject.h"
 #include "associationfixture.h"
+#include "associationhost.h"
+#include "controlrows.h"
 #include "fixtures.h"
 #include "parties_editor/associationrows.h"
 #include "parties_editor/partieseditor.h"
-#include "testdatabase.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -22,26 +23,24 @@ class PartiesEditorTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() { Clock::pin(QDateTime(QDate(2026, 1, 5), QTime(10, 0))); }
+    void init()
+    {
+        Clock::pin(QDateTime(QDate(2026, 1, 5), QTime(10, 0)));
+        if (QTest::currentDataTag()) {  // the tests with rows have one per engine
+            TORVA_USE_ENGINE_ROW();
+        }
+    }
     void cleanup() { Clock::unpin(); }
     void engines_data() { TestDatabase::addEngineRows(); }
 
+    void outlineAndModeOfWhatIsLoaded_data();
+    void outlineAndModeOfWhatIsLoaded();
     void clientTree_data() { engines_data(); }
     void clientTree();
-    void clientWithoutAssociations_data() { engines_data(); }
-    void clientWithoutAssociations();
-    void partyIsAlwaysReadOnly_data() { engines_data(); }
-    void partyIsAlwaysReadOnly();
-    void keyThatNamesNobody_data() { engines_data(); }
-    void keyThatNamesNobody();
-    void modeIsSettled_data();
-    void modeIsSettled();
     void namesAreLinksInViewModeOnly_data() { engines_data(); }
     void namesAreLinksInViewModeOnly();
-    void newRowGoesToTheEndOfItsFolder_data() { engines_data(); }
-    void newRowGoesToTheEndOfItsFolder();
-    void assignedKeysFollowTheFolder_data();
-    void assignedKeysFollowTheFolder();
+    void newRowTakesTheFoldersKeys_data();
+    void newRowTakesTheFoldersKeys();
     void deletingHidesStoredRowsAndRemovesNewOnes_data() { engines_data(); }
     void deletingHidesStoredRowsAndRemovesNewOnes();
     void enabledAtRunAndDesignTime();
@@ -51,33 +50,63 @@ private Q_SLOTS:
     void failureReachesTheHost();
 };
 
+void PartiesEditorTest::outlineAndModeOfWhatIsLoaded_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("asked");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("settled");
+    QTest::addColumn<QStringList>("expected");
+    // The header with the number padded to five digits; per code, the direct
+    // folder with its associates, then the inverse one ("Child" takes "ren");
+    // the symmetric type lists both orientations in its one folder; an
+    // associate whose party is gone shows no name.
+    const QStringList twelve{"0:Client 00012:DOE, JANE", "1:Parents:", "2:Party:", "2:Party:DOE, JOHN",
+                             "1:Children:", "2:Client:DOE, BABY", "1:Guardians:", "1:Wards:", "1:Siblings:",
+                             "2:Party:DOE, BRO", "2:Party:DOE, SIS"};
+    const QStringList folders{"1:Parents:", "1:Children:", "1:Guardians:", "1:Wards:", "1:Siblings:"};
+    const QStringList party{"0:Party:DOE, JOHN", "1:Parents:", "1:Children:", "2:Client:DOE, JANE",
+                            "1:Guardians:", "1:Wards:", "1:Siblings:"};
+    forEachEngine([&](auto row) {
+        row("client, edit") << "*EDIT" << "C" << 12 << "*EDIT" << twelve;
+        row("client, view") << "*VIEW" << "C" << 12 << "*VIEW" << twelve;
+        row("client, any other mode") << "*view" << "C" << 12 << "*EDIT" << twelve;
+        row("client, no mode") << "" << "C" << 12 << "*EDIT" << twelve;
+        row("party, always read-only") << "*EDIT" << "P" << 5 << "*VIEW" << party;
+        row("client without associations") << "*EDIT" << "C" << 123456 << "*EDIT"
+                                           << QStringList{"0:Client 123456:ROE, RICHARD"} + folders;
+        row("key that names nobody") << "*EDIT" << "C" << 404 << "*EDIT" << folders;
+    });
+}
+
+void PartiesEditorTest::outlineAndModeOfWhatIsLoaded()
+{
+    QFETCH(QString, asked);
+    QFETCH(QString, kind);
+    QFETCH(int, key);
+    QFETCH(QString, settled);
+    QFETCH(QStringList, expected);
+    seedClientTwelve();
+    Fixtures::addClient(123456, QStringLiteral("ROE, RICHARD"));
+    PartiesEditor editor;
+    editor.UserMode = asked;
+
+    QVERIFY(editor.LoadRecords(QStringLiteral("JSMITH"), kind, key));
+
+    QCOMPARE(outline(editor), expected);
+    QCOMPARE(editor.UserMode, settled);
+    QCOMPARE(editor.grid()->Editable(), settled == QLatin1String("*EDIT") ? 2 : 0);
+}
+
 void PartiesEditorTest::clientTree()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
     seedClientTwelve();
     PartiesEditor editor;
     QSignalSpy changes(&editor, &PartiesEditor::Change);
 
     QVERIFY(editor.LoadRecords(QStringLiteral("JSMITH"), QStringLiteral("C"), 12));
 
-    // The header with the number padded to five digits; per code, the direct
-    // folder with its associates, then the inverse one ("Child" takes "ren");
-    // the symmetric type lists both orientations in its one folder; an
-    // associate whose party is gone shows no name.
-    QCOMPARE(outline(editor), QStringList({"0:Client 00012:DOE, JANE",
-                                           "1:Parents:",
-                                           "2:Party:",
-                                           "2:Party:DOE, JOHN",
-                                           "1:Children:",
-                                           "2:Client:DOE, BABY",
-                                           "1:Guardians:",
-                                           "1:Wards:",
-                                           "1:Siblings:",
-                                           "2:Party:DOE, BRO",
-                                           "2:Party:DOE, SIS"}));
-    QCOMPARE(editor.UserMode, QStringLiteral("*EDIT"));
-    QCOMPARE(editor.grid()->Editable(), 2);
     // The folder keeps its singular name for the menu.
     QCOMPARE(editor.grid()->CellData(rowOf(editor, 1, QStringLiteral("Children")), 0), QStringLiteral("Child"));
     // The own name is bold; hidden columns keep the stored keys.
@@ -101,82 +130,8 @@ void PartiesEditorTest::clientTree()
     QCOMPARE(spoken(child, editor.grid()->ColumnIndex(QStringLiteral("ASCNAM"))), QStringLiteral("DOE, BABY"));
 }
 
-void PartiesEditorTest::clientWithoutAssociations()
-{
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    seedTypes();
-    Fixtures::addClient(123456, QStringLiteral("ROE, RICHARD"));
-    PartiesEditor editor;
-
-    editor.LoadRecords(QStringLiteral("JSMITH"), QStringLiteral("C"), 123456);
-
-    QCOMPARE(outline(editor), QStringList({"0:Client 123456:ROE, RICHARD", "1:Parents:", "1:Children:", "1:Guardians:",
-                                           "1:Wards:", "1:Siblings:"}));
-}
-
-void PartiesEditorTest::partyIsAlwaysReadOnly()
-{
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    seedClientTwelve();
-    PartiesEditor editor;
-    editor.UserMode = QStringLiteral("*EDIT");
-
-    editor.LoadRecords(QStringLiteral("JSMITH"), QStringLiteral("P"), 5);
-
-    QCOMPARE(editor.UserMode, QStringLiteral("*VIEW"));
-    QCOMPARE(editor.grid()->Editable(), 0);
-    QCOMPARE(outline(editor), QStringList({"0:Party:DOE, JOHN", "1:Parents:", "1:Children:", "2:Client:DOE, JANE",
-                                           "1:Guardians:", "1:Wards:", "1:Siblings:"}));
-}
-
-void PartiesEditorTest::keyThatNamesNobody()
-{
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    seedTypes();
-    PartiesEditor editor;
-
-    QVERIFY(editor.LoadRecords(QStringLiteral("JSMITH"), QStringLiteral("C"), 404));
-
-    QCOMPARE(outline(editor),
-             QStringList({"1:Parents:", "1:Children:", "1:Guardians:", "1:Wards:", "1:Siblings:"}));
-}
-
-void PartiesEditorTest::modeIsSettled_data()
-{
-    QTest::addColumn<QString>("engine");
-    QTest::addColumn<QString>("asked");
-    QTest::addColumn<QString>("settled");
-    for (const QString &engine : TestDatabase::engines()) {
-        QTest::addRow("%s/view", qPrintable(engine)) << engine << "*VIEW" << "*VIEW";
-        QTest::addRow("%s/edit", qPrintable(engine)) << engine << "*EDIT" << "*EDIT";
-        QTest::addRow("%s/anything else", qPrintable(engine)) << engine << "*view" << "*EDIT";
-        QTest::addRow("%s/nothing", qPrintable(engine)) << engine << "" << "*EDIT";
-    }
-}
-
-void PartiesEditorTest::modeIsSettled()
-{
-    QFETCH(QString, engine);
-    QFETCH(QString, asked);
-    QFETCH(QString, settled);
-    TORVA_USE_DATABASE(engine);
-    seedClientTwelve();
-    PartiesEditor editor;
-    editor.UserMode = asked;
-
-    editor.LoadRecords(QStringLiteral("JSMITH"), QStringLiteral("C"), 12);
-
-    QCOMPARE(editor.UserMode, settled);
-    QCOMPARE(editor.grid()->Editable(), settled == QLatin1String("*EDIT") ? 2 : 0);
-}
-
 void PartiesEditorTest::namesAreLinksInViewModeOnly()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
     seedClientTwelve();
     const QList<QPair<QString, bool>> cases{{QStringLiteral("*EDIT"), false}, {QStringLiteral("*VIEW"), true}};
     for (const auto &[mode, links] : cases) {
@@ -199,57 +154,41 @@ void PartiesEditorTest::namesAreLinksInViewModeOnly()
     }
 }
 
-void PartiesEditorTest::newRowGoesToTheEndOfItsFolder()
-{
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    seedClientTwelve();
-    PartiesEditor editor;
-    editor.LoadRecords(QStringLiteral("JSMITH"), QStringLiteral("C"), 12);
-    QSignalSpy changes(&editor, &PartiesEditor::Change);
-
-    // An empty folder gets the row right below it,
-    const int wards = rowOf(editor, 1, QStringLiteral("Wards"));
-    QCOMPARE(editor.rows().AddAssociateRow(wards, false), wards + 1);
-    // a filled one after its last associate.
-    const int parents = rowOf(editor, 1, QStringLiteral("Parents"));
-    const int lastParent = editor.grid()->NodeRow(parents, 3);
-    const int added = editor.rows().AddAssociateRow(parents, false);
-    QCOMPARE(added, lastParent + 1);
-    QCOMPARE(editor.grid()->NodeRow(parents, 3), added);
-    QCOMPARE(editor.grid()->RowLevel(added), 2);
-    QCOMPARE(cell(editor, added, "RLTCOD"), QStringLiteral("3"));
-    QCOMPARE(cell(editor, wards + 1, "RLTCOD"), QStringLiteral("105"));
-    // An empty row is no change yet.
-    QCOMPARE(changes.count(), 0);
-}
-
-void PartiesEditorTest::assignedKeysFollowTheFolder_data()
+void PartiesEditorTest::newRowTakesTheFoldersKeys_data()
 {
     QTest::addColumn<QString>("engine");
     QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("code");
     QTest::addColumn<QStringList>("keys");
-    for (const QString &engine : TestDatabase::engines()) {
-        const QByteArray e = engine.toLatin1();
-        QTest::addRow("%s/direct folder", e.constData()) << engine << "Parents" << QStringList{"C", "7", "3", "C", "12"};
-        QTest::addRow("%s/inverse folder", e.constData()) << engine << "Children" << QStringList{"C", "12", "3", "C", "7"};
-        QTest::addRow("%s/symmetric folder", e.constData()) << engine << "Siblings" << QStringList{"C", "12", "21", "C", "7"};
-    }
+    forEachEngine([](auto row) {
+        row("direct folder") << "Parents" << "3" << QStringList{"C", "7", "3", "C", "12"};
+        row("inverse folder") << "Children" << "103" << QStringList{"C", "12", "3", "C", "7"};
+        row("empty inverse folder") << "Wards" << "105" << QStringList{"C", "12", "5", "C", "7"};
+        row("symmetric folder") << "Siblings" << "21" << QStringList{"C", "12", "21", "C", "7"};
+    });
 }
 
-void PartiesEditorTest::assignedKeysFollowTheFolder()
+void PartiesEditorTest::newRowTakesTheFoldersKeys()
 {
-    QFETCH(QString, engine);
     QFETCH(QString, folder);
+    QFETCH(QString, code);
     QFETCH(QStringList, keys);
-    TORVA_USE_DATABASE(engine);
-    seedClientTwelve();
-    PartiesEditor editor;
-    editor.LoadRecords(QStringLiteral("JSMITH"), QStringLiteral("C"), 12);
+    ClientTwelveHost host;
+    PartiesEditor &editor = *host.editor;
     QSignalSpy changes(&editor, &PartiesEditor::Change);
-    const int row = editor.rows().AddAssociateRow(rowOf(editor, 1, folder), false);
+    const int folderRow = rowOf(editor, 1, folder);
+    const int lastAssociate = editor.grid()->NodeRow(folderRow, 3);  // -1 for an empty folder
 
-    // Given client 12 edited, when client 7 is chosen for the new row,
+    // Given client 12 edited, a new row goes after the folder's last
+    // associate (an empty folder: right below it), and is no change yet;
+    const int row = editor.rows().AddAssociateRow(folderRow, false);
+    QCOMPARE(row, (lastAssociate < 0 ? folderRow : lastAssociate) + 1);
+    QCOMPARE(editor.grid()->NodeRow(folderRow, 3), row);
+    QCOMPARE(editor.grid()->RowLevel(row), 2);
+    QCOMPARE(cell(editor, row, "RLTCOD"), code);
+    QCOMPARE(changes.count(), 0);
+
+    // when client 7 is chosen for the new row,
     editor.rows().AssignAssociate(row, QStringLiteral("C"), 7);
 
     // then the keys are those loading reads back for this folder, and the row is marked.
@@ -264,11 +203,8 @@ void PartiesEditorTest::assignedKeysFollowTheFolder()
 
 void PartiesEditorTest::deletingHidesStoredRowsAndRemovesNewOnes()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    seedClientTwelve();
-    PartiesEditor editor;
-    editor.LoadRecords(QStringLiteral("JSMITH"), QStringLiteral("C"), 12);
+    ClientTwelveHost host;
+    PartiesEditor &editor = *host.editor;
     const int parents = rowOf(editor, 1, QStringLiteral("Parents"));
     const int added = editor.rows().AddAssociateRow(parents, false);
     editor.rows().AssignAssociate(added, QStringLiteral("P"), 6);
@@ -345,8 +281,6 @@ void PartiesEditorTest::outlineFillsTheControl()
 
 void PartiesEditorTest::failureReachesTheHost()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
     seedClientTwelve();
     Database::connection().run(QStringLiteral("Drop Table DUVPRB.PRBSEC"));
     PartiesEditor editor;

@@ -4,6 +4,7 @@
 #include "data/statements.h"
 #include "data/tableobject.h"
 #include "fixtures.h"
+#include "hookguard.h"
 #include "partyform.h"
 #include "scriptedmessages.h"
 #include "testdatabase.h"
@@ -31,13 +32,6 @@ std::unique_ptr<Connection> otherUser()
 {
     return std::make_unique<Connection>(DatabaseLocation::parse(TestDatabase::location()), false);
 }
-
-class HookGuard
-{
-public:
-    explicit HookGuard(TableObject::StatementHook hook) { TableObject::setBeforeExecuteHook(std::move(hook)); }
-    ~HookGuard() { TableObject::setBeforeExecuteHook({}); }
-};
 
 } // namespace
 

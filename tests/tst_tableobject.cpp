@@ -35,44 +35,25 @@ class TableObjectTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void engines_data();
+    void initTestCase_data() { TestDatabase::addEngineRows(); }
+    void init() { TORVA_USE_GLOBAL_ENGINE_ROW(); }
 
-    void positionFollowsEachExecute_data() { engines_data(); }
-    void positionFollowsEachExecute();
-    void fieldValueByNameInAnyCase_data() { engines_data(); }
-    void fieldValueByNameInAnyCase();
-    void writesReturnTheRowsAffected_data() { engines_data(); }
-    void writesReturnTheRowsAffected();
-    void heldStatementRunsForEmptyText_data() { engines_data(); }
+    void positionAndRowsFollowEachExecute();
     void heldStatementRunsForEmptyText();
-    void typedTextStaysData_data();
-    void typedTextStaysData();
     void valuesReadAsTheyWereWritten_data();
     void valuesReadAsTheyWereWritten();
     void failuresSignalThenThrow_data();
     void failuresSignalThenThrow();
-    void failureWithoutExceptionReturnsMinusOne_data() { engines_data(); }
     void failureWithoutExceptionReturnsMinusOne();
-    void fetchReadsUpToTheLimit_data() { engines_data(); }
-    void textsDownAColumnReadBackExactly_data() { engines_data(); }
-    void textsDownAColumnReadBackExactly();
     void fetchReadsUpToTheLimit();
-    void transactionCommitsOrRollsBack_data() { engines_data(); }
-    void transactionCommitsOrRollsBack();
-    void resultDoesNotHideLaterChanges_data() { engines_data(); }
+    void textsDownAColumnReadBackExactly();
     void resultDoesNotHideLaterChanges();
 };
 
-void TableObjectTest::engines_data()
+void TableObjectTest::positionAndRowsFollowEachExecute()
 {
-    TestDatabase::addEngineRows();
-}
-
-void TableObjectTest::positionFollowsEachExecute()
-{
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    Fixtures::addParty(1, QStringLiteral("SMITH, JOHN"));
+    Fixtures::addParty(5, QStringLiteral("SMITH, JOHN"));
+    Fixtures::addParty(6, QStringLiteral("SMITH, JANE"));
     TableObject table;
 
     // Before anything ran there is no row, and BOF says so too.
@@ -80,9 +61,12 @@ void TableObjectTest::positionFollowsEachExecute()
     QVERIFY(table.Eof());
     QCOMPARE(table.SQL(), QString());
 
-    table.Execute(SelectParty, QVariantList{1});
+    // A select stands on its first row, read by a column's name in any letter case.
+    QCOMPARE(table.Execute(SelectParty, QVariantList{5}), -1);
     QVERIFY(!table.BOF());
     QVERIFY(!table.Eof());
+    QCOMPARE(table.FieldNames().first(), QStringLiteral("PTYKEY"));
+    QCOMPARE(table.FieldValue(QStringLiteral("ptyNam")).toString(), QStringLiteral("SMITH, JOHN"));
 
     // An empty result shows in EOF alone.
     table.Execute(SelectParty, QVariantList{2});
@@ -90,53 +74,20 @@ void TableObjectTest::positionFollowsEachExecute()
     QVERIFY(table.Eof());
     QVERIFY(table.FieldValue(QStringLiteral("PTYNAM")).isNull());
 
-    table.Execute(Statements::DeleteParty, QVariantList{2});
+    // A write returns the rows it affected and stands on none.
+    QCOMPARE(table.Execute(Statements::DeleteParty, QVariantList{5}), 1);
     QVERIFY(!table.BOF());
     QVERIFY(table.Eof());
+    QCOMPARE(table.Execute(Statements::DeleteParty, QVariantList{5}), 0);
+    QCOMPARE(table.Execute(QStringLiteral("Update DUVPRB.PRBPTY Set PTYST2=? Where PTYKEY>?"), QVariantList{"X", 0}), 1);
 
     table.Close();
     QVERIFY(table.BOF());
     QVERIFY(table.Eof());
 }
 
-void TableObjectTest::fieldValueByNameInAnyCase()
-{
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    Fixtures::Party party;
-    party.key = 41;
-    party.homePhone = 5551234567.0;
-    Fixtures::addParty(party);
-    TableObject table;
-
-    table.Execute(SelectParty, QVariantList{41});
-
-    QCOMPARE(table.FieldValue(QStringLiteral("PTYNAM")).toString(), party.name);
-    QCOMPARE(table.FieldValue(QStringLiteral("ptynam")).toString(), party.name);
-    QCOMPARE(table.FieldValue(QStringLiteral("PtyKey")).toInt(), 41);
-    QCOMPARE(table.FieldValue(QStringLiteral("PTYHOMPHN")).toLongLong(), 5551234567LL);
-    QCOMPARE(table.FieldValue(QStringLiteral("PTYBDT")).toInt(), party.birthDate);
-    QCOMPARE(table.FieldNames().first(), QStringLiteral("PTYKEY"));
-}
-
-void TableObjectTest::writesReturnTheRowsAffected()
-{
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    Fixtures::addParty(5, QStringLiteral("SMITH, JOHN"));
-    Fixtures::addParty(6, QStringLiteral("SMITH, JANE"));
-    TableObject table;
-
-    QCOMPARE(table.Execute(Statements::DeleteParty, QVariantList{5}), 1);
-    QCOMPARE(table.Execute(Statements::DeleteParty, QVariantList{5}), 0);
-    QCOMPARE(table.Execute(QStringLiteral("Update DUVPRB.PRBPTY Set PTYST2=? Where PTYKEY>?"), QVariantList{"X", 0}), 1);
-    QCOMPARE(table.Execute(SelectParty, QVariantList{6}), -1);
-}
-
 void TableObjectTest::heldStatementRunsForEmptyText()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
     Fixtures::addZip(QStringLiteral("SPRINGFIELD"), QStringLiteral("IL"), 62701);
     TableObject zipTable;
 
@@ -159,63 +110,34 @@ void TableObjectTest::heldStatementRunsForEmptyText()
     QCOMPARE(zipTable.SQL(), Statements::ZipLookup);
 }
 
-void TableObjectTest::typedTextStaysData_data()
-{
-    QTest::addColumn<QString>("engine");
-    QTest::addColumn<QString>("name");
-    for (const QString &engine : TestDatabase::engines()) {
-        QTest::addRow("%s/quote", qPrintable(engine)) << engine << QStringLiteral("O'BRIEN, PAT");
-        QTest::addRow("%s/statement", qPrintable(engine)) << engine << QStringLiteral("X'); Drop Table DUVPRB.PRBPTY;--");
-        QTest::addRow("%s/marker", qPrintable(engine)) << engine << QStringLiteral("WHO?, ME");
-        QTest::addRow("%s/backslash", qPrintable(engine)) << engine << QStringLiteral("A\\B, C");
-    }
-}
-
-void TableObjectTest::typedTextStaysData()
-{
-    QFETCH(QString, engine);
-    QFETCH(QString, name);
-    TORVA_USE_DATABASE(engine);
-
-    Fixtures::addParty(7, name.left(20));
-    TableObject table;
-    table.Execute(QStringLiteral("Select PTYKEY From DUVPRB.PRBPTY Where PTYNAM=?"), QVariantList{name.left(20)});
-
-    QCOMPARE(table.FieldValue(QStringLiteral("PTYKEY")).toInt(), 7);
-    QCOMPARE(TestDatabase::count(QStringLiteral("DUVPRB.PRBPTY")), 1);
-}
-
 void TableObjectTest::valuesReadAsTheyWereWritten_data()
 {
-    QTest::addColumn<QString>("engine");
     QTest::addColumn<QString>("column");
     QTest::addColumn<QVariant>("written");
     QTest::addColumn<QVariant>("read");  // an invalid variant: read back as null
 
     const QString text = QStringLiteral("PTYST2");
     const QString decimal = QStringLiteral("PTYHOMPHN");
-    for (const QString &engine : TestDatabase::engines()) {
-        const QByteArray e = engine.toLatin1();
-        QTest::addRow("%s/empty text", e.constData()) << engine << text << QVariant(QStringLiteral("")) << QVariant(QStringLiteral(""));
-        QTest::addRow("%s/null text", e.constData()) << engine << text << QVariant(QString()) << QVariant();
-        QTest::addRow("%s/no value", e.constData()) << engine << decimal << QVariant() << QVariant();
-        QTest::addRow("%s/accented text", e.constData())
-            << engine << text << QVariant(QStringLiteral("Ça, Zoë 😀")) << QVariant(QStringLiteral("Ça, Zoë 😀"));
-        QTest::addRow("%s/ten digits", e.constData())
-            << engine << decimal << QVariant(qlonglong(9999999999)) << QVariant(qlonglong(9999999999));
-        QTest::addRow("%s/whole double", e.constData())
-            << engine << decimal << QVariant(5551234567.0) << QVariant(qlonglong(5551234567));
-        QTest::addRow("%s/int", e.constData()) << engine << decimal << QVariant(int(42)) << QVariant(qlonglong(42));
-    }
+    const QString accented = QStringLiteral("Ça, Zoë 😀");
+    const QString marker = QStringLiteral("WHO?, ME");
+    const QString statement = QStringLiteral("'; Drop Table DUVPRB.PRBPTY--");
+    QTest::newRow("empty text") << text << QVariant(QStringLiteral("")) << QVariant(QStringLiteral(""));
+    QTest::newRow("null text") << text << QVariant(QString()) << QVariant();
+    QTest::newRow("no value") << decimal << QVariant() << QVariant();
+    QTest::newRow("accented text") << text << QVariant(accented) << QVariant(accented);
+    // Typed text is bound as a value, never read as part of the statement.
+    QTest::newRow("text with a marker") << text << QVariant(marker) << QVariant(marker);
+    QTest::newRow("text of a statement") << text << QVariant(statement) << QVariant(statement);
+    QTest::newRow("ten digits") << decimal << QVariant(qlonglong(9999999999)) << QVariant(qlonglong(9999999999));
+    QTest::newRow("whole double") << decimal << QVariant(5551234567.0) << QVariant(qlonglong(5551234567));
+    QTest::newRow("int") << decimal << QVariant(int(42)) << QVariant(qlonglong(42));
 }
 
 void TableObjectTest::valuesReadAsTheyWereWritten()
 {
-    QFETCH(QString, engine);
     QFETCH(QString, column);
     QFETCH(QVariant, written);
     QFETCH(QVariant, read);
-    TORVA_USE_DATABASE(engine);
     Fixtures::addParty(1, QStringLiteral("VALUE, HOLDER"));
     TableObject table;
 
@@ -239,38 +161,27 @@ void TableObjectTest::valuesReadAsTheyWereWritten()
 
 void TableObjectTest::failuresSignalThenThrow_data()
 {
-    QTest::addColumn<QString>("engine");
     QTest::addColumn<QString>("statement");
     QTest::addColumn<QVariant>("parameters");
     QTest::addColumn<int>("number");
 
-    for (const QString &engine : TestDatabase::engines()) {
-        const QByteArray e = engine.toLatin1();
-        QTest::addRow("%s/missing table", e.constData())
-            << engine << QStringLiteral("Select * From DUVPRB.NOSUCH") << QVariant() << int(DataAccessError::StatementFailed);
-        QTest::addRow("%s/duplicate key", e.constData())
-            << engine << Statements::InsertParty
-            << QVariant(QVariantList{"A, B", "", "", "", "", 0, "", "", 0.0, 0.0, 0.0, 0, "M", 0, "U", 1})
-            << int(DataAccessError::DuplicateKey);
-        QTest::addRow("%s/parameters not a list", e.constData())
-            << engine << SelectParty << QVariant(1) << int(DataAccessError::BadParameters);
-        QTest::addRow("%s/too few values", e.constData())
-            << engine << Statements::ZipLookup << QVariant(QVariantList{"X", "Y"}) << int(DataAccessError::BadParameters);
-        QTest::addRow("%s/two statements", e.constData())
-            << engine << QStringLiteral("Select * From DUVCRT.ARYSEX; Delete From DUVPRB.PRBPTY") << QVariant()
-            << int(DataAccessError::StatementFailed);
-        QTest::addRow("%s/no statement", e.constData())
-            << engine << QString() << QVariant() << int(DataAccessError::NoStatement);
-    }
+    QTest::newRow("missing table") << QStringLiteral("Select * From DUVPRB.NOSUCH") << QVariant()
+                                   << int(DataAccessError::StatementFailed);
+    const QVariantList takenKey{"A, B", "", "", "", "", 0, "", "", 0.0, 0.0, 0.0, 0, "M", 0, "U", 1};
+    QTest::newRow("duplicate key") << Statements::InsertParty << QVariant(takenKey) << int(DataAccessError::DuplicateKey);
+    QTest::newRow("parameters not a list") << SelectParty << QVariant(1) << int(DataAccessError::BadParameters);
+    QTest::newRow("too few values") << Statements::ZipLookup << QVariant(QVariantList{"X", "Y"})
+                                    << int(DataAccessError::BadParameters);
+    QTest::newRow("two statements") << QStringLiteral("Select * From DUVCRT.ARYSEX; Delete From DUVPRB.PRBPTY")
+                                    << QVariant() << int(DataAccessError::StatementFailed);
+    QTest::newRow("no statement") << QString() << QVariant() << int(DataAccessError::NoStatement);
 }
 
 void TableObjectTest::failuresSignalThenThrow()
 {
-    QFETCH(QString, engine);
     QFETCH(QString, statement);
     QFETCH(QVariant, parameters);
     QFETCH(int, number);
-    TORVA_USE_DATABASE(engine);
     Fixtures::addParty(1, QStringLiteral("TAKEN, KEY"));
     TableObject table;
     FailureLog log;
@@ -301,8 +212,6 @@ void TableObjectTest::failuresSignalThenThrow()
 
 void TableObjectTest::failureWithoutExceptionReturnsMinusOne()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
     TableObject table;
     FailureLog log;
     watch(table, log);
@@ -320,8 +229,6 @@ void TableObjectTest::failureWithoutExceptionReturnsMinusOne()
 
 void TableObjectTest::fetchReadsUpToTheLimit()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
     Fixtures::addSex(QStringLiteral("F"), QStringLiteral("Female"));
     Fixtures::addSex(QStringLiteral("M"), QStringLiteral("Male"));
     Fixtures::addSex(QStringLiteral("U"), QStringLiteral("Unknown"));
@@ -342,8 +249,6 @@ void TableObjectTest::fetchReadsUpToTheLimit()
 
 void TableObjectTest::textsDownAColumnReadBackExactly()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
     // Given texts that repeat, nearly repeat, or go empty or null down a column,
     QVariantList texts{QStringLiteral("Male"), QStringLiteral("Male"), QStringLiteral("Malf"),
                              QStringLiteral("male"), QStringLiteral(""),     QStringLiteral(""),
@@ -375,27 +280,8 @@ void TableObjectTest::textsDownAColumnReadBackExactly()
     readBack();
 }
 
-void TableObjectTest::transactionCommitsOrRollsBack()
-{
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    TableObject table;
-
-    table.BeginTransaction();
-    Fixtures::addSex(QStringLiteral("F"), QStringLiteral("Female"));
-    table.RollbackTransaction();
-    QCOMPARE(TestDatabase::count(QStringLiteral("DUVCRT.ARYSEX")), 0);
-
-    table.BeginTransaction();
-    Fixtures::addSex(QStringLiteral("M"), QStringLiteral("Male"));
-    table.CommitTransaction();
-    QCOMPARE(TestDatabase::count(QStringLiteral("DUVCRT.ARYSEX")), 1);
-}
-
 void TableObjectTest::resultDoesNotHideLaterChanges()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
     Fixtures::addParty(1, QStringLiteral("BEFORE, NAME"));
 
     // Given one table object standing on a row,

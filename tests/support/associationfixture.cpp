@@ -9,18 +9,13 @@
 
 namespace AssociationFixture {
 
-void seedTypes()
+void seedClientTwelve()
 {
     Fixtures::addRelationship(21, QStringLiteral("Sibling"), QStringLiteral("Sibling"));
     Fixtures::addRelationship(3, QStringLiteral("Parent"), QStringLiteral("Child"));
     Fixtures::addRelationship(5, QStringLiteral("Guardian"), QStringLiteral("Ward"));
     Fixtures::addUser(QStringLiteral("JSMITH"), QStringLiteral("Y"));
     Fixtures::addUser(QStringLiteral("OFFICER"), QStringLiteral("N"));
-}
-
-void seedClientTwelve()
-{
-    seedTypes();
     Fixtures::addClient(12, QStringLiteral("DOE, JANE"), 19800101);
     Fixtures::addClient(7, QStringLiteral("DOE, BABY"), 20100505);
     Fixtures::addParty(5, QStringLiteral("DOE, JOHN"), 19550101);

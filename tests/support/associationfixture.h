@@ -10,9 +10,8 @@ class PartiesEditor;
 namespace AssociationFixture {
 
 // Relationship types 3 Parent/Child and 5 Guardian/Ward (directional) and
-// 21 Sibling (symmetric); user JSMITH may delete associations, OFFICER may not.
-void seedTypes();
-// Client 12 with: party 5 its parent, client 7 its child, siblings stored
+// 21 Sibling (symmetric); user JSMITH may delete associations, OFFICER may not;
+// and client 12 with: party 5 its parent, client 7 its child, siblings stored
 // both ways (C12-21-P6 and P8-21-C12), and a parent whose party row is gone (P99).
 void seedClientTwelve();
 

@@ -15,7 +15,9 @@ class TestDatabase
 {
 public:
     static QStringList engines();              // "sqlite", "postgresql"
-    // The data column "engine" with one row per engine, named after it.
+    // The data column "engine" with one row per engine, named after it; as
+    // a test class's global data (initTestCase_data) it runs every test once
+    // per engine, with TORVA_USE_GLOBAL_ENGINE_ROW() in its init().
     static void addEngineRows();
     static bool isAvailable(const QString &engine, QString *why);
     static bool isRequired(const QString &engine);
@@ -45,3 +47,8 @@ public:
         TestDatabase::create(engine);                                                                                  \
     } while (false)
 
+// Opens a fresh database for the engine of the current global data row, or
+// skips the row as TORVA_USE_DATABASE does.
+#define TORVA_USE_GLOBAL_ENGINE_ROW()                                                                                  \
+    QFETCH_GLOBAL(QString, engine);                                                                                    \
+    TORVA_USE_DATABASE(engine)
