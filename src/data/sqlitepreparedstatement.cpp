@@ -164,27 +164,31 @@ bool SqlitePreparedStatement::bind(int position, const QVariant &value)
 
 QVariant SqlitePreparedStatement::column(int index, const Neighbours &neighbours) const
 {
-    switch (sqlite3_column_type(m_statement, index)) {
-    case SQLITE_INTEGER: return QVariant(qlonglong(sqlite3_column_int64(m_statement, index)));
+    // The column's value read through one call rather than one per question
+    // (type, text, size), each of which takes the handle's lock: a
+    // connection is only ever used by the thread that opened it.
+    sqlite3_value *value = sqlite3_column_value(m_statement, index);
+    switch (sqlite3_value_type(value)) {
+    case SQLITE_INTEGER: return QVariant(qlonglong(sqlite3_value_int64(value)));
     case SQLITE_FLOAT: {
-        const double number = sqlite3_column_double(m_statement, index);
+        const double number = sqlite3_value_double(value);
         return wholeNumber(number) ? QVariant(qlonglong(number)) : QVariant(number);
     }
     case SQLITE_TEXT: {
-        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, index));
-        const int size = sqlite3_column_bytes(m_statement, index);
+        const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(value));
+        const int size = sqlite3_value_bytes(value);
         // Lists repeat a text down a column (a state, a country, a city), and
         // a code list or a locked row is read again as it was: the text then
         // shares the copy already made rather than making one more.
-        for (const QVariant *neighbour : {neighbours.lastRun, neighbours.above}) {
+        for (const QVariant *neighbour : {neighbours.above, neighbours.lastRun}) {
             if (neighbour && sameAsciiText(*neighbour, text, size))
                 return *neighbour;
         }
         return QVariant(QString::fromUtf8(text, size));
     }
     case SQLITE_BLOB: {
-        const auto *bytes = static_cast<const char *>(sqlite3_column_blob(m_statement, index));
-        return QVariant(QByteArray(bytes, sqlite3_column_bytes(m_statement, index)));
+        const auto *bytes = static_cast<const char *>(sqlite3_value_blob(value));
+        return QVariant(QByteArray(bytes, sqlite3_value_bytes(value)));
     }
     default: return QVariant();
     }
