@@ -93,7 +93,7 @@ bool SqlitePreparedStatement::run(const QVariantList &values, QueryResult &rows,
         const int columns = rows.columnCount();
         rows.reserveRows(maxRows >= 0 ? std::min(maxRows, 256) : 64);
         int code = SQLITE_ROW;
-        const QVariantList &last = m_lastColumns == columns ? m_lastValues : QVariantList();
+        const QVariantList last = m_lastColumns == columns ? m_lastValues : QVariantList();  // shared, not copied
         int read = 0;
         while ((maxRows < 0 || read < maxRows) && (code = sqlite3_step(m_statement)) == SQLITE_ROW) {
             for (int i = 0; i < columns; ++i) {

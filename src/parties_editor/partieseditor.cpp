@@ -11,6 +11,7 @@
 #include "controls/propertybag.h"
 #include "controls/twips.h"
 #include "data/dataaccesserror.h"
+#include "data/lockkey.h"
 #include "data/statements.h"
 #include "data/tableobject.h"
 
@@ -23,18 +24,7 @@
 
 namespace {
 
-// An association's keys as one text, the same for the same flags and numbers
-// however the numbers are held.
-QString keyText(const QVariantList &keys)
-{
-    QStringList parts;
-    for (const QVariant &key : keys) {
-        const bool number = key.typeId() != QMetaType::QString;
-        parts << (number ? QString::number(key.toLongLong()) : key.toString());
-    }
-    return parts.join(QChar(0x1F));
-}
-
+const QString AssociationTable = QStringLiteral("DUVPRB.PRBCLTASC");
 const QString EditMode = QStringLiteral("*EDIT");
 const QString Escaped = QStringLiteral("*ESC");
 const QString DuplicateMessage = QStringLiteral("Duplicate association.");
@@ -557,16 +547,20 @@ bool PartiesEditor::HasErrors()
         return false;  // nothing loaded, nothing to save
     // The keys of the new rows above the one checked, so that each new row is
     // compared with them once rather than by a walk over every row above it.
-    QSet<QString> newAbove;
+    // A row's keys as a LockKey: equal for equal keys however a number is held.
+    const auto rowKey = [](const QVariantList &keys) { return LockKey(AssociationTable, keys); };
+    QSet<LockKey> newAbove;
     const int rows = grd->Rows();
     for (int row = grd->FixedRows(); row < rows; ++row) {
         if (!m_rows->isAssociate(row) || !m_rows->isNew(row) || grd->RowHidden(row) || !m_rows->hasSubject(row))
             continue;
         const QVariantList keys = m_rows->keys(row);
-        const bool symmetric = m_rows->isSymmetric(row);
-        const QString key = keyText(keys);
-        const bool duplicate = newAbove.contains(key) || (symmetric && newAbove.contains(keyText(AssociationRows::reversed(keys))))
-                               || existsInTable(keys) || (symmetric && existsInTable(AssociationRows::reversed(keys)));
+        const LockKey key = rowKey(keys);
+        bool duplicate = newAbove.contains(key) || existsInTable(keys);
+        if (!duplicate && m_rows->isSymmetric(row)) {
+            const QVariantList reversed = AssociationRows::reversed(keys);
+            duplicate = newAbove.contains(rowKey(reversed)) || existsInTable(reversed);
+        }
         if (duplicate) {
             grd->ShowCellError(row, column("ASCNAM"), DuplicateMessage);
             return true;
