@@ -40,8 +40,10 @@ MainWindow::MainWindow(const QString &userId, bool viewOnly, QWidget *parent)
     m_finder->setToolTip(tr("Type the start of a client's or party's name, last name first"));
     auto *findLabel = new QLabel(tr("&Find:"));
     findLabel->setBuddy(m_finder);
-    connect(m_finder, &Combo::Change, this, [this] {
-        if (m_finder->MatchFound() && m_finder->RowNumber() > 0 && !m_finder->Columns(QStringLiteral("PTYKEY")).isNull())
+    // A client or party opens when the user chooses it (a pick from the list,
+    // or Enter on a whole name), never while a name is still being typed.
+    connect(m_finder, &Combo::activated, this, [this] {
+        if (!m_finder->Columns(QStringLiteral("PTYKEY")).isNull())
             openSubject(m_finder->Columns(QStringLiteral("ASCFLG")).toString(), m_finder->Columns(QStringLiteral("PTYKEY")).toInt());
     });
 

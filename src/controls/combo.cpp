@@ -53,10 +53,8 @@ Combo::Combo(QWidget *parent)
 
     m_popup->setModel(&m_model);
     connect(m_popup, &ListPopup::rowPicked, this, &Combo::pickRow);
-    connect(m_popup, &ListPopup::openRequested, this, [this] {
-        if (!m_model.isLoaded() || (m_searchList && m_model.typedText() != m_edit->text()))
-            search();
-    });
+    connect(m_popup, &ListPopup::openRequested, this, &Combo::catchUp);
+    connect(m_popup, &ListPopup::aboutToMove, this, &Combo::catchUp);
     connect(&m_model, &QAbstractItemModel::modelReset, this, &Combo::applyColumnSettings);
 
     m_edit->installEventFilter(this);
@@ -175,12 +173,17 @@ int Combo::columnWidth(const QString &key) const
     return m_widths.value(key.toUpper(), -1);
 }
 
+void Combo::catchUp()
+{
+    if (!m_model.isLoaded() || (m_searchList && m_model.typedText() != m_edit->text()))
+        search();
+}
+
 void Combo::showPopup()
 {
     if (!isEnabled())
         return;
-    if (!m_model.isLoaded() || (m_searchList && m_model.typedText() != m_edit->text()))
-        search();
+    catchUp();
     m_popup->open(this);
     m_popup->setCurrentRow(m_row >= 0 ? m_row : rowStartingWith(m_edit->text()));
 }
@@ -214,12 +217,16 @@ void Combo::search()
     } catch (const DataAccessError &) {
         return;  // reported through the table object's Error signal
     }
-    if (m_searchList && m_edit->hasFocus() && !m_edit->text().isEmpty() && m_model.rowCount() > 0
-        && !m_popup->isVisible()) {
+    if (m_searchList && m_popup->isVisible() && m_model.rowCount() == 0) {
+        m_popup->hide();  // nothing begins with the text: the keys go back to the box
+    } else if (m_searchList && m_edit->hasFocus() && !m_edit->text().isEmpty() && m_model.rowCount() > 0
+               && !m_popup->isVisible()) {
         m_popup->open(this);
     }
-    if (m_popup->isVisible())
+    if (m_popup->isVisible()) {
+        m_popup->open(this);  // as tall and wide as the rows it lists now
         m_popup->setCurrentRow(m_row >= 0 ? m_row : 0);
+    }
 }
 
 void Combo::pickRow(int row)
@@ -230,6 +237,7 @@ void Combo::pickRow(int row)
     m_edit->setFocus(Qt::PopupFocusReason);
     Q_EMIT textChanged(m_edit->text());
     Q_EMIT Change();
+    Q_EMIT activated(row);
 }
 
 void Combo::setCurrentRow(int row)
@@ -262,8 +270,9 @@ int Combo::rowWithDisplayText(const QString &text) const
         if (displayText(row).compare(text, Qt::CaseInsensitive) == 0)
             return row;
     }
-    // A code typed where the list shows descriptions (M for Male) finds its row too.
-    if (m_valueColumn != m_displayColumn) {
+    // A code typed where a code list shows descriptions (M for Male) finds
+    // its row too; a search list is searched by what it shows, never by code.
+    if (!m_searchList && m_valueColumn != m_displayColumn) {
         for (int row = 0; row < m_model.rowCount(); ++row) {
             if (m_model.value(row, m_valueColumn).toString().compare(text, Qt::CaseInsensitive) == 0)
                 return row;
@@ -300,6 +309,13 @@ bool Combo::eventFilter(QObject *watched, QEvent *event)
         }
         if (m_popup->handleEditorKey(key, this))
             return true;
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            // Enter on a text that is a row's, with the list closed, chooses that row.
+            if (!m_searchList || m_edit->text().size() >= qMax(1, m_minChars))
+                catchUp();
+            if (m_row >= 0)
+                Q_EMIT activated(m_row);
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -21,7 +21,12 @@ class QToolButton;
 // text. MatchFound tells whether the text is that of a list row.
 //
 // Change is raised for the user's edits and picks; textChanged and
-// valueChanged for every change, code included.
+// valueChanged for every change, code included; activated when the user
+// chooses a row: a pick from the list (Enter, Tab, a click), or Enter on a
+// text that is a row's. While the list is open it has the keyboard: the keys
+// that move in it (Up, Down, Page Up, Page Down), pick (Enter, Tab) or close
+// it (Escape, keeping the text) are its own, and every other key goes on to
+// the box.
 class Combo : public QWidget, public FieldControl
 {
     Q_OBJECT
@@ -109,6 +114,8 @@ Q_SIGNALS:
     void Change();
     void textChanged(const QString &text);
     void valueChanged();
+    // The user chose a row (counting from 0).
+    void activated(int row);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -116,6 +123,8 @@ protected:
 private:
     void userTyped(const QString &text);
     void search();
+    // Runs a search that typing has left pending, before the list is used.
+    void catchUp();
     void pickRow(int row);
     void setCurrentRow(int row);
     int rowStartingWith(const QString &text) const;

@@ -2,6 +2,7 @@
 
 #include "controls/comboboxcolumns.h"
 #include "controls/datagrid.h"
+#include "controls/listpopup.h"
 #include "controls/twips.h"
 #include "data/dataaccesserror.h"
 
@@ -68,6 +69,7 @@ ComboBox::ComboBox(QWidget *parent)
     m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_list->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 4);
     m_list->horizontalHeader()->setHighlightSections(false);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_addButton->setFocusPolicy(Qt::NoFocus);
     m_addButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
     m_addButton->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -300,26 +302,24 @@ void ComboBox::placeList()
     QWidget *window = this->window();
     if (m_popup->parentWidget() != window)
         m_popup->setParent(window);
-    int listWidth = 2 * m_list->frameWidth();
-    for (int col = 0; col < m_columns->columnCount(); ++col) {
-        if (!m_list->isColumnHidden(col))
-            listWidth += m_list->columnWidth(col);
-    }
-    const int rows = qBound(1, ListCount(), ListRowsShown);
-    int height = 2;
-    if (ListCount() > 0) {
-        listWidth += m_list->verticalScrollBar()->sizeHint().width();
-        height += m_list->horizontalHeader()->sizeHint().height() + rows * m_list->verticalHeader()->defaultSectionSize()
-                  + 2 * m_list->frameWidth();
-    }
-    if (m_addButton->isVisibleTo(m_popup))
-        height += m_addButton->sizeHint().height();
-    const int width = qMax(this->width(), qMax(listWidth, m_addButton->sizeHint().width())) + 2;
+    // The columns fit what they show now, rows read since included; the
+    // list shows them whole, within the window, with no horizontal scroll
+    // bar taking a row.
+    applyColumns();
+    const bool listed = ListCount() > 0;
+    const QSize list = listed ? ListPopup::fittingSize(m_list, ListRowsShown) : QSize();
+    const int button = m_addButton->isVisibleTo(m_popup) ? m_addButton->sizeHint().height() : 0;
+    const QMargins frame = m_popup->contentsMargins() + m_popup->layout()->contentsMargins();
+    const int height = list.height() + button + frame.top() + frame.bottom();
+    const int width = qMax(this->width(), qMax(list.width(), m_addButton->sizeHint().width())) + frame.left()
+                      + frame.right();
 
+    const int shownWidth = qMin(width, qMax(window->width(), this->width()));
     QPoint below = mapTo(window, QPoint(0, this->height()));
     if (below.y() + height > window->height() && mapTo(window, QPoint()).y() >= height)
         below = mapTo(window, QPoint(0, -height));  // no room below: open upwards
-    m_popup->setGeometry(QRect(below, QSize(qMin(width, qMax(window->width(), this->width())), height)));
+    below.setX(qBound(0, below.x(), qMax(0, window->width() - shownWidth)));
+    m_popup->setGeometry(QRect(below, QSize(shownWidth, height)));
 }
 
 void ComboBox::moveInList(int rows)
@@ -395,6 +395,12 @@ void ComboBox::hideEvent(QHideEvent *event)
     m_searchTimer.stop();
     if (m_popup)
         m_popup->hide();
+    // An entry that ends with the keyboard here (a pick, Enter, Escape, an
+    // added name) hands it back to the grid, on the cell it edited, before
+    // Qt would pass it on to the next widget of the window.
+    QWidget *focus = QApplication::focusWidget();
+    if (m_grid && focus && (focus == this || isAncestorOf(focus)))
+        m_grid->view()->setFocus(Qt::OtherFocusReason);
     QWidget::hideEvent(event);
 }
 

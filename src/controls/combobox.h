@@ -25,7 +25,9 @@ class QToolButton;
 // Keys: Up, Down, Page Up and Page Down move in the list; Enter or Tab picks
 // the current row, or asks to add the typed name when the list is empty;
 // Ctrl+Enter (or the list's Add button) asks to add whatever the list holds.
-// Focus leaving for elsewhere drops the entry without a word.
+// Focus leaving for elsewhere drops the entry without a word; an entry that
+// ends here gives the focus back to the grid, on the cell it edited. The list
+// shows its columns whole (within the window), without a horizontal scroll bar.
 //
 // KeyDown and AddRecordRequest have reference arguments and need a direct
 // connection. Failures of the search are reported by the table object's

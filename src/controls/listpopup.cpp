@@ -29,7 +29,11 @@ ListPopup::ListPopup(QWidget *editor)
     m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 4);
     m_view->horizontalHeader()->setHighlightSections(false);
     m_view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_view->installEventFilter(this);
+    // The list never takes the focus: while it is open the keyboard belongs
+    // to the popup itself, which uses the keys that move in the list and
+    // hands every other key to the edit box, as a completer's popup does.
+    m_view->setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::NoFocus);
     connect(m_view, &QTableView::clicked, this, [this](const QModelIndex &index) {
         hide();
         Q_EMIT rowPicked(index.row());
@@ -41,6 +45,21 @@ void ListPopup::setModel(QAbstractItemModel *model)
     m_view->setModel(model);
 }
 
+QSize ListPopup::fittingSize(const QTableView *view, int visibleRows)
+{
+    // Every shown column whole, room for the vertical scroll bar (a list
+    // read a page at a time can always grow), and the rows up to visibleRows.
+    const int frame = 2 * view->frameWidth();
+    int width = frame + view->verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < view->horizontalHeader()->count(); ++column) {
+        if (!view->isColumnHidden(column))
+            width += view->columnWidth(column);
+    }
+    const int rows = qBound(1, view->model() ? view->model()->rowCount() : 1, visibleRows);
+    const int header = view->horizontalHeader()->isHidden() ? 0 : view->horizontalHeader()->sizeHint().height();
+    return QSize(width, frame + header + rows * view->verticalHeader()->defaultSectionSize());
+}
+
 void ListPopup::open(QWidget *anchor)
 {
     m_view->resizeColumnsToContents();
@@ -49,19 +68,15 @@ void ListPopup::open(QWidget *anchor)
         if (it.value() > 0)
             m_view->setColumnWidth(it.key(), it.value());
     }
-    int columnsWidth = 2 + m_view->verticalScrollBar()->sizeHint().width();
-    for (int column = 0; column < m_view->horizontalHeader()->count(); ++column) {
-        if (!m_view->isColumnHidden(column))
-            columnsWidth += m_view->columnWidth(column);
-    }
-    const int rows = qBound(1, m_view->model() ? m_view->model()->rowCount() : 1, m_visibleRows);
-    const int header = m_view->horizontalHeader()->isVisible() ? m_view->horizontalHeader()->sizeHint().height() : 0;
-    const int height = header + rows * m_view->verticalHeader()->defaultSectionSize() + 4;
-    const int width = qMax(anchor->width(), columnsWidth);
+    const QMargins margins = layout()->contentsMargins();
+    const QSize list = fittingSize(m_view, m_visibleRows).grownBy(margins + contentsMargins());
+    int width = qMax(anchor->width(), list.width());
+    const int height = list.height();
 
     QPoint below = anchor->mapToGlobal(QPoint(0, anchor->height()));
     if (const QScreen *screen = anchor->screen()) {
         const QRect available = screen->availableGeometry();
+        width = qMin(width, available.width());
         if (below.y() + height > available.bottom())
             below.setY(anchor->mapToGlobal(QPoint(0, 0)).y() - height);
         below.setX(qBound(available.left(), below.x(), qMax(available.left(), available.right() - width)));
@@ -110,6 +125,9 @@ bool ListPopup::handleEditorKey(QKeyEvent *event, QWidget *anchor)
 
 bool ListPopup::moveOrPick(QKeyEvent *event)
 {
+    if (!isListKey(event->key()))
+        return false;
+    Q_EMIT aboutToMove();  // the owner brings the list up to date with the text first
     const int rows = m_view->model() ? m_view->model()->rowCount() : 0;
     const int row = currentRow();
     const int page = qMax(1, m_visibleRows - 1);
@@ -133,15 +151,42 @@ bool ListPopup::moveOrPick(QKeyEvent *event)
     }
 }
 
-bool ListPopup::eventFilter(QObject *watched, QEvent *event)
+bool ListPopup::isListKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Down:
+    case Qt::Key_Up:
+    case Qt::Key_PageDown:
+    case Qt::Key_PageUp:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Tab:
+    case Qt::Key_Escape:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool ListPopup::event(QEvent *event)
 {
     // The popup holds the keyboard while it is open: what the list does not
-    // use goes on to the edit box.
-    if (watched == m_view && event->type() == QEvent::KeyPress) {
+    // use goes on to the edit box, shortcuts included, so the user keeps typing.
+    switch (event->type()) {
+    case QEvent::KeyPress: {
         auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Backtab)
+            hide();  // moving back leaves the list as it is, and the text
         if (!moveOrPick(key))
             QApplication::sendEvent(m_editor, key);
         return true;
     }
-    return QFrame::eventFilter(watched, event);
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::InputMethod:
+        QApplication::sendEvent(m_editor, event);
+        return true;
+    default:
+        return QFrame::event(event);
+    }
 }

@@ -23,8 +23,12 @@ public:
     // Fixed widths in pixels by column; 0 hides a column. Others fit their contents.
     void setColumnWidths(const QMap<int, int> &widths) { m_widths = widths; }
 
-    // Opens under anchor, at least as wide as it and as wide as the columns need.
+    // Opens under anchor (or moves and sizes itself again while open), at
+    // least as wide as it and as wide as the columns need, within the screen.
     void open(QWidget *anchor);
+    // The size of a list view that shows every shown column whole and up to
+    // visibleRows rows, frame, captions and vertical scroll bar included.
+    static QSize fittingSize(const QTableView *view, int visibleRows);
     int currentRow() const;
     void setCurrentRow(int row);
 
@@ -36,12 +40,16 @@ Q_SIGNALS:
     void rowPicked(int row);
     // Up or Down asked for the list while it was closed.
     void openRequested();
+    // A key is about to move in the list or pick from it: a list that
+    // follows typed text should catch up with it now.
+    void aboutToMove();
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     bool moveOrPick(QKeyEvent *event);
+    static bool isListKey(int key);
 
     QWidget *m_editor;
     QTableView *m_view;

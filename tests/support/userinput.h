@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QPoint>
+#include <QString>
+#include <Qt>
+
+class QWidget;
+class QWindow;
+
+// Keys and clicks as a user makes them: sent to a window and delivered by
+// Qt's own routing, so that an open popup list, a menu or a modal box takes
+// them first, as it takes a real keyboard's. Nothing here reaches into a
+// child widget to type.
+namespace UserInput {
+
+// The window a key goes to now: the open popup, else the modal box, else the
+// window with the focus (read again for every key, since focus moves).
+QWindow *keyboardWindow();
+
+// One key, with modifiers, pressed and released.
+void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+// Typed text, a character at a time.
+void type(const QString &text);
+
+// A click (press and release) or a double click at a point of a widget
+// (its centre by default), delivered through the widget's window.
+void click(QWidget *widget, QPoint at = QPoint(-1, -1), Qt::MouseButton button = Qt::LeftButton,
+           Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+void doubleClick(QWidget *widget, QPoint at = QPoint(-1, -1));
+
+// The widget that has the keyboard focus now (the popup's own focus widget
+// while one is open), for tests that ask where the next key would go.
+QWidget *focusWidget();
+
+} // namespace UserInput
