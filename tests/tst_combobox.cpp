@@ -5,8 +5,11 @@
 #include "data/statements.h"
 #include "controlrows.h"
 #include "fixtures.h"
+#include "userinput.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QLineEdit>
 #include <QTableView>
 #include <QToolButton>
@@ -21,11 +24,12 @@ struct Host
     QWidget window;
     DataGrid *grid = new DataGrid(&window);
     ComboBox *combo = new ComboBox(&window);
+    QLineEdit *find = new QLineEdit(&window);  // next in the tab order: where a lost focus would go
 
     Host()
     {
         window.resize(600, 400);
-        grid->setGeometry(0, 0, 600, 400);
+        grid->setGeometry(0, 30, 600, 370);
         grid->setCols(3);
         grid->setFixedCols(1);
         grid->InsertRow(QStringLiteral("Party\t\t"), 2, false, -1);
@@ -38,7 +42,8 @@ struct Host
     {
         grid->setCellText(1, 1, cellText);
         window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
         grid->setRow(1);
         grid->setCol(1);
         combo->EditCell();
@@ -46,7 +51,7 @@ struct Host
 
     void type(const QString &text)
     {
-        QTest::keyClicks(combo->editor(), text);
+        UserInput::type(text);
         combo->Search();  // as the pause in typing would
     }
 };
@@ -73,6 +78,8 @@ private Q_SLOTS:
     void typedTextIsSearchedAsText();
     void listIsReadLazily_data() { TestDatabase::addEngineRows(); }
     void listIsReadLazily();
+    void listShowsItsColumnsWhole_data();
+    void listShowsItsColumnsWhole();
     void entryFinished_data();
     void entryFinished();
     void searchFailureIsReportedNotThrown_data() { TestDatabase::addEngineRows(); }
@@ -93,7 +100,7 @@ void ComboBoxTest::opensOverTheCellWithItsSettings()
     QCOMPARE(QApplication::focusWidget(), host.combo->editor());
 
     // At most 30 characters.
-    QTest::keyClicks(host.combo->editor(), QString(35, QLatin1Char('A')));
+    UserInput::type(QString(35, QLatin1Char('A')));
     QCOMPARE(host.combo->EditText().size(), 30);
 
     // The four list columns: captions, and the key and date right of the name's left edge.
@@ -159,10 +166,52 @@ void ComboBoxTest::listIsReadLazily()
 
     // and moving down past its end reads the next.
     host.combo->setListIndex(page - 1);
-    QTest::keyClick(host.combo->editor(), Qt::Key_Down);
+    UserInput::press(Qt::Key_Down);
     QCOMPARE(host.combo->ListCount(), qMin(130, 2 * page));
     QCOMPARE(host.combo->ListIndex(), page);
     QCOMPARE(host.combo->Columns(QStringLiteral("PTYKEY")).toInt(), page + 1);
+}
+
+void ComboBoxTest::listShowsItsColumnsWhole_data()
+{
+    QTest::addColumn<int>("parties");
+    QTest::newRow("one row") << 1;
+    QTest::newRow("a few rows") << 5;
+    QTest::newRow("more rows than it shows") << 40;
+}
+
+void ComboBoxTest::listShowsItsColumnsWhole()
+{
+    QFETCH(int, parties);
+    TORVA_USE_DATABASE(QStringLiteral("sqlite"));
+    for (int key = 1; key <= parties; ++key)
+        Fixtures::addClient(100000 + key, QStringLiteral("WASHINGTON-BARRINGTON, MAX %1").arg(key, 3, 10, QLatin1Char('0')));
+    Host host;
+    host.open();
+
+    // When the name search lists long names under a narrow cell,
+    host.type(QStringLiteral("WASH"));
+    QTableView *list = host.combo->listView();
+    QTRY_VERIFY(list->isVisible());
+
+    // then every column shows its widest text whole, the birth date too, and
+    // no horizontal scroll bar takes the room of a row.
+    QVERIFY(!list->horizontalScrollBar()->isVisible());
+    int columns = 0;
+    QStyleOptionViewItem option;
+    option.initFrom(list);
+    for (int col = 0; col < list->model()->columnCount(); ++col) {
+        for (int row = 0; row < list->model()->rowCount(); ++row) {
+            const QModelIndex cell = list->model()->index(row, col);
+            QVERIFY2(list->columnWidth(col) >= list->itemDelegateForIndex(cell)->sizeHint(option, cell).width(),
+                     qPrintable(cell.data().toString()));
+        }
+        columns += list->columnWidth(col);
+    }
+    QVERIFY(list->viewport()->width() >= columns);
+    const int rowsShown = qMin(parties, 8);
+    QVERIFY(list->viewport()->height() >= rowsShown * list->rowHeight(0));
+    QVERIFY(list->window()->rect().contains(list->mapTo(list->window(), list->rect().bottomRight())));
 }
 
 void ComboBoxTest::entryFinished_data()
@@ -227,22 +276,22 @@ void ComboBoxTest::entryFinished()
 
     if (how == "keys" || how == "client" || how == "escape") {
         host.type(how == "client" ? QStringLiteral("SMITH, PE") : QStringLiteral("SMITH, PA"));
-        QTest::keyClick(combo.editor(), Qt::Key_Down);  // SMITH, PAM first, then SMITH, PAT
-        QTest::keyClick(combo.editor(), how == "escape" ? Qt::Key_Escape : Qt::Key_Return);
+        UserInput::press(Qt::Key_Down);  // SMITH, PAM first, then SMITH, PAT
+        UserInput::press(how == "escape" ? Qt::Key_Escape : Qt::Key_Return);
     } else if (how == "mouse") {
         host.type(QStringLiteral("SMITH, PA"));
         QTableView *list = combo.listView();
         QVERIFY(list->isVisible());
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(0, 2)).center());
+        UserInput::click(list->viewport(), list->visualRect(list->model()->index(0, 2)).center());
     } else if (how == "ctrl+enter") {
         host.type(QStringLiteral("SMITH"));
         QCOMPARE(combo.ListCount(), 3);
-        QTest::keyClick(combo.editor(), Qt::Key_Return, Qt::ControlModifier);
+        UserInput::press(Qt::Key_Return, Qt::ControlModifier);
     } else {
         host.type(QStringLiteral("NEWMAN, ZED"));
         QCOMPARE(combo.ListCount(), 0);
         QVERIFY(combo.addButton()->isVisible());
-        QTest::keyClick(combo.editor(), Qt::Key_Return);
+        UserInput::press(Qt::Key_Return);
     }
 
     QCOMPARE(host.grid->CellText(1, 1), cell);
@@ -250,6 +299,9 @@ void ComboBoxTest::entryFinished()
     QCOMPARE(requests, addRequests);
     QCOMPARE(combo.Visible(), stillOpen);
     QCOMPARE(combo.IsEditing(), stillOpen);
+    // An entry that ended gives the keyboard back to the grid, on the cell it edited.
+    QCOMPARE(UserInput::focusWidget(), stillOpen ? combo.editor() : static_cast<QWidget *>(host.grid->view()));
+    QCOMPARE(host.grid->Row(), 1);
     if (finished) {
         QCOMPARE(flagAtFinish, flag);
         QCOMPARE(keyAtFinish, key);
@@ -271,7 +323,7 @@ void ComboBoxTest::searchFailureIsReportedNotThrown()
     QCOMPARE(host.combo->ListCount(), 1);
 
     Database::connection().run(QStringLiteral("Drop Table DUVPRB.PRBPTY"));
-    QTest::keyClicks(host.combo->editor(), QStringLiteral("T"));
+    UserInput::type(QStringLiteral("T"));
     QTRY_COMPARE(errors, 1);  // the search runs once typing pauses
 
     QCOMPARE(host.combo->ListCount(), 0);

@@ -7,6 +7,8 @@
 #include "controlrows.h"
 #include "data/statements.h"
 #include "fixtures.h"
+#include "scriptedmessages.h"
+#include "userinput.h"
 
 #include <QLineEdit>
 #include <QTableView>
@@ -44,15 +46,20 @@ void seedLists()
     Fixtures::addZip(QStringLiteral("BOSTON"), QStringLiteral("MA"), 2134);
 }
 
-// Sets the combo up as the city list and types into it until the search,
-// run once the typing pauses, has the text.
-void typeIntoCityList(Combo &combo, const QString &typed)
+// Sets the combo up as the city list, with the focus.
+void makeCityList(Combo &combo)
 {
     combo.setRecordSource(Statements::CityListSource);
     combo.setSearchList(true);
     combo.setMaxLength(15);
     combo.SetFocus();
-    QTest::keyClicks(combo.lineEdit(), typed);
+}
+
+// Types into the city list until the search, run once the typing pauses, has the text.
+void typeIntoCityList(Combo &combo, const QString &typed)
+{
+    makeCityList(combo);
+    UserInput::type(typed);
     QTRY_COMPARE(combo.model().typedText(), typed.toUpper());
 }
 } // namespace
@@ -77,8 +84,8 @@ private Q_SLOTS:
     void fixedListMatchesTextOrCode();
     void searchListFindsRowsBeginningWithText_data();
     void searchListFindsRowsBeginningWithText();
-    void pickingARowFromTheList_data();
-    void pickingARowFromTheList();
+    void keysInAnOpenSearchList_data();
+    void keysInAnOpenSearchList();
 };
 
 void InputControlsTest::alphaMericBoxCase_data()
@@ -113,7 +120,7 @@ void InputControlsTest::alphaMericBoxCase()
     // and every key the user types that changes the text is one.
     box.control->setFocus();
     box.control->end(false);
-    QTest::keyClicks(box.control, typed);
+    UserInput::type(typed);
     QCOMPARE(box.control->Text(), shown);
     QCOMPARE(changes.count(), shown.size() - stored.size());
 }
@@ -225,8 +232,8 @@ void InputControlsTest::zipCodeLooksUpAnEnteredZip()
     // When the user types the zip,
     zip.control->setFocus();
     zip.control->home(false);
-    QTest::keyClicks(zip.control, typed);
-    zip.other->setFocus();
+    UserInput::type(typed);
+    UserInput::press(Qt::Key_Tab);
 
     // then the box has looked its row up (once per zip entered) and offers its city and state.
     QVERIFY(entered.count() >= 1);
@@ -243,20 +250,23 @@ void InputControlsTest::datePickerTakesOnlyDatesInRange_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<int>("value");
-    QTest::newRow("a good date") << "06231970" << 19700623;
-    QTest::newRow("the first day") << "01011901" << 19010101;
-    QTest::newRow("the last day") << "12062026" << 20261206;
-    QTest::newRow("before the first") << "12311900" << 19800101;
-    QTest::newRow("after the last") << "12072026" << 19800101;
-    QTest::newRow("no such day") << "02302000" << 19800101;
-    QTest::newRow("not finished") << "0623" << 19800101;
-    QTest::newRow("cleared: no date") << "" << 0;
+    QTest::addColumn<QString>("told");  // why a date was refused; empty when it was taken
+    QTest::newRow("a good date") << "06231970" << 19700623 << "";
+    QTest::newRow("the first day") << "01011901" << 19010101 << "";
+    QTest::newRow("the last day") << "12062026" << 20261206 << "";
+    QTest::newRow("before the first") << "12311900" << 19800101 << "12/31/1900 is before 01/01/1901.";
+    QTest::newRow("after the last") << "12072026" << 19800101 << "12/07/2026 is after 12/06/2026.";
+    QTest::newRow("in the future") << "06012031" << 19800101 << "06/01/2031 is after 12/06/2026.";
+    QTest::newRow("no such day") << "02302000" << 19800101 << "02/30/2000 is no date.";
+    QTest::newRow("not finished") << "0623" << 19800101 << "The date is not complete.";
+    QTest::newRow("cleared: no date") << "" << 0 << "";
 }
 
 void InputControlsTest::datePickerTakesOnlyDatesInRange()
 {
     QFETCH(QString, typed);
     QFETCH(int, value);
+    QFETCH(QString, told);
     Shown<DatePicker> picker;
     picker.control->setMinDate(QDate(1901, 1, 1));
     picker.control->setMaxDate(QDate(2026, 12, 6));
@@ -265,21 +275,29 @@ void InputControlsTest::datePickerTakesOnlyDatesInRange()
     QCOMPARE(picker.control->Text(), QStringLiteral("01/01/1980"));
     QCOMPARE(edits.count(), 0);  // a value written by code is no edit
     QSignalSpy changes(picker.control, &DatePicker::valueChanged);
+    QSignalSpy refusals(picker.control, &DatePicker::inputRejected);
+    ScriptedMessages boxes;
 
-    // When the user types over the date and leaves the box,
+    // When the user types over the date and leaves the box with Tab,
     picker.control->SetFocus();
-    picker.control->lineEdit()->selectAll();
-    QTest::keyClick(picker.control->lineEdit(), Qt::Key_Delete);
-    picker.control->lineEdit()->home(false);
-    QTest::keyClicks(picker.control->lineEdit(), typed);
-    picker.other->setFocus();
+    UserInput::keys(QStringLiteral("{Ctrl+A}{Delete}{Home}") + typed + QStringLiteral("{Tab}"));
 
-    // then a date in range is taken and any other gives back the last good one.
+    // then a date in range is taken and any other gives back the last good one,
     QCOMPARE(picker.control->Value(), value);
     QCOMPARE(picker.control->ValueAsLong(), value);
     QCOMPARE(picker.control->Text(), DatePicker::toDate(value).toString(QStringLiteral("MM/dd/yyyy")));
     QCOMPARE(changes.isEmpty(), value == 19800101);  // a refused date changed nothing
     QCOMPARE(edits.count(), 1 + typed.size());       // each key is an edit, finished date or not
+
+    // and a refused date is not dropped without a word: the user is told why
+    // and which dates the box takes, and finds the box again to mend it.
+    const QString message = told.isEmpty() ? QString() : told + QStringLiteral(" Enter a date from 01/01/1901 to 12/06/2026.");
+    QCOMPARE(boxes.texts(), told.isEmpty() ? QStringList() : QStringList{message});
+    QCOMPARE(refusals.count(), told.isEmpty() ? 0 : 1);
+    QCOMPARE(picker.control->accessibleDescription(), message);
+    QTRY_COMPARE(UserInput::focusWidget(), told.isEmpty() ? static_cast<QWidget *>(picker.other) : picker.control->lineEdit());
+    if (!told.isEmpty())
+        QCOMPARE(boxes.messages.first().title, QStringLiteral("Error"));
 }
 
 void InputControlsTest::fixedListMatchesTextOrCode_data()
@@ -312,7 +330,7 @@ void InputControlsTest::fixedListMatchesTextOrCode()
     QSignalSpy changes(sex.control, &Combo::Change);
 
     sex.control->SetFocus();
-    QTest::keyClicks(sex.control->lineEdit(), typed);
+    UserInput::type(typed);
 
     QCOMPARE(sex.control->MatchFound(), matched);
     QCOMPARE(sex.control->RowNumber() > 0, matched);
@@ -362,35 +380,62 @@ void InputControlsTest::searchListFindsRowsBeginningWithText()
     QCOMPARE(city.control->popup()->isVisible(), !listed.isEmpty());
 }
 
-void InputControlsTest::pickingARowFromTheList_data()
+void InputControlsTest::keysInAnOpenSearchList_data()
 {
-    TestDatabase::addEngineRows();
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("zip");          // of the combo's row (the text is a row's); 0 for none
+    QTest::addColumn<bool>("picked");
+    QTest::addColumn<bool>("listOpen");
+    QTest::addColumn<bool>("focusMovedOn");
+    forEachEngine([](auto row) {
+        // The list opens on the first key and every later key still reaches the box.
+        row("typing goes on") << "spri" << "SPRI" << 0 << false << true << false;
+        row("backspace") << "sprix{Backspace}" << "SPRI" << 0 << false << true << false;
+        row("home, then a letter") << "pring{Home}s" << "SPRING" << 77373 << false << true << false;
+        // Down and Up move in the list, Enter picks.
+        row("down, enter") << "spring{Down}{Return}" << "SPRINGFIELD" << 62701 << true << false << false;
+        row("down, down, up, enter") << "spring{Down}{Down}{Up}{Return}" << "SPRINGFIELD" << 62701 << true << false << false;
+        row("enter picks the first") << "s{Return}" << "SALEM" << 97301 << true << false << false;
+        row("keys faster than the search") << "springf{Down}{Return}" << "SPRINGFIELD" << 65801 << true << false << false;
+        // Escape closes the list and keeps the text; Tab picks and moves on.
+        row("escape") << "spri{Escape}" << "SPRI" << 0 << false << false << false;
+        row("tab") << "springf{Tab}" << "SPRINGFIELD" << 62701 << true << false << true;
+    });
 }
 
-void InputControlsTest::pickingARowFromTheList()
+void InputControlsTest::keysInAnOpenSearchList()
 {
+    QFETCH(QString, keys);
+    QFETCH(QString, text);
+    QFETCH(int, zip);
+    QFETCH(bool, picked);
+    QFETCH(bool, listOpen);
+    QFETCH(bool, focusMovedOn);
     TORVA_USE_ENGINE_ROW();
     seedLists();
     Shown<Combo> city;
-    QSignalSpy changes(city.control, &Combo::Change);
+    makeCityList(*city.control);
+    QSignalSpy chosen(city.control, &Combo::activated);
 
-    // Given the list of SPRINGFIELDs open,
-    typeIntoCityList(*city.control, QStringLiteral("SPRINGF"));
-    QVERIFY(city.control->popup()->isVisible());
-    QVERIFY(!city.control->MatchFound());
+    // When the user strikes the keys, the open list having the keyboard once it is open,
+    UserInput::keys(keys);
+    if (listOpen)
+        QTRY_COMPARE(city.control->model().typedText(), text);
 
-    // when the user moves to the second row and presses Enter,
-    QTest::keyClick(city.control->popup()->view(), Qt::Key_Down);
-    QTest::keyClick(city.control->popup()->view(), Qt::Key_Return);
-
-    // then that row is the combo's, with its columns, and the user is told once more.
-    QVERIFY(!city.control->popup()->isVisible());
-    QCOMPARE(city.control->Text(), QStringLiteral("SPRINGFIELD"));
-    QVERIFY(city.control->MatchFound());
-    QCOMPARE(city.control->RowNumber(), 2);
-    QCOMPARE(city.control->Columns(QStringLiteral("ZIPSTA")).toString(), QStringLiteral("MO"));
-    QCOMPARE(city.control->Columns(QStringLiteral("ZIPKEY")).toInt(), 65801);
-    QCOMPARE(changes.count(), 8);
+    // then the box holds every key's work, and the row picked is the combo's.
+    QCOMPARE(city.control->Text(), text);
+    QCOMPARE(city.control->popup()->isVisible(), listOpen);
+    QCOMPARE(city.control->Columns(QStringLiteral("ZIPKEY")).toInt(), zip);
+    QCOMPARE(city.control->MatchFound(), zip != 0);
+    QCOMPARE(chosen.count(), picked ? 1 : 0);
+    QCOMPARE(UserInput::focusWidget(), focusMovedOn ? static_cast<QWidget *>(city.other) : city.control->lineEdit());
+    if (listOpen) {
+        // Every row listed begins with the text.
+        for (int row = 0; row < city.control->model().rowCount(); ++row)
+            QVERIFY(city.control->model().value(row, QStringLiteral("ZIPCTY")).toString().startsWith(text));
+    }
 }
 
 QTEST_MAIN(InputControlsTest)

@@ -1,6 +1,9 @@
 #include "common/clock.h"
 #include "controls/alphamericbox.h"
 #include "controls/combo.h"
+#include "controls/datalabel.h"
+#include "controls/listpopup.h"
+#include "controls/zipcode.h"
 #include "controls/datepicker.h"
 #include "controls/propertybag.h"
 #include "controls/twips.h"
@@ -14,10 +17,12 @@
 #include "partyeditorhost.h"
 #include "partyform.h"
 #include "testdatabase.h"
+#include "userinput.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QtTest>
 
 #include <memory>
@@ -63,6 +68,10 @@ private Q_SLOTS:
     void enabledIsPersistedWithItsDefault();
     void framesFollowTheWidth();
     void accelerators();
+    void cityByTheKeyboard_data();
+    void cityByTheKeyboard();
+    void auditUserCutShowsWholeElsewhere_data();
+    void auditUserCutShowsWholeElsewhere();
 };
 
 void PartyEditorTest::loadShowsEveryField_data()
@@ -338,6 +347,84 @@ void PartyEditorTest::accelerators()
     QCOMPARE(buddies.value(QStringLiteral("Se&x:")), QStringLiteral("cboPTYSEX"));
     QCOMPARE(buddies.size(), 9);
     QCOMPARE(editor.findChild<QWidget *>(QStringLiteral("phnPTYWRKPHN"))->accessibleName(), QStringLiteral("Work phone"));
+}
+
+void PartyEditorTest::cityByTheKeyboard_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("then");  // the keys after Alt+Y and four letters
+    QTest::addColumn<QString>("city");
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<int>("zip");
+    for (const QString &engine : TestDatabase::engines()) {
+        engineRow(engine, "down, enter") << "{Down}{Return}" << "SALEM" << "OR" << 97301;
+        engineRow(engine, "enter") << "{Return}" << "SALEM" << "MA" << 1970;
+        engineRow(engine, "the whole name, tab") << "mburg{Tab}" << "SALEMBURG" << "OR" << 97302;
+        engineRow(engine, "escape keeps the text") << "{Escape}" << "SALE" << "" << 0;
+    }
+}
+
+void PartyEditorTest::cityByTheKeyboard()
+{
+    QFETCH(QString, then);
+    QFETCH(QString, city);
+    QFETCH(QString, state);
+    QFETCH(int, zip);
+    TORVA_USE_PARTY_DATABASE();
+    PartyEditorHost host;
+    QVERIFY(host.editor->AddRecord(QStringLiteral("SMITH, JOHN")));
+    auto *cities = host.field<Combo>("cboPTYCTY");
+    QSignalSpy changes(host.editor, &PartyEditor::Change);
+
+    // When the user goes to the city with its accelerator and types its first letters,
+    UserInput::keys(QStringLiteral("{Alt+Y}sale"));
+    QTRY_COMPARE(cities->model().typedText(), QStringLiteral("SALE"));
+
+    // the list shows every city beginning so, each zip in its five digits,
+    QVERIFY(cities->popup()->isVisible());
+    QAbstractItemModel *list = cities->popup()->view()->model();
+    QStringList zips;
+    for (int row = 0; row < list->rowCount(); ++row)
+        zips << list->index(row, 2).data().toString();
+    QCOMPARE(zips, (QStringList{"01970", "97301", "97302"}));
+
+    // and what the user picks fills in the city, its state and its zip.
+    UserInput::keys(then);
+    QCOMPARE(cities->Text(), city);
+    QCOMPARE(host.field<Combo>("cboPTYSTA")->Text(), state);
+    QCOMPARE(host.field<ZipCode>("zipPTYZIP")->ZipProper(), zip);
+    QVERIFY(changes.count() >= 4);
+}
+
+void PartyEditorTest::auditUserCutShowsWholeElsewhere_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<bool>("cut");
+    engineRow(QStringLiteral("sqlite"), "fits") << "JS" << false;
+    engineRow(QStringLiteral("sqlite"), "too wide") << "SUPERVISOR" << true;
+}
+
+void PartyEditorTest::auditUserCutShowsWholeElsewhere()
+{
+    QFETCH(QString, user);
+    QFETCH(bool, cut);
+    TORVA_USE_PARTY_DATABASE();
+    Fixtures::Party party = GreenRachel;
+    party.user = user;
+    Fixtures::addParty(party);
+    PartyEditorHost host;
+    auto *label = host.field<DataLabel>("lblPTYUSR");
+    const int designWidth = label->width();
+
+    QVERIFY(host.editor->LoadRecord(7));
+
+    // The label keeps its width; a user it cuts is shown whole as its tooltip and description.
+    QCOMPARE(label->width(), designWidth);
+    QCOMPARE(label->Caption(), user);
+    QCOMPARE(label->isElided(), cut);
+    QCOMPARE(label->toolTip(), cut ? user : QString());
+    QCOMPARE(label->accessibleDescription(), cut ? user : QString());
 }
 
 QTEST_MAIN(PartyEditorTest)

@@ -3,7 +3,9 @@
 #include <QLabel>
 
 // A label that shows a value (the user and date of the last change); the
-// user cannot change it.
+// user cannot change it. A value wider than the label keeps the label's
+// width: it is shown cut with an ellipsis, and the whole of it is the
+// label's tooltip and accessible description.
 class DataLabel : public QLabel
 {
     Q_OBJECT
@@ -17,10 +19,17 @@ public:
     void setCaption(const QString &caption);
     QString Tag() const { return m_tag; }
     void setTag(const QString &tag) { m_tag = tag; }
+    // Whether the caption is wider than the label shows.
+    bool isElided() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
+    QRect textArea() const;
+    void offerWholeText();
+
     QString m_tag;
 };

@@ -1,11 +1,16 @@
 #include "datepicker.h"
 
+#include "common/formfunctions.h"
+#include "common/messageservice.h"
+
 #include <QCalendarWidget>
 #include <QHBoxLayout>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QWidgetAction>
 
@@ -39,7 +44,6 @@ DatePicker::DatePicker(QWidget *parent)
         takeTypedText(false);
         Q_EMIT Change();  // every key the user types is an edit, finished date or not
     });
-    connect(m_edit, &QLineEdit::editingFinished, this, [this] { takeTypedText(true); });
 }
 
 DatePicker::~DatePicker()
@@ -95,6 +99,7 @@ void DatePicker::setValueFrom(int value, Source source)
     const int accepted = value <= 0 || !date.isValid() ? 0 : value;
     const bool changed = accepted != m_value;
     m_value = accepted;
+    forgetRefusal();
     if (source != Source::Typed)
         showValue();  // typed text stays as the user has it, cursor and all
     if (changed) {
@@ -107,7 +112,6 @@ void DatePicker::setValueFrom(int value, Source source)
 void DatePicker::showValue()
 {
     m_edit->setText(m_value == 0 ? QString() : toDate(m_value).toString(QStringLiteral("MMddyyyy")));
-    m_edit->setToolTip(QString());
 }
 
 void DatePicker::takeTypedText(bool leaving)
@@ -127,12 +131,31 @@ void DatePicker::takeTypedText(bool leaving)
         setValueFrom(toNumber(date), Source::Typed);
         return;
     }
-    if (leaving) {
-        // Refused: the last good value comes back, and the user is told why.
-        showValue();
-        m_edit->setToolTip(tr("Enter a date from %1 to %2.")
-                               .arg(m_minDate.toString(Format), m_maxDate.toString(Format)));
-    }
+    if (leaving)
+        refuse(digits.size() < 8 ? tr("The date is not complete.")
+               : !date.isValid()  ? tr("%1 is no date.").arg(m_edit->text())
+               : date < m_minDate ? tr("%1 is before %2.").arg(m_edit->text(), m_minDate.toString(Format))
+                                  : tr("%1 is after %2.").arg(m_edit->text(), m_maxDate.toString(Format)));
+}
+
+void DatePicker::forgetRefusal()
+{
+    m_edit->setToolTip(QString());
+    setAccessibleDescription(QString());
+}
+
+void DatePicker::refuse(const QString &why)
+{
+    // The last good value comes back, and the user is told why and what the
+    // box takes (as every field error is told), then finds the box again.
+    showValue();
+    const QString message = why + QLatin1Char(' ')
+                            + tr("Enter a date from %1 to %2.").arg(m_minDate.toString(Format), m_maxDate.toString(Format));
+    m_edit->setToolTip(message);
+    setAccessibleDescription(message);
+    Q_EMIT inputRejected(message);
+    MessageService::instance().showMessage(this, message, FormFunctions::ErrorTitle);
+    QTimer::singleShot(0, this, [this] { SetFocus(); });
 }
 
 void DatePicker::showCalendar()
@@ -161,6 +184,13 @@ void DatePicker::showCalendar()
 
 bool DatePicker::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_edit && event->type() == QEvent::FocusOut) {
+        // Leaving the box takes what was typed; the calendar or another
+        // window taking the focus for a while is not leaving it.
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+            takeTypedText(true);
+    }
     if (watched == m_edit && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_F4 || (key->key() == Qt::Key_Down && key->modifiers() & Qt::AltModifier)) {

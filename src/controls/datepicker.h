@@ -12,8 +12,10 @@ class QToolButton;
 // A date that may be empty, typed as MM/DD/YYYY or picked from a calendar
 // (the button, Alt+Down or F4). Its value is the date as the number yyyymmdd,
 // 0 for no date. Only dates from MinDate to MaxDate are taken: a typed date
-// outside them, or no date at all, is refused when the user leaves the box
-// and the last good value comes back.
+// outside them, or no date at all, is refused when the user leaves the box:
+// the last good value comes back, the user is told why and which dates the
+// box takes (a message titled "Error", the box's accessible description and
+// inputRejected), and the focus comes back to the box.
 //
 // Change is raised for each key the user types and each date picked from the
 // calendar; valueChanged whenever the value changes, code writes included.
@@ -52,6 +54,8 @@ public:
 Q_SIGNALS:
     void Change();
     void valueChanged(int value);
+    // The user left the box with a date it cannot take; why, and what it takes.
+    void inputRejected(const QString &message);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -63,6 +67,8 @@ private:
     void setValueFrom(int value, Source source);
     void showValue();
     bool accepts(const QDate &date) const;
+    void refuse(const QString &why);
+    void forgetRefusal();
 
     QLineEdit *m_edit;
     QToolButton *m_button;

@@ -31,7 +31,7 @@ void RecordSourceModel::load(const QString &typedText)
     m_databaseHasMore = false;
     m_loaded = false;
     try {
-        m_rows = readUpTo(m_pageSize);
+        m_rows = readMore();
         m_loaded = true;
     } catch (const DataAccessError &) {
         endResetModel();
@@ -52,22 +52,29 @@ void RecordSourceModel::clear()
     endResetModel();
 }
 
-QList<QVariantList> RecordSourceModel::readUpTo(int limit)
+QList<QVariantList> RecordSourceModel::readMore()
 {
-    const QueryResult result = m_table.Fetch(m_bound.statement(), m_bound.parameters(), limit);
-    m_fieldNames = result.fieldNames();
-    const int searched = m_bound.needsFiltering() ? result.fieldIndex(m_bound.searchColumn()) : -1;
-
+    // Rows the database returns beyond the typed text (a wildcard typed as
+    // text) are left out; when a whole page of them sorts before the next
+    // row that belongs, reading goes on, in growing steps, until a page of
+    // rows that belong is listed or the database has no more.
     QList<QVariantList> added;
-    for (int i = m_rowsRead; i < result.rowCount(); ++i) {
-        if (searched >= 0 && !m_bound.accepts(result.value(i, searched).toString()))
-            continue;
-        if (m_maxRecords > 0 && m_rows.size() + added.size() >= m_maxRecords)
-            break;
-        added << result.row(i);
-    }
-    m_rowsRead = result.rowCount();
-    m_databaseHasMore = result.hasMore();
+    int step = m_pageSize;
+    do {
+        const QueryResult result = m_table.Fetch(m_bound.statement(), m_bound.parameters(), m_rowsRead + step);
+        m_fieldNames = result.fieldNames();
+        const int searched = m_bound.needsFiltering() ? result.fieldIndex(m_bound.searchColumn()) : -1;
+        for (int i = m_rowsRead; i < result.rowCount(); ++i) {
+            if (m_maxRecords > 0 && m_rows.size() + added.size() >= m_maxRecords)
+                break;
+            if (searched < 0 || m_bound.accepts(result.value(i, searched).toString()))
+                added << result.row(i);
+        }
+        m_rowsRead = result.rowCount();
+        m_databaseHasMore = result.hasMore();
+        step = qMin(2 * step, 1 << 20);
+    } while (added.size() < m_pageSize && m_databaseHasMore
+             && (m_maxRecords <= 0 || m_rows.size() + added.size() < m_maxRecords));
     return added;
 }
 
@@ -107,12 +114,24 @@ int RecordSourceModel::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : int(m_fieldNames.size());
 }
 
+void RecordSourceModel::setColumnDigits(const QString &field, int digits)
+{
+    m_digits.insert(field.toUpper(), digits);
+}
+
 QVariant RecordSourceModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
         return QVariant();
     const QVariant cell = value(index.row(), index.column());
-    return role == Qt::DisplayRole ? QVariant(cell.toString()) : cell;
+    if (role != Qt::DisplayRole)
+        return cell;
+    const int digits = m_digits.value(m_fieldNames.value(index.column()));
+    bool whole = false;
+    const qlonglong number = cell.toLongLong(&whole);
+    if (digits > 0 && whole && number >= 0)
+        return QString::number(number).rightJustified(digits, QLatin1Char('0'));
+    return cell.toString();
 }
 
 QVariant RecordSourceModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -136,7 +155,7 @@ void RecordSourceModel::fetchMore(const QModelIndex &parent)
     if (!canFetchMore(parent))
         return;
     try {
-        const QList<QVariantList> added = readUpTo(m_rowsRead + m_pageSize);
+        const QList<QVariantList> added = readMore();
         if (added.isEmpty())
             return;
         beginInsertRows(QModelIndex(), int(m_rows.size()), int(m_rows.size() + added.size()) - 1);

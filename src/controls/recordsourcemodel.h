@@ -4,6 +4,7 @@
 #include "data/tableobject.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QStringList>
 
 // The rows of a list's record source, read a page at a time as a view asks
@@ -29,6 +30,9 @@ public:
     // The most rows ever listed; 0 for no limit.
     void setMaxRecords(int maxRecords) { m_maxRecords = maxRecords; }
     int maxRecords() const { return m_maxRecords; }
+    // A whole number in this field is shown with at least this many digits,
+    // zero-padded (a zip's five); the value itself stays the number.
+    void setColumnDigits(const QString &field, int digits);
     // Rows read from the database at a time.
     void setPageSize(int rows) { m_pageSize = qMax(1, rows); }
     int pageSize() const { return m_pageSize; }
@@ -57,13 +61,15 @@ public:
     void fetchMore(const QModelIndex &parent) override;
 
 private:
-    // Reads up to limit rows of the source from the start and returns those
-    // past what is already listed that belong in the list. Throws DataAccessError.
-    QList<QVariantList> readUpTo(int limit);
+    // Reads on from the rows already read and returns the next page of those
+    // that belong in the list (fewer only when the source has no more).
+    // Throws DataAccessError.
+    QList<QVariantList> readMore();
 
     TableObject m_table;
     QString m_source;
     QStringList m_captions;
+    QHash<QString, int> m_digits;  // by upper-case field name
     int m_maxRecords = 0;
     int m_pageSize = 50;
 

@@ -195,6 +195,7 @@ void PartyEditor::configureLists()
     cboPTYCTY->setMaxRecords(150);
     cboPTYCTY->setSearchList(true);
     cboPTYCTY->setBoldDisplayColumn(true);
+    cboPTYCTY->model().setColumnDigits(QStringLiteral("ZIPKEY"), 5);  // a zip is five digits, 01101 too
 
     cboPTYSTA->setRecordSource(Statements::StateListSource);
     cboPTYSTA->setCols(3);

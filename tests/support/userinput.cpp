@@ -1,6 +1,7 @@
 #include "userinput.h"
 
 #include <QApplication>
+#include <QKeySequence>
 #include <QTest>
 #include <QWidget>
 #include <QWindow>
@@ -21,6 +22,7 @@ QWindow *keyboardWindow()
 
 void press(Qt::Key key, Qt::KeyboardModifiers modifiers)
 {
+    QCoreApplication::processEvents();  // a key comes after what was pending, as a user's does
     QWindow *window = keyboardWindow();
     if (!window) {
         qWarning("UserInput: no window has the keyboard");
@@ -32,6 +34,7 @@ void press(Qt::Key key, Qt::KeyboardModifiers modifiers)
 void type(const QString &text)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
+        QCoreApplication::processEvents();  // a key comes after what was pending, as a user's does
         QWindow *window = keyboardWindow();
         if (!window) {
             qWarning("UserInput: no window has the keyboard");
@@ -47,6 +50,26 @@ void type(const QString &text)
         const qsizetype length = c.isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
         QTest::sendKeyEvent(QTest::Click, window, Qt::Key_unknown, text.mid(i, length), Qt::NoModifier);
         i += length - 1;
+    }
+}
+
+void keys(const QString &script)
+{
+    qsizetype at = 0;
+    while (at < script.size()) {
+        const qsizetype open = script.indexOf(QLatin1Char('{'), at);
+        const qsizetype close = open < 0 ? -1 : script.indexOf(QLatin1Char('}'), open);
+        if (close < 0) {
+            type(script.mid(at));
+            return;
+        }
+        type(script.mid(at, open - at));
+        const QString name = script.mid(open + 1, close - open - 1);
+        const QKeySequence sequence = QKeySequence::fromString(name, QKeySequence::PortableText);
+        if (sequence.isEmpty())
+            qFatal("UserInput: no key is called %s", qPrintable(name));
+        press(sequence[0].key(), sequence[0].keyboardModifiers());
+        at = close + 1;
     }
 }
 
@@ -72,8 +95,6 @@ void doubleClick(QWidget *widget, QPoint at)
 
 QWidget *focusWidget()
 {
-    if (QWidget *popup = QApplication::activePopupWidget())
-        return popup->focusWidget() ? popup->focusWidget() : popup;
     return QApplication::focusWidget();
 }
 

@@ -21,6 +21,9 @@ QWindow *keyboardWindow();
 void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 // Typed text, a character at a time.
 void type(const QString &text);
+// Typed text with named keys in braces, in the order a user strikes them:
+// "spri{Backspace}ng{Down}{Return}", "{Shift+F10}n", "{Ctrl+S}".
+void keys(const QString &script);
 
 // A click (press and release) or a double click at a point of a widget
 // (its centre by default), delivered through the widget's window.
@@ -28,8 +31,8 @@ void click(QWidget *widget, QPoint at = QPoint(-1, -1), Qt::MouseButton button =
            Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 void doubleClick(QWidget *widget, QPoint at = QPoint(-1, -1));
 
-// The widget that has the keyboard focus now (the popup's own focus widget
-// while one is open), for tests that ask where the next key would go.
+// The widget that has the keyboard focus now (an open popup list keeps it
+// where it was: the box it belongs to).
 QWidget *focusWidget();
 
 } // namespace UserInput
