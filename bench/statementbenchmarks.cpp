@@ -10,7 +10,7 @@
 #include <stdexcept>
 
 namespace {
-const QString PartyByKey = QStringLiteral("Select * From DUVPRB.PRBPTY Where PTYKEY=?");
+const QString &PartyByKey = Statements::LoadParty;
 } // namespace
 
 StatementBenchmarks::StatementBenchmarks(BenchContext &context)

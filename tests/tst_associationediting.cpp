@@ -6,6 +6,7 @@
 #include "controls/datagrid.h"
 #include "parties_editor/associationrows.h"
 #include "testdatabase.h"
+#include "userinput.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -43,6 +44,8 @@ private Q_SLOTS:
     void keysOnStoredAssociates();
     void nameLinkReachesTheHost_data() { engines_data(); }
     void nameLinkReachesTheHost();
+    void changeCarriesTheUserOfTheMoment_data();
+    void changeCarriesTheUserOfTheMoment();
 };
 
 void AssociationEditingTest::menuByLevelModeAndRight_data()
@@ -278,6 +281,48 @@ void AssociationEditingTest::nameLinkReachesTheHost()
     QCOMPARE(links.count(), 1);
     QCOMPARE(links.first().at(0).toString(), QStringLiteral("DOE, BABY"));
     QCOMPARE(links.first().at(1).toInt(), 20100505);
+}
+
+void AssociationEditingTest::changeCarriesTheUserOfTheMoment_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<bool>("moved");  // else chosen, as the name search chooses
+    QTest::addColumn<int>("key");     // the new ward's
+    forEachEngine([](auto row) {
+        row("chosen") << false << 6;
+        row("moved by the keyboard") << true << 7;
+    });
+}
+
+void AssociationEditingTest::changeCarriesTheUserOfTheMoment()
+{
+    QFETCH(bool, moved);
+    QFETCH(int, key);
+    TORVA_USE_ENGINE_ROW();
+    // Given an editor loaded for one user, then handed to another by its host,
+    ClientTwelveHost host(QStringLiteral("JSMITH"));
+    host.editor->UserID = QStringLiteral("KJONES");
+
+    // when a ward is added,
+    if (moved) {
+        host.select(host.row(QStringLiteral("DOE, BABY")));
+        UserInput::press(Qt::Key_X, Qt::ControlModifier);
+        host.select(host.row(QStringLiteral("Wards")));
+        UserInput::press(Qt::Key_V, Qt::ControlModifier);
+    } else {
+        const int row = host.editor->rows().AddAssociateRow(host.row(QStringLiteral("Wards")), false);
+        host.editor->rows().AssignAssociate(row, QStringLiteral("P"), key);
+    }
+
+    // then its row shows the user of the moment, and the save stores that user.
+    const int ward = host.grid()->NodeRow(host.row(QStringLiteral("Wards")), 3);
+    QCOMPARE(AssociationFixture::keys(*host.editor, ward).at(4), QString::number(key));
+    QCOMPARE(cell(*host.editor, ward, "ASCUSR"), QStringLiteral("KJONES"));
+    QVERIFY(host.editor->SaveRecords());
+    QCOMPARE(TestDatabase::value(QStringLiteral("Select ASCUSR From DUVPRB.PRBCLTASC Where ASCRLTCOD=5 And ASCKEY2=?"),
+                                 {key})
+                 .toString(),
+             QStringLiteral("KJONES"));
 }
 
 QTEST_MAIN(AssociationEditingTest)

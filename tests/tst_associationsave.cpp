@@ -8,6 +8,7 @@
 #include "data/tableobject.h"
 #include "parties_editor/associationrows.h"
 #include "testdatabase.h"
+#include "userinput.h"
 
 #include <QAbstractItemView>
 #include <QSignalSpy>
@@ -64,6 +65,8 @@ private Q_SLOTS:
     void failedSaveLeavesTheTableAsItWas();
     void saveWritesWhatChangedOnce_data() { engines_data(); }
     void saveWritesWhatChangedOnce();
+    void noTextIsWrittenNull_data() { engines_data(); }
+    void noTextIsWrittenNull();
 };
 
 void AssociationSaveTest::duplicateBlocksEverything_data()
@@ -177,6 +180,33 @@ void AssociationSaveTest::saveWritesWhatChangedOnce()
     host.editor->rows().DeleteAssociateRows(ward, ward);
     QVERIFY(host.editor->SaveRecords());
     QCOMPARE(log.writes, QStringList{"delete C12-5-P6"});
+}
+
+void AssociationSaveTest::noTextIsWrittenNull()
+{
+    TORVA_USE_ENGINE_ROW();
+    seedClientTwelve();
+    // Given an association table whose text columns forbid NULL, as a host's may,
+    const QString table = QStringLiteral("DUVPRB.PRBCLTASC");
+    const QStringList texts{"ASCFLG1", "ASCFLG2", "ASCUSR"};
+    TestDatabase::forbidNull(table, texts);
+    // an editor whose host never named the user, a new ward, and the child moved to the wards,
+    AssociationHost host;
+    host.load(QString());
+    addAssociate(host, QStringLiteral("Wards"), QStringLiteral("P"), 6);
+    host.select(host.row(QStringLiteral("DOE, BABY")));
+    UserInput::press(Qt::Key_X, Qt::ControlModifier);
+    host.select(host.row(QStringLiteral("Wards")));
+    UserInput::press(Qt::Key_V, Qt::ControlModifier);
+
+    // when it is saved, the table takes both,
+    bool saved = false;
+    QVERIFY_THROWS_NO_EXCEPTION(saved = host.editor->SaveRecords());
+    QVERIFY(saved);
+
+    // with the user as empty text.
+    QCOMPARE(stored(), QStringList({"C12-21-P6", "C12-5-C7", "C12-5-P6", "P5-3-C12", "P8-21-C12", "P99-3-C12"}));
+    QCOMPARE(TestDatabase::rowsWithNull(table, texts), 0);
 }
 
 QTEST_MAIN(AssociationSaveTest)

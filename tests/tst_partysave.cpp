@@ -1,6 +1,7 @@
 #include "common/clock.h"
 #include "controls/alphamericbox.h"
 #include "data/connection.h"
+#include "data/database.h"
 #include "data/statements.h"
 #include "data/tableobject.h"
 #include "fixtures.h"
@@ -27,6 +28,9 @@ QStringList storedParty(int key)
     return values;
 }
 
+// The text columns of a party row.
+const QStringList PartyTexts{"PTYNAM", "PTYST1", "PTYST2", "PTYCTY", "PTYSTA", "PTYCTR", "PTYIZP", "PTYSEX", "PTYUSR"};
+
 // Another user's own connection to the same database.
 std::unique_ptr<Connection> otherUser()
 {
@@ -41,13 +45,19 @@ class PartySaveTest : public QObject
 
 private Q_SLOTS:
     void init();
-    void cleanup() { Clock::unpin(); }
+    void cleanup()
+    {
+        Clock::unpin();
+        Database::setUserName(QString());
+    }
     void engines_data() { TestDatabase::addEngineRows(); }
 
     void newPartyTakesTheNextKey_data();
     void newPartyTakesTheNextKey();
     void savesAllSixteenValues_data() { engines_data(); }
     void savesAllSixteenValues();
+    void noTextIsWrittenNull_data();
+    void noTextIsWrittenNull();
     void invalidPartyWritesNothing_data() { engines_data(); }
     void invalidPartyWritesNothing();
     void deleteCountsTheRow_data() { engines_data(); }
@@ -133,6 +143,46 @@ void PartySaveTest::savesAllSixteenValues()
              QStringList({"5", "DOE, JANE", "12 MAIN ST", "APT 4", "SALEM", "OR", "973011234", "", "", "5035550100",
                           "5035550111", "5035550122", "19700623", "F", "1052026", "JSMITH"}));
     QCOMPARE(TestDatabase::count(QStringLiteral("DUVPRB.PRBPTY")), 1);
+}
+
+void PartySaveTest::noTextIsWrittenNull_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<int>("key");  // 0: a new party
+    QTest::addColumn<QString>("user");
+    for (const QString &engine : TestDatabase::engines()) {
+        engineRow(engine, "new party, user never named") << 0 << QString();
+        engineRow(engine, "party on file, user never named") << 5 << QString();
+        engineRow(engine, "party on file, user named") << 5 << QStringLiteral("JSMITH");
+    }
+}
+
+void PartySaveTest::noTextIsWrittenNull()
+{
+    QFETCH(int, key);
+    QFETCH(QString, user);
+    TORVA_USE_PARTY_DATABASE();
+    Fixtures::addParty(PartyForm::onFile(5, QStringLiteral("DOE, JOHN")));
+    // Given a party table whose text columns forbid NULL, as a host's may,
+    const QString table = QStringLiteral("DUVPRB.PRBPTY");
+    TestDatabase::forbidNull(table, PartyTexts);
+    // and a party with no second street, from a host that may never have named the user,
+    PartyEditorHost host;
+    host.editor->UserID = user;
+    QVERIFY(key == 0 ? host.editor->AddRecord() : host.editor->LoadRecord(key));
+    PartyForm().enterInto(host);
+
+    // when it is saved, the table takes it,
+    bool saved = false;
+    QVERIFY_THROWS_NO_EXCEPTION(saved = host.editor->SaveRecord());
+    QVERIFY(saved);
+
+    // with empty text where nothing was given.
+    QCOMPARE(TestDatabase::count(table), key == 0 ? 2 : 1);
+    QCOMPARE(TestDatabase::rowsWithNull(table, PartyTexts), 0);
+    QCOMPARE(TestDatabase::value(QStringLiteral("Select PTYUSR From DUVPRB.PRBPTY Where PTYKEY=?"),
+                                 {host.editor->PartyKey}).toString(),
+             user);
 }
 
 void PartySaveTest::invalidPartyWritesNothing()
@@ -227,6 +277,7 @@ void PartySaveTest::refusedLoadWritesNothing()
     TORVA_USE_PARTY_DATABASE();
     Fixtures::addParty(PartyForm::onFile(7, QStringLiteral("SEVEN, PARTY")));
     Fixtures::addParty(PartyForm::onFile(8, QStringLiteral("EIGHT, PARTY")));
+    Database::setUserName(QStringLiteral("KJONES"));
     PartyEditorHost holder;
     QVERIFY(holder.editor->LoadRecord(7));
     const QStringList seven = storedParty(7);
@@ -238,14 +289,22 @@ void PartySaveTest::refusedLoadWritesNothing()
     QVERIFY(!host.editor->LoadRecord(locked ? 7 : 99));
     host.editor->SetEnabled(true);
 
-    // then nothing it shows is written anywhere, until a load succeeds.
+    // then nothing it shows is written anywhere, until a load succeeds,
     QVERIFY(!host.editor->SaveRecord());
     QVERIFY(!host.editor->DeleteRecord());
+    // and the save tells the user why, once: the party is not there, or who holds it.
+    const QString why = locked ? QStringLiteral("Party #7 is in use by %1, so it cannot be saved.")
+                                     .arg(host.editor->LockedBy().value_or(LockHolder()).describe())
+                               : QStringLiteral("Party #99 could not be loaded, so it cannot be saved.");
+    QCOMPARE(m_boxes->texts(), QStringList{why});
+    QCOMPARE(m_boxes->messages.first().title, QStringLiteral("Error"));
+    QVERIFY(!locked || why.contains(QLatin1String("KJONES")));
     QCOMPARE(storedParty(7), seven);
     QCOMPARE(storedParty(8), eight);
     QCOMPARE(TestDatabase::count(QStringLiteral("DUVPRB.PRBPTY")), 2);
     QVERIFY(host.editor->LoadRecord(8));
     QVERIFY(host.editor->SaveRecord());
+    QCOMPARE(m_boxes->messages.size(), 1);
 }
 
 QTEST_MAIN(PartySaveTest)

@@ -202,10 +202,15 @@ void PartyValidationTest::nothingLoadedIsNotValid()
     PartyEditor editor;
     ScriptedMessages boxes;
 
+    // A check of an editor that never loaded fails, and says why, each time it runs.
     QVERIFY(editor.HasErrors());
+    QCOMPARE(boxes.texts(), QStringList{QStringLiteral("No party is loaded, so there is nothing to save.")});
+    QCOMPARE(boxes.messages.first().title, QStringLiteral("Error"));
     QVERIFY(!editor.SaveRecord());
+    QCOMPARE(boxes.messages.size(), 2);
+    // Deleting nothing needs no check.
     QVERIFY(!editor.DeleteRecord());
-    QVERIFY(boxes.messages.isEmpty());
+    QCOMPARE(boxes.messages.size(), 2);
 }
 
 void PartyValidationTest::everyEditIsAChange()

@@ -8,6 +8,8 @@ namespace Statements {
 
 // Party editor: the party row.
 inline const QString LoadPartyForUpdate = QStringLiteral("Select * From DUVPRB.PRBPTY Where PTYKEY=? For Update of PTYNAM");
+// The same row read without its lock, to show a party another user holds.
+inline const QString LoadParty = QStringLiteral("Select * From DUVPRB.PRBPTY Where PTYKEY=?");
 inline const QString NextPartyKey = QStringLiteral("Select IfNull(Max(PTYKEY),0) As MAXPTYKEY From DUVPRB.PRBPTY");
 inline const QString UpdateParty = QStringLiteral(
     "Update DUVPRB.PRBPTY Set PTYNAM=?,PTYST1=?,PTYST2=?,PTYCTY=?,PTYSTA=?,PTYZIP=?,PTYCTR=?,PTYIZP=?,PTYHOMPHN=?,"

@@ -7,17 +7,14 @@ namespace {
 constexpr int InverseCodeOffset = 100;
 }
 
-AssociationRows::AssociationRows(DataGrid &grid, QObject *parent)
+AssociationRows::AssociationRows(DataGrid &grid, const QString &partyType, const qint32 &partyKey,
+                                 const QString &userId, QObject *parent)
     : QObject(parent)
     , m_grid(grid)
+    , m_partyType(partyType)
+    , m_partyKey(partyKey)
+    , m_userId(userId)
 {
-}
-
-void AssociationRows::setSubject(const QString &partyType, qint32 partyKey, const QString &userId)
-{
-    m_partyType = partyType;
-    m_partyKey = partyKey;
-    m_userId = userId;
 }
 
 int AssociationRows::column(const char *key) const

@@ -12,16 +12,18 @@ class DataGrid;
 // rows. They keep the hidden cells (RLTCOD, the five ORG keys, OLDRCD,
 // CHGRCD, ASCUDT, ASCUSR) as saving needs them.
 //
-// Rows are grid rows; the edited subject (kind and key) and the user come from
-// setSubject. Assigning, marking and deleting raise Change.
+// Rows are grid rows. The edited subject (kind and key) and the user are read
+// from where the editor keeps them each time an operation runs, so that what
+// a host sets after loading counts. Assigning, marking and deleting raise Change.
 class AssociationRows : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit AssociationRows(DataGrid &grid, QObject *parent = nullptr);
-
-    void setSubject(const QString &partyType, qint32 partyKey, const QString &userId);
+    // The subject and the user live in partyType, partyKey and userId, which
+    // must outlive this object.
+    AssociationRows(DataGrid &grid, const QString &partyType, const qint32 &partyKey, const QString &userId,
+                    QObject *parent = nullptr);
 
     // An empty associate row at the end of the folder (right below it when it
     // has none); returns its row. StartEdit opens the name cell's editor.
@@ -66,7 +68,7 @@ private:
     int column(const char *key) const;
 
     DataGrid &m_grid;
-    QString m_partyType;
-    qint32 m_partyKey = 0;
-    QString m_userId;
+    const QString &m_partyType;
+    const qint32 &m_partyKey;
+    const QString &m_userId;
 };

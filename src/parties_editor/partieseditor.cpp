@@ -4,6 +4,7 @@
 
 #include "common/clock.h"
 #include "common/datetimefunctions.h"
+#include "common/storedtext.h"
 #include "controls/combobox.h"
 #include "controls/datagrid.h"
 #include "controls/designfont.h"
@@ -50,7 +51,7 @@ PartiesEditor::PartiesEditor(QWidget *parent)
     , cboPTYNAM(new ComboBox(this))
     , iml(new ImageList(this))
     , mnuPop(new QMenu(this))
-    , m_rows(new AssociationRows(*grd, this))
+    , m_rows(new AssociationRows(*grd, PartyType, PartyKey, UserID, this))
 {
     grd->setObjectName(QStringLiteral("grd"));
     cboPTYNAM->setObjectName(QStringLiteral("cboPTYNAM"));
@@ -188,7 +189,6 @@ bool PartiesEditor::LoadRecords(const QString &UserID, const QString &PartyType,
     this->UserID = UserID;
     this->PartyType = PartyType;
     this->PartyKey = PartyKey;
-    m_rows->setSubject(PartyType, PartyKey, UserID);
 
     // A party is always shown read-only; anything but "*VIEW" counts as edit.
     if (PartyType != QLatin1String("C"))
@@ -586,8 +586,8 @@ bool PartiesEditor::SaveRecords()
         for (int row = grd->FixedRows(); row < grd->Rows(); ++row) {
             // A row that never got a client or party is no association.
             if (m_rows->isAssociate(row) && m_rows->isNew(row) && !grd->RowHidden(row) && m_rows->hasSubject(row))
-                adoPRBCLTASC->Execute(Statements::InsertAssociation, m_rows->keys(row) + QVariantList{changed, UserID},
-                                      true, true);
+                adoPRBCLTASC->Execute(Statements::InsertAssociation,
+                                      m_rows->keys(row) + QVariantList{changed, storedText(UserID)}, true, true);
         }
         adoPRBCLTASC->CommitTransaction();
     } catch (const DataAccessError &) {

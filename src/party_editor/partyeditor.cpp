@@ -6,6 +6,7 @@
 #include "common/formfunctions.h"
 #include "common/messageservice.h"
 #include "common/parsename.h"
+#include "common/storedtext.h"
 #include "controls/alphamericbox.h"
 #include "controls/combo.h"
 #include "controls/datalabel.h"
@@ -58,6 +59,10 @@ const QString StreetCommaMessage = QStringLiteral("Street names may not contain 
 const QString AddressMessage = QStringLiteral("A valid address requires a street, city, state and zip-code.");
 const QString CityStateZipMessage = QStringLiteral("Invalid city, state or zip-code.");
 const QString GenderMessage = QStringLiteral("Invalid gender.");
+// Why nothing can be saved when no party is loaded.
+const QString NothingLoadedMessage = QStringLiteral("No party is loaded, so there is nothing to save.");
+const QString NotLoadedMessage = QStringLiteral("Party #%1 could not be loaded, so it cannot be saved.");
+const QString HeldMessage = QStringLiteral("Party #%1 is in use by %2, so it cannot be saved.");
 
 } // namespace
 
@@ -347,16 +352,8 @@ bool PartyEditor::LoadRecord(qint32 NewPartyKey, const QString &NewPartyName, qi
     m_duplicateAccepted = false;
 
     // New table objects; the previous ones go, and with them the lock they held.
-    adoPRBPTY = std::make_unique<TableObject>();
-    adoPRBSQL = std::make_unique<TableObject>();
-    adoZIPDTA = std::make_unique<TableObject>();
-    for (TableObject *table : {adoPRBPTY.get(), adoPRBSQL.get(), adoZIPDTA.get()})
-        forwardErrors(*table);
-
-    LoadLists();
-    dtpPTYBDT->setMinDate(QDate(1901, 1, 1));
-    dtpPTYBDT->setMaxDate(Clock::today());
-    cboPTYSEX->setColumnWidth(QStringLiteral("SEXCOD"), 0);
+    createTables();
+    prepareFields();
 
     bool result = true;
     if (PartyKey != 0) {
@@ -369,7 +366,7 @@ bool PartyEditor::LoadRecord(qint32 NewPartyKey, const QString &NewPartyName, qi
             result = false;
         } else {
             m_partyHeld = true;
-            showParty();
+            showParty(*adoPRBPTY);
         }
     } else {
         ClearRecord();
@@ -386,9 +383,44 @@ bool PartyEditor::LoadRecord(qint32 NewPartyKey, const QString &NewPartyName, qi
     return result;
 }
 
-void PartyEditor::showParty()
+void PartyEditor::createTables()
 {
-    TableObject &row = *adoPRBPTY;
+    adoPRBPTY = std::make_unique<TableObject>();
+    adoPRBSQL = std::make_unique<TableObject>();
+    adoZIPDTA = std::make_unique<TableObject>();
+    for (TableObject *table : {adoPRBPTY.get(), adoPRBSQL.get(), adoZIPDTA.get()})
+        forwardErrors(*table);
+}
+
+void PartyEditor::prepareFields()
+{
+    LoadLists();
+    dtpPTYBDT->setMinDate(QDate(1901, 1, 1));
+    dtpPTYBDT->setMaxDate(Clock::today());
+    cboPTYSEX->setColumnWidth(QStringLiteral("SEXCOD"), 0);
+}
+
+bool PartyEditor::ViewRecord(qint32 NewPartyKey)
+{
+    // The row is read by the auxiliary table object, so that whatever the
+    // last load learned of the party's lock (LockedBy) stays known.
+    if (!adoPRBPTY)
+        createTables();
+    prepareFields();
+    PartyKey = NewPartyKey;
+    m_partyLoaded = false;
+    m_partyHeld = false;
+    adoPRBSQL->Execute(Statements::LoadParty, QVariantList{PartyKey});
+    const bool found = !adoPRBSQL->Eof();
+    if (found)
+        showParty(*adoPRBSQL);
+    if (Enabled())
+        EnableControls(false);
+    return found;
+}
+
+void PartyEditor::showParty(TableObject &row)
+{
     txtPTYNAM->setText(textOf(row.FieldValue(QStringLiteral("PTYNAM"))));
     txtPTYST1->setText(textOf(row.FieldValue(QStringLiteral("PTYST1"))));
     txtPTYST2->setText(textOf(row.FieldValue(QStringLiteral("PTYST2"))));
@@ -434,8 +466,16 @@ void PartyEditor::zipEntered()
 bool PartyEditor::HasErrors()
 {
     using namespace FormFunctions;
-    if (!m_partyLoaded)
-        return true;  // nothing loaded that could be saved
+    if (!m_partyLoaded) {
+        // Nothing is loaded that could be saved; the user is told why.
+        QString reason = NothingLoadedMessage;
+        if (adoPRBPTY && adoPRBPTY->RecordLocked())
+            reason = HeldMessage.arg(QString::number(PartyKey), LockedBy().value_or(LockHolder()).describe());
+        else if (adoPRBPTY && PartyKey != 0)
+            reason = NotLoadedMessage.arg(PartyKey);
+        MessageService::instance().showMessage(this, reason, ErrorTitle);
+        return true;
+    }
 
     if (RequiredTextMissing(txtPTYNAM))
         return true;
@@ -512,21 +552,23 @@ void PartyEditor::FindDuplicate(bool &StreetDiffers, bool &Found)
 
 QVariantList PartyEditor::partyValues() const
 {
-    return {txtPTYNAM->Text(),
-            txtPTYST1->Text(),
-            txtPTYST2->Text(),
-            cboPTYCTY->Text(),
-            cboPTYSTA->Text(),
+    // No text goes as NULL: an empty field, the country and further postal
+    // code (not kept here) and a user the host never named are empty text.
+    return {storedText(txtPTYNAM->Text()),
+            storedText(txtPTYST1->Text()),
+            storedText(txtPTYST2->Text()),
+            storedText(cboPTYCTY->Text()),
+            storedText(cboPTYSTA->Text()),
             zipPTYZIP->Value(),
-            QString(),
-            QString(),
+            QStringLiteral(""),
+            QStringLiteral(""),
             phnPTYHOMPHN->Value(),
             phnPTYWRKPHN->Value(),
             phnPTYCELPHN->Value(),
             dtpPTYBDT->Value(),
-            cboPTYSEX->Value(),
+            storedText(cboPTYSEX->Value().toString()),
             DateTimeFunctions::DateToNumber(Clock::now(), QString(), QStringLiteral("MMddyyyy")),
-            UserID,
+            storedText(UserID),
             PartyKey};
 }
 

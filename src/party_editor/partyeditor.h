@@ -65,10 +65,17 @@ public:
     // Reads the party NewPartyKey under a row lock, or prepares a new one for
     // key 0. False when the party is not there or another user holds it.
     bool LoadRecord(qint32 NewPartyKey = 0, const QString &NewPartyName = QString(), qint32 NewPartyDOB = 0);
+    // Shows the party NewPartyKey as it is stored, without its row lock and
+    // read-only (every field disabled, the frames not): for a party another
+    // user holds. Nothing can be saved or deleted until a LoadRecord
+    // succeeds. False when the party is not on file.
+    bool ViewRecord(qint32 NewPartyKey);
 
     // True, with the message shown and the focus on the field, when a field is
     // in error; the checks run in a fixed order and stop at the first problem.
     // The last check looks for a likely duplicate party and may ask the user.
+    // With no party loaded (the last load was refused, or only viewed) it is
+    // true too, after one message saying why nothing can be saved.
     bool HasErrors();
     // Validates, then updates the party loaded or inserts the new one under
     // the next free key (PartyKey then holds it). False when a check failed,
@@ -111,7 +118,10 @@ private:
     void EnableControls(bool NewEnabled);
     void enabledSet(bool NewEnabled);
     void LoadLists();
-    void showParty();
+    void createTables();
+    // The lists filled and the date limits set, as every load needs them.
+    void prepareFields();
+    void showParty(TableObject &row);
     void FindDuplicate(bool &StreetDiffers, bool &Found);
     QVariantList partyValues() const;
     bool insertUnderNextKey(QVariantList values);

@@ -1,5 +1,6 @@
 #include "fixtures.h"
 
+#include "common/storedtext.h"
 #include "data/statements.h"
 #include "testdatabase.h"
 
@@ -7,11 +8,13 @@ namespace Fixtures {
 
 void addParty(const Party &party)
 {
-    // The editor's own insert, so that the fixture writes what a save writes.
+    // The editor's own insert, so that the fixture writes what a save writes
+    // (no text as NULL).
     TestDatabase::exec(Statements::InsertParty,
-                       {party.name, party.street1, party.street2, party.city, party.state, party.zip, QString(),
-                        QString(), party.homePhone, party.workPhone, party.cellPhone, party.birthDate, party.sex,
-                        party.changeDate, party.user, party.key});
+                       {storedText(party.name), storedText(party.street1), storedText(party.street2),
+                        storedText(party.city), storedText(party.state), party.zip, QStringLiteral(""),
+                        QStringLiteral(""), party.homePhone, party.workPhone, party.cellPhone, party.birthDate,
+                        storedText(party.sex), party.changeDate, storedText(party.user), party.key});
 }
 
 void addParty(int key, const QString &name, int birthDate)

@@ -166,3 +166,30 @@ int TestDatabase::count(const QString &table)
 {
     return value(QStringLiteral("Select Count(*) As ROWCOUNT From ") + table).toInt();
 }
+
+void TestDatabase::forbidNull(const QString &table, const QStringList &columns)
+{
+    Connection &connection = Database::connection();
+    if (!state().location.startsWith(QLatin1String("sqlite:"))) {
+        for (const QString &column : columns)
+            connection.run(QStringLiteral("Alter Table %1 Alter Column %2 Set Not Null").arg(table, column));
+        return;
+    }
+    const QString schema = table.section(QLatin1Char('.'), 0, 0);
+    const QString name = table.section(QLatin1Char('.'), 1);
+    QStringList nulls;
+    for (const QString &column : columns)
+        nulls << QStringLiteral("New.%1 Is Null").arg(column);
+    for (const char *event : {"INSERT", "UPDATE"}) {
+        connection.run(QStringLiteral("Create Trigger %1.%2_NOT_NULL_%3 Before %3 On %2 When %4 "
+                                      "Begin Select Raise(Abort, 'NOT NULL constraint failed'); End")
+                           .arg(schema, name, QLatin1String(event), nulls.join(QStringLiteral(" Or "))));
+    }
+}
+
+int TestDatabase::rowsWithNull(const QString &table, const QStringList &columns)
+{
+    return value(QStringLiteral("Select Count(*) As ROWCOUNT From %1 Where %2 Is Null")
+                     .arg(table, columns.join(QStringLiteral(" Is Null Or "))))
+        .toInt();
+}

@@ -32,6 +32,12 @@ public:
     // The first column of the first row of a select.
     static QVariant value(const QString &statement, const QVariantList &values = {});
     static int count(const QString &table);
+    // Makes the table refuse NULL in these columns, as a host's table may:
+    // NOT NULL on PostgreSQL; on SQLite, which cannot add that to a column of
+    // a table that exists, triggers that refuse such an insert or update.
+    static void forbidNull(const QString &table, const QStringList &columns);
+    // How many rows of the table hold NULL in any of these columns.
+    static int rowsWithNull(const QString &table, const QStringList &columns);
 };
 
 // Opens a fresh database for the engine of the current data row, or skips
