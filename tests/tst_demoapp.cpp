@@ -5,6 +5,7 @@
 #include "controls/combo.h"
 #include "controls/combobox.h"
 #include "controls/datagrid.h"
+#include "controls/listpopup.h"
 #include "data/database.h"
 #include "data/demodata.h"
 #include "parties_editor/partieseditor.h"
@@ -14,6 +15,8 @@
 #include "partyform.h"
 #include "partywindow.h"
 #include "scriptedmessages.h"
+#include "userinput.h"
+#include "accelerators.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -38,22 +41,50 @@ void seed()
 
 struct Shown
 {
-    std::unique_ptr<MainWindow> window = std::make_unique<MainWindow>(QStringLiteral("JSMITH"), false);
+    std::unique_ptr<MainWindow> window;
 
-    Shown()
+    explicit Shown(bool viewOnly = false)
+        : window(std::make_unique<MainWindow>(QStringLiteral("JSMITH"), viewOnly))
     {
         window->resize(900, 640);
         window->show();
+        activate(window.get());
+    }
+    static void activate(QWidget *window)
+    {
         window->activateWindow();
-        if (!QTest::qWaitForWindowActive(window.get()))
-            qWarning("the main window did not become active");
+        if (!QTest::qWaitForWindowActive(window))
+            qWarning("a window did not become active");
     }
     DataGrid *grid() const { return window->associations()->grid(); }
-    // Makes the client's associate of this name the current row and opens it with Enter.
-    void open(const QString &name) const
+    int row(const QString &name) const
     {
-        selectName(grid(), rowOf(*window->associations(), 2, name, "ASCNAM"));
-        QTest::keyClick(grid()->view(), Qt::Key_Return);
+        return name.contains(QLatin1Char(',')) ? rowOf(*window->associations(), 2, name, "ASCNAM")
+                                               : rowOf(*window->associations(), 1, name);
+    }
+    // A click on the name cell of an associate or a folder of the outline.
+    void click(const QString &name) const
+    {
+        const auto [surface, point] = cellSpot(*grid(), row(name), grid()->ColumnIndex(QStringLiteral("ASCNAM")));
+        UserInput::click(surface, point);
+    }
+    // Opens an associate as a user does: a click on it, then Enter.
+    PartyWindow *open(const QString &name) const
+    {
+        click(name);
+        UserInput::press(Qt::Key_Return);
+        if (window->partyWindows().isEmpty())
+            return nullptr;
+        PartyWindow *party = window->partyWindows().constLast();
+        activate(party);
+        return party;
+    }
+    QStringList listed() const
+    {
+        QStringList names;
+        for (int row = 0; row < window->finder()->model().rowCount(); ++row)
+            names << window->finder()->model().value(row, QStringLiteral("PTYNAM")).toString();
+        return names;
     }
 };
 } // namespace
@@ -66,10 +97,15 @@ private Q_SLOTS:
     void engines_data() { TestDatabase::addEngineRows(); }
     void findAddSaveAndSeeIt_data() { engines_data(); }
     void findAddSaveAndSeeIt();
+    void findOpensOnlyAChosenName_data();
+    void findOpensOnlyAChosenName();
     void openAPartyChangeItSeeIt_data() { engines_data(); }
     void openAPartyChangeItSeeIt();
-    void secondWindowOnAPartyIsRefused_data() { engines_data(); }
-    void secondWindowOnAPartyIsRefused();
+    void partyHeldElsewhereIsShownReadOnly_data() { engines_data(); }
+    void partyHeldElsewhereIsShownReadOnly();
+    void everyAcceleratorIsUnique();
+    void nothingToSaveOffersNoSave_data();
+    void nothingToSaveOffersNoSave();
     void unsavedChangesAreNotLostUnasked();
     void realWindowUnderXvfb();
 };
@@ -81,39 +117,86 @@ void DemoAppTest::findAddSaveAndSeeIt()
     ScriptedMessages boxes;
     Shown app;
 
-    // The user finds the client by the start of its name and picks it,
-    Combo *finder = app.window->finder();
-    finder->SetFocus();
-    QTest::keyClicks(finder->lineEdit(), QStringLiteral("DOE, J"));
-    QTRY_COMPARE(finder->model().typedText(), QStringLiteral("DOE, J"));
-    const int jane = finder->model().findRow(2, QStringLiteral("DOE, JANE"));
-    QVERIFY(jane >= 0);
-    for (int i = 0; i < jane; ++i)
-        QTest::keyClick(finder->lineEdit(), Qt::Key_Down);
-    QTest::keyClick(finder->lineEdit(), Qt::Key_Return);
-    QCOMPARE(app.window->associations()->PartyKey, 12);
+    // The user goes to Find with its accelerator and types the start of a name:
+    // the list narrows to the names that begin so.
+    UserInput::keys(QStringLiteral("{Alt+I}doe, "));
+    QTRY_COMPARE(app.window->finder()->model().typedText(), QStringLiteral("DOE, "));
+    QCOMPARE(app.listed(), (QStringList{"DOE, BABY", "DOE, BRO", "DOE, JANE", "DOE, JOHN", "DOE, SIS"}));
+    UserInput::type(QStringLiteral("j"));
+    QTRY_COMPARE(app.listed(), (QStringList{"DOE, JANE", "DOE, JOHN"}));
 
-    // adds a ward through the menu key and the name search,
-    selectName(app.grid(), rowOf(*app.window->associations(), 1, QStringLiteral("Wards")));
-    QTest::keyClick(app.grid()->view(), Qt::Key_F10, Qt::ShiftModifier);
-    QMenu *menu = app.window->associations()->popupMenu();
-    QTRY_VERIFY(menu->isVisible());
-    QTest::keyClick(menu, Qt::Key_N);
+    // Enter picks the first, the client, whose associations come up;
+    UserInput::press(Qt::Key_Return);
+    QCOMPARE(app.window->associations()->PartyType, QStringLiteral("C"));
+    QCOMPARE(app.window->associations()->PartyKey, 12);
+    QCOMPARE(app.window->windowTitle(), QStringLiteral("Client 00012[*] - Probation parties"));
+
+    // the popup menu of the Wards folder (Shift+F10) adds a ward by name, typed in lower case,
+    app.click(QStringLiteral("Wards"));
+    UserInput::press(Qt::Key_F10, Qt::ShiftModifier);
+    QTRY_COMPARE(QApplication::activePopupWidget(), app.window->associations()->popupMenu());
+    UserInput::type(QStringLiteral("n"));
     ComboBox *search = app.window->associations()->nameSearch();
     QTRY_VERIFY(search->Visible());
-    QTest::keyClicks(search->editor(), QStringLiteral("DOE, S"));
+    UserInput::type(QStringLiteral("doe, s"));
     QTRY_COMPARE(search->ListCount(), 1);
-    QTest::keyClick(search->editor(), Qt::Key_Return);
+    UserInput::press(Qt::Key_Return);
 
-    // saves with Ctrl+S,
-    QVERIFY(app.window->hasUnsavedChanges());
-    QTest::keyClick(app.window.get(), Qt::Key_S, Qt::ControlModifier);
+    // the keyboard is back in the outline, on the new row, so Up goes up the outline;
+    QVERIFY(!search->Visible());
+    QCOMPARE(UserInput::focusWidget(), app.grid()->view());
+    QCOMPARE(app.grid()->Row(), app.row(QStringLiteral("Wards")) + 1);
+    QCOMPARE(app.grid()->Row(), app.row(QStringLiteral("DOE, SIS")));
+    UserInput::press(Qt::Key_Up);
+    QCOMPARE(app.grid()->Row(), app.row(QStringLiteral("Wards")));
+    QVERIFY(!app.window->finder()->popup()->isVisible());
+
+    // Ctrl+S saves,
+    QVERIFY(app.window->isWindowModified());
+    UserInput::press(Qt::Key_S, Qt::ControlModifier);
     QVERIFY(!app.window->hasUnsavedChanges());
+    QVERIFY(!app.window->isWindowModified());
+    QCOMPARE(app.window->statusText(), QStringLiteral("Saved."));
 
-    // and finds the ward there when the client is opened again.
+    // and the ward is there when the client is opened again.
     app.window->openSubject(QStringLiteral("C"), 12);
     QVERIFY(outline(*app.window->associations()).contains(QStringLiteral("2:Party:DOE, SIS")));
     QVERIFY(stored().contains(QStringLiteral("C12-5-P6")));
+    QVERIFY2(boxes.messages.isEmpty(), qPrintable(boxes.texts().join('\n')));
+}
+
+void DemoAppTest::findOpensOnlyAChosenName_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("kind");  // what is on screen afterwards: client 7 unless something opened
+    QTest::addColumn<int>("key");
+    QTest::newRow("a kind letter, C") << "c" << "C" << 7;
+    QTest::newRow("a kind letter, P") << "p" << "C" << 7;
+    QTest::newRow("a beginning") << "doe, j" << "C" << 7;
+    QTest::newRow("a beginning, Escape, Enter") << "doe, j{Escape}{Return}" << "C" << 7;
+    QTest::newRow("a beginning, Enter picks the first") << "doe, j{Return}" << "C" << 12;
+    QTest::newRow("down and Enter") << "doe, {Down}{Down}{Return}" << "C" << 12;
+    QTest::newRow("a whole name, Escape, Enter") << "doe, john{Escape}{Return}" << "P" << 5;
+    QTest::newRow("a whole name, Tab") << "doe, john{Tab}" << "P" << 5;
+}
+
+void DemoAppTest::findOpensOnlyAChosenName()
+{
+    QFETCH(QString, keys);
+    QFETCH(QString, kind);
+    QFETCH(int, key);
+    TORVA_USE_DATABASE(QStringLiteral("sqlite"));
+    seed();
+    ScriptedMessages boxes;
+    Shown app;
+    QVERIFY(app.window->openSubject(QStringLiteral("C"), 7));
+
+    // A client or party opens when the user chooses one, never while typing.
+    UserInput::keys(QStringLiteral("{Alt+I}") + keys);
+    QTest::qWait(2 * Combo::SearchDelayMs);  // the search that typing left runs
+
+    QCOMPARE(app.window->associations()->PartyType, kind);
+    QCOMPARE(app.window->associations()->PartyKey, key);
     QVERIFY(boxes.messages.isEmpty());
 }
 
@@ -126,29 +209,30 @@ void DemoAppTest::openAPartyChangeItSeeIt()
     app.window->openSubject(QStringLiteral("C"), 12);
 
     // The user opens the parent with Enter: a party window comes up with it,
-    app.open(QStringLiteral("DOE, JOHN"));
-    QCOMPARE(app.window->partyWindows().size(), 1);
-    PartyWindow *party = app.window->partyWindows().first();
+    PartyWindow *party = app.open(QStringLiteral("DOE, JOHN"));
+    QVERIFY(party);
     QCOMPARE(party->editor()->PartyKey, 5);
 
-    // changes the street and saves,
-    auto *street = party->editor()->findChild<AlphaMericBox *>(QStringLiteral("txtPTYST1"));
-    street->setFocus();
-    street->selectAll();
-    QTest::keyClicks(street, QStringLiteral("77 river rd"));
-    QTest::mouseClick(party->findChild<QPushButton *>(QStringLiteral("save")), Qt::LeftButton);
+    // goes to the first street line (Alt+T), types over it and saves with Alt+S,
+    UserInput::keys(QStringLiteral("{Alt+T}{Ctrl+A}77 river rd"));
+    QVERIFY(party->isWindowModified());
+    UserInput::keys(QStringLiteral("{Alt+S}"));
+    QTRY_COMPARE(party->savedKey(), 5);  // a button's accelerator clicks it as a press shown briefly
     QVERIFY2(boxes.messages.isEmpty(), qPrintable(boxes.texts().join('\n')));
-    QCOMPARE(party->savedKey(), 5);
-    party->close();
+    QVERIFY(!party->isWindowModified());
+
+    // closes it with Escape,
+    UserInput::press(Qt::Key_Escape);
     QTRY_COMPARE(app.window->partyWindows().size(), 0);
 
     // and sees the new street when it is opened again.
-    app.open(QStringLiteral("DOE, JOHN"));
-    QCOMPARE(app.window->partyWindows().first()->editor()->findChild<AlphaMericBox *>(QStringLiteral("txtPTYST1"))->Text(),
-             QStringLiteral("77 RIVER RD"));
+    Shown::activate(app.window.get());
+    party = app.open(QStringLiteral("DOE, JOHN"));
+    QVERIFY(party);
+    QCOMPARE(party->editor()->findChild<AlphaMericBox *>(QStringLiteral("txtPTYST1"))->Text(), QStringLiteral("77 RIVER RD"));
 }
 
-void DemoAppTest::secondWindowOnAPartyIsRefused()
+void DemoAppTest::partyHeldElsewhereIsShownReadOnly()
 {
     TORVA_USE_ENGINE_ROW();
     seed();
@@ -156,15 +240,98 @@ void DemoAppTest::secondWindowOnAPartyIsRefused()
     Database::setUserName(QStringLiteral("JSMITH"));
     Shown first;
     first.window->openSubject(QStringLiteral("C"), 12);
-    first.open(QStringLiteral("DOE, JOHN"));
+    PartyWindow *holding = first.open(QStringLiteral("DOE, JOHN"));
+    QVERIFY(holding);
 
-    // A second window on the same party is told who has it, and cannot save.
+    // A second window on the same party shows it as it is on file, read-only,
+    // says who has it and since when, and offers Retry; nothing can be saved.
     Shown second;
     second.window->openSubject(QStringLiteral("C"), 12);
-    second.open(QStringLiteral("DOE, JOHN"));
-    PartyWindow *refused = second.window->partyWindows().first();
-    QVERIFY2(refused->notice().contains(QLatin1String("being edited by JSMITH")), qPrintable(refused->notice()));
-    QVERIFY(!refused->findChild<QPushButton *>(QStringLiteral("save"))->isEnabled());
+    PartyWindow *held = second.open(QStringLiteral("DOE, JOHN"));
+    QVERIFY(held);
+    auto *name = held->editor()->findChild<AlphaMericBox *>(QStringLiteral("txtPTYNAM"));
+    auto *save = held->findChild<QPushButton *>(QStringLiteral("save"));
+    auto *retry = held->findChild<QPushButton *>(QStringLiteral("retry"));
+    QCOMPARE(name->Text(), QStringLiteral("DOE, JOHN"));
+    QVERIFY(!name->isEnabled());
+    QVERIFY2(held->notice().contains(QLatin1String("being edited by JSMITH")), qPrintable(held->notice()));
+    QVERIFY2(held->notice().contains(QLatin1String(" since ")), qPrintable(held->notice()));
+    QVERIFY(held->windowTitle().contains(QLatin1String("read-only")));
+    QVERIFY(!save->isEnabled());
+    QVERIFY(retry->isVisible());
+    QVERIFY(!held->save());
+    QVERIFY(held->editor()->LockedBy().has_value());
+
+    // Once the other user is done, Retry loads it under the lock for editing.
+    holding->close();
+    QTRY_COMPARE(first.window->partyWindows().size(), 0);
+    Shown::activate(held);
+    UserInput::click(retry);
+    QVERIFY(name->isEnabled());
+    QVERIFY(save->isEnabled());
+    QVERIFY(!retry->isVisible());
+    QCOMPARE(held->notice(), QString());
+    QCOMPARE(held->windowTitle(), QStringLiteral("Party 5[*]"));
+}
+
+void DemoAppTest::everyAcceleratorIsUnique()
+{
+    TORVA_USE_DATABASE(QStringLiteral("sqlite"));
+    seed();
+    ScriptedMessages boxes;
+    Shown app;
+    app.window->openSubject(QStringLiteral("C"), 12);
+    PartyWindow *party = app.open(QStringLiteral("DOE, JOHN"));
+    QVERIFY(party);
+
+    // No letter stands for two things in one window,
+    QCOMPARE(clashingAccelerators(app.window.get()), QStringList());
+    QCOMPARE(clashingAccelerators(party), QStringList());
+
+    // and each does what it says through the keyboard: Alt+F opens the File
+    // menu, Alt+I goes to Find.
+    party->close();
+    Shown::activate(app.window.get());
+    UserInput::press(Qt::Key_F, Qt::AltModifier);
+    QTRY_VERIFY(qobject_cast<QMenu *>(QApplication::activePopupWidget()));
+    QCOMPARE(qobject_cast<QMenu *>(QApplication::activePopupWidget())->title(), QStringLiteral("&File"));
+    UserInput::press(Qt::Key_Escape);
+    QTRY_VERIFY(!QApplication::activePopupWidget());
+    UserInput::press(Qt::Key_I, Qt::AltModifier);
+    QCOMPARE(UserInput::focusWidget(), app.window->finder()->lineEdit());
+}
+
+void DemoAppTest::nothingToSaveOffersNoSave_data()
+{
+    QTest::addColumn<bool>("viewOnly");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("savable");
+    QTest::newRow("a client, editing") << false << "C" << 12 << true;
+    QTest::newRow("a client, viewing") << true << "C" << 12 << false;
+    QTest::newRow("a party: always viewed") << false << "P" << 5 << false;
+}
+
+void DemoAppTest::nothingToSaveOffersNoSave()
+{
+    QFETCH(bool, viewOnly);
+    QFETCH(QString, kind);
+    QFETCH(int, key);
+    QFETCH(bool, savable);
+    TORVA_USE_DATABASE(QStringLiteral("sqlite"));
+    seed();
+    ScriptedMessages boxes;
+    Shown app(viewOnly);
+    app.window->openSubject(kind, key);
+    const QString status = app.window->statusText();
+
+    // Save is offered only where something may be saved; Ctrl+S elsewhere says nothing was.
+    for (QAction *action : app.window->findChildren<QAction *>()) {
+        if (action->shortcut() == QKeySequence::Save)
+            QCOMPARE(action->isEnabled(), savable);
+    }
+    UserInput::press(Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(app.window->statusText(), savable ? QStringLiteral("Saved.") : status);
 }
 
 void DemoAppTest::unsavedChangesAreNotLostUnasked()
@@ -174,8 +341,9 @@ void DemoAppTest::unsavedChangesAreNotLostUnasked()
     ScriptedMessages boxes;
     Shown app;
     app.window->openSubject(QStringLiteral("C"), 12);
-    selectName(app.grid(), rowOf(*app.window->associations(), 2, QStringLiteral("DOE, SIS"), "ASCNAM"));
-    QTest::keyClick(app.grid()->view(), Qt::Key_Delete);
+    app.click(QStringLiteral("DOE, SIS"));
+    UserInput::press(Qt::Key_Delete);
+    QVERIFY(app.window->isWindowModified());
 
     // Cancel keeps the changes and the client on screen; Save saves them first.
     boxes.choices = {2, 0};

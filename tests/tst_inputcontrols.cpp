@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QTableView>
 #include <QSignalSpy>
+#include <QWindow>
 #include <QtTest>
 
 namespace {
@@ -86,6 +87,7 @@ private Q_SLOTS:
     void searchListFindsRowsBeginningWithText();
     void keysInAnOpenSearchList_data();
     void keysInAnOpenSearchList();
+    void aKeyReachingAClosedListGoesToTheBox();
 };
 
 void InputControlsTest::alphaMericBoxCase_data()
@@ -436,6 +438,24 @@ void InputControlsTest::keysInAnOpenSearchList()
         for (int row = 0; row < city.control->model().rowCount(); ++row)
             QVERIFY(city.control->model().value(row, QStringLiteral("ZIPCTY")).toString().startsWith(text));
     }
+}
+
+void InputControlsTest::aKeyReachingAClosedListGoesToTheBox()
+{
+    TORVA_USE_DATABASE(QStringLiteral("sqlite"));
+    seedLists();
+    Shown<Combo> city;
+    makeCityList(*city.control);
+    UserInput::keys(QStringLiteral("spri{Escape}"));
+    QVERIFY(!city.control->popup()->isVisible());
+
+    // Keys the window system still delivers to the list's window after
+    // Escape closed it are the box's: nothing is picked.
+    QWindow *closedList = city.control->popup()->windowHandle();
+    QTest::keyClick(closedList, Qt::Key_Return);
+    QTest::keyClick(closedList, 'n');
+    QCOMPARE(city.control->Text(), QStringLiteral("SPRIN"));
+    QVERIFY(!city.control->MatchFound());
 }
 
 QTEST_MAIN(InputControlsTest)

@@ -38,7 +38,7 @@ MainWindow::MainWindow(const QString &userId, bool viewOnly, QWidget *parent)
     m_finder->setMaxRecords(0);
     m_finder->setMinimumWidth(320);
     m_finder->setToolTip(tr("Type the start of a client's or party's name, last name first"));
-    auto *findLabel = new QLabel(tr("&Find:"));
+    auto *findLabel = new QLabel(tr("F&ind:"));  // Alt+F is the File menu's
     findLabel->setBuddy(m_finder);
     // A client or party opens when the user chooses it (a pick from the list,
     // or Enter on a whole name), never while a name is still being typed.
@@ -63,8 +63,9 @@ MainWindow::MainWindow(const QString &userId, bool viewOnly, QWidget *parent)
     layout->addWidget(m_associations, 1);
     setCentralWidget(central);
 
-    QAction *saveAction = menuBar()->addMenu(tr("&File"))->addAction(tr("&Save associations"), this, &MainWindow::save);
-    saveAction->setShortcut(QKeySequence::Save);
+    m_saveAction = menuBar()->addMenu(tr("&File"))->addAction(tr("&Save associations"), this, &MainWindow::save);
+    m_saveAction->setShortcut(QKeySequence::Save);
+    m_saveAction->setEnabled(false);  // until associations that may be changed are on screen
     QAction *reload = new QAction(tr("&Reload"), this);
     reload->setShortcut(QKeySequence::Refresh);
     connect(reload, &QAction::triggered, this, [this] {
@@ -75,11 +76,11 @@ MainWindow::MainWindow(const QString &userId, bool viewOnly, QWidget *parent)
     menuBar()->actions().first()->menu()->addSeparator();
     menuBar()->actions().first()->menu()->addAction(tr("&Quit"), QKeySequence::Quit, this, &QWidget::close);
     QToolBar *tools = addToolBar(tr("Associations"));
-    tools->addAction(saveAction);
+    tools->addAction(m_saveAction);
     tools->addAction(reload);
 
     m_associations->SetHyperlinkNames(true);  // names are links when only viewing
-    connect(m_associations, &PartiesEditor::Change, this, [this] { m_dirty = true; });
+    connect(m_associations, &PartiesEditor::Change, this, [this] { setDirty(true); });
     connect(m_associations, &PartiesEditor::ViewParty, this, &MainWindow::openAssociate);
     connect(m_associations, &PartiesEditor::AddParty, this, &MainWindow::addParty, Qt::DirectConnection);
     connect(m_associations, &PartiesEditor::HyperlinkClickName, this, [this](const QString &name, int dob) {
@@ -111,7 +112,7 @@ bool MainWindow::settleUnsavedChanges()
         this, tr("Save the changes to the associations of %1?").arg(m_subject->text()), windowTitle(),
         {tr("&Save"), tr("&Discard"), tr("Cancel")}, 0);
     if (choice == 1) {
-        m_dirty = false;
+        setDirty(false);
         return true;
     }
     return choice == 0 && save();
@@ -130,15 +131,20 @@ bool MainWindow::openSubject(const QString &kind, int key)
     }
     m_kind = kind;
     m_key = key;
-    m_dirty = false;
     m_subject->setText(kind == QLatin1String("C") ? tr("Client %1").arg(key, 5, 10, QLatin1Char('0')) : tr("Party %1").arg(key));
-    showStatus(m_associations->UserMode == QLatin1String("*EDIT") ? tr("Editing the associations; Ctrl+S saves.")
-                                                                  : tr("Viewing the associations."));
+    setWindowTitle(tr("%1[*] - Probation parties").arg(m_subject->text()));
+    setDirty(false);
+    // Only associations being edited can be saved: a viewer, or any party, has nothing to save.
+    const bool editing = m_associations->UserMode == QLatin1String("*EDIT");
+    m_saveAction->setEnabled(editing);
+    showStatus(editing ? tr("Editing the associations; Ctrl+S saves.") : tr("Viewing the associations."));
     return true;
 }
 
 bool MainWindow::save()
 {
+    if (!m_saveAction->isEnabled())
+        return false;  // viewing: nothing may be saved
     try {
         if (!m_associations->SaveRecords()) {
             showStatus(tr("Not saved: an association is there already (marked in the outline)."));
@@ -148,9 +154,15 @@ bool MainWindow::save()
         showFailure(this, tr("The associations were not saved; nothing was changed."), error);
         return false;
     }
-    m_dirty = false;
+    setDirty(false);
     showStatus(tr("Saved."));
     return true;
+}
+
+void MainWindow::setDirty(bool dirty)
+{
+    m_dirty = dirty;
+    setWindowModified(dirty);
 }
 
 void MainWindow::openAssociate(const QString &kind, int key)

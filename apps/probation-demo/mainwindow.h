@@ -4,6 +4,7 @@
 #include <QPointer>
 
 class Combo;
+class QAction;
 class PartiesEditor;
 class PartyWindow;
 class QLabel;
@@ -38,11 +39,13 @@ private:
     void openAssociate(const QString &kind, int key);
     void addParty(QVariant &uniqueId, const QString &name);
     bool settleUnsavedChanges();
+    void setDirty(bool dirty);
     void showStatus(const QString &text);
 
     QString m_userId;
     bool m_viewOnly;
     Combo *m_finder;
+    QAction *m_saveAction;
     PartiesEditor *m_associations;
     QLabel *m_subject;
     QString m_kind;

@@ -16,7 +16,7 @@ PartyWindow::PartyWindow(const QString &userId, const QString &mode, QWidget *pa
     , m_editor(new PartyEditor(this))
     , m_notice(new QLabel(this))
 {
-    setWindowTitle(tr("Party"));
+    setWindowTitle(tr("Party[*]"));
     m_editor->setMinimumSize(m_editor->sizeHint());  // its fields stand where they were designed
     m_editor->UserID = userId;
     m_editor->UserMode = mode;
@@ -26,14 +26,19 @@ PartyWindow::PartyWindow(const QString &userId, const QString &mode, QWidget *pa
     auto *buttons = new QDialogButtonBox(this);
     m_save = buttons->addButton(tr("&Save"), QDialogButtonBox::AcceptRole);
     m_delete = buttons->addButton(tr("&Delete"), QDialogButtonBox::DestructiveRole);
+    m_retry = buttons->addButton(tr("&Retry"), QDialogButtonBox::ActionRole);
     QPushButton *close = buttons->addButton(QDialogButtonBox::Close);
     m_save->setObjectName(QStringLiteral("save"));
     m_delete->setObjectName(QStringLiteral("delete"));
+    m_retry->setObjectName(QStringLiteral("retry"));
+    m_retry->setToolTip(tr("Load the party for editing once the other user is done"));
+    m_retry->hide();
     close->setObjectName(QStringLiteral("close"));
     m_save->setDefault(false);
     m_save->setAutoDefault(false);
     connect(m_save, &QPushButton::clicked, this, &PartyWindow::save);
     connect(m_delete, &QPushButton::clicked, this, &PartyWindow::remove);
+    connect(m_retry, &QPushButton::clicked, this, [this] { openParty(m_editor->PartyKey); });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
 
     auto *layout = new QVBoxLayout(this);
@@ -41,12 +46,8 @@ PartyWindow::PartyWindow(const QString &userId, const QString &mode, QWidget *pa
     layout->addWidget(m_editor, 1);
     layout->addWidget(buttons);
 
-    connect(m_editor, &PartyEditor::Change, this, [this] { m_dirty = true; });
-    connect(m_editor, &PartyEditor::LockError, this, [this] {
-        const auto holder = m_editor->LockedBy();
-        setNotice(tr("This party is being edited by %1. It is shown as it was; try again once they are done.")
-                      .arg(holder ? holder->describe() : tr("another user")));
-    });
+    connect(m_editor, &PartyEditor::Change, this, [this] { setDirty(true); });
+    connect(m_editor, &PartyEditor::LockError, this, [this] { m_heldElsewhere = true; });
     updateButtons();
 }
 
@@ -71,18 +72,37 @@ void PartyWindow::updateButtons()
 bool PartyWindow::openParty(int key)
 {
     setNotice(QString());
+    m_heldElsewhere = false;
     try {
         m_open = m_editor->LoadRecord(key);
+        if (m_heldElsewhere)
+            showHeldParty(key);
     } catch (const DataAccessError &error) {
         showFailure(this, tr("The party could not be read."), error);
         m_open = false;
     }
     if (!m_open && notice().isEmpty())
         setNotice(tr("There is no party %1.").arg(key));
-    setWindowTitle(tr("Party %1").arg(key));
-    m_dirty = false;
+    setWindowTitle(m_heldElsewhere ? tr("Party %1 (read-only)[*]").arg(key) : tr("Party %1[*]").arg(key));
+    m_retry->setVisible(m_heldElsewhere);
+    setDirty(false);
     updateButtons();
     return m_open;
+}
+
+void PartyWindow::showHeldParty(int key)
+{
+    // Another user has the party: it is shown as it is stored, read-only
+    // (no lock taken), with who has it; Retry loads it under the lock.
+    const auto holder = m_editor->LockedBy();
+    const QString who = holder ? holder->describe() : tr("another user");
+    m_editor->SetEnabled(true);
+    if (m_editor->ViewRecord(key))
+        setNotice(tr("Party %1 is being edited by %2. It is shown read-only as it is on file; "
+                     "press Retry to edit it once they are done.").arg(key).arg(who));
+    else
+        setNotice(tr("Party %1 is being edited by %2, and is not on file as it stands; "
+                     "press Retry once they are done.").arg(key).arg(who));
 }
 
 bool PartyWindow::newParty(const QString &name)
@@ -94,8 +114,8 @@ bool PartyWindow::newParty(const QString &name)
         showFailure(this, tr("A new party could not be started."), error);
         m_open = false;
     }
-    setWindowTitle(tr("New party"));
-    m_dirty = !name.isEmpty();
+    setWindowTitle(tr("New party[*]"));
+    setDirty(!name.isEmpty());
     updateButtons();
     return m_open;
 }
@@ -110,8 +130,8 @@ bool PartyWindow::save()
         return false;
     }
     m_savedKey = m_editor->PartyKey;
-    m_dirty = false;
-    setWindowTitle(tr("Party %1").arg(m_savedKey));
+    setWindowTitle(tr("Party %1[*]").arg(m_savedKey));
+    setDirty(false);
     updateButtons();
     Q_EMIT saved(m_savedKey);
     return true;
@@ -130,9 +150,15 @@ bool PartyWindow::remove()
         showFailure(this, tr("The party was not deleted."), error);
         return false;
     }
-    m_dirty = false;
+    setDirty(false);
     accept();
     return true;
+}
+
+void PartyWindow::setDirty(bool dirty)
+{
+    m_dirty = dirty;
+    setWindowModified(dirty);
 }
 
 void PartyWindow::done(int result)

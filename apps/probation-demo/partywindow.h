@@ -16,7 +16,9 @@ class PartyWindow : public QDialog
 public:
     explicit PartyWindow(const QString &userId, const QString &mode, QWidget *parent = nullptr);
 
-    // Opens an existing party; false when it is not there or held elsewhere.
+    // Opens an existing party under its row lock; false when it is not there
+    // or held elsewhere. A party another user holds is shown read-only, with
+    // who holds it and since when, and Retry.
     bool openParty(int key);
     // Starts a new party with the name typed in the name search.
     bool newParty(const QString &name);
@@ -37,13 +39,17 @@ Q_SIGNALS:
 
 private:
     void setNotice(const QString &text);
+    void setDirty(bool dirty);
+    void showHeldParty(int key);
     void updateButtons();
 
     PartyEditor *m_editor;
     QLabel *m_notice;
     QPushButton *m_save;
     QPushButton *m_delete;
+    QPushButton *m_retry;
     int m_savedKey = 0;
     bool m_dirty = false;
     bool m_open = false;
+    bool m_heldElsewhere = false;  // the last load found the party held by another user
 };

@@ -1,5 +1,6 @@
 #include "combobox.h"
 
+#include "controls/casevalidator.h"
 #include "controls/comboboxcolumns.h"
 #include "controls/datagrid.h"
 #include "controls/listpopup.h"
@@ -43,6 +44,9 @@ ComboBox::ComboBox(QWidget *parent)
     layout->addWidget(m_edit);
     setFocusProxy(m_edit);
     m_edit->setMaxLength(30);
+    // Names are on file in upper case: what the user types is too, so that
+    // "doe, j" finds DOE, JANE.
+    m_edit->setValidator(new CaseValidator(CaseValidator::UpperCase, m_edit));
     m_edit->installEventFilter(this);
     m_model->setHeaderCaptions({QStringLiteral("Type"), QStringLiteral("Key"), QStringLiteral("Name"),
                                 QStringLiteral("DOB")});
@@ -104,7 +108,7 @@ QString ComboBox::EditText() const
 
 void ComboBox::setEditText(const QString &text)
 {
-    m_edit->setText(text);
+    CaseValidator::setTextAsGiven(m_edit, text);
 }
 
 int ComboBox::MaxLength() const
@@ -249,7 +253,7 @@ void ComboBox::EditCell()
     m_searchTimer.stop();
     m_model->clear();
     m_editing = true;
-    m_edit->setText(m_grid->CellText(m_row, m_col));
+    CaseValidator::setTextAsGiven(m_edit, m_grid->CellText(m_row, m_col));
     m_edit->selectAll();
     show();
     raise();
@@ -349,7 +353,7 @@ void ComboBox::pick(int row)
         return;
     setListIndex(row);
     writeCell(m_model->value(row, m_dataField).toString());
-    m_edit->setText(m_model->value(row, m_displayField).toString());
+    CaseValidator::setTextAsGiven(m_edit, m_model->value(row, m_displayField).toString());
     finishEntry();
 }
 

@@ -15,7 +15,8 @@ class QTableView;
 class QToolButton;
 
 // The name search that edits a grid cell. EditCell opens it over the grid's
-// current cell; as the user types, it lists the rows of its record source
+// current cell; as the user types (in upper case, as names are on file), it
+// lists the rows of its record source
 // whose searched column begins with the text (the text is bound as a
 // parameter and searched as text; rows are read a page at a time as the list
 // scrolls). Picking a row writes its DataField column into the cell and

@@ -175,6 +175,11 @@ bool ListPopup::event(QEvent *event)
     switch (event->type()) {
     case QEvent::KeyPress: {
         auto *key = static_cast<QKeyEvent *>(event);
+        if (!isVisible()) {
+            // A key that reaches the list just after it closed was meant for the box.
+            QApplication::sendEvent(m_editor, key);
+            return true;
+        }
         if (key->key() == Qt::Key_Backtab)
             hide();  // moving back leaves the list as it is, and the text
         if (!moveOrPick(key))

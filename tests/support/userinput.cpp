@@ -14,7 +14,7 @@ QWindow *keyboardWindow()
         return popup->window()->windowHandle();
     if (QWidget *modal = QApplication::activeModalWidget())
         return modal->window()->windowHandle();
-    if (QWindow *focus = QGuiApplication::focusWindow())
+    if (QWindow *focus = QGuiApplication::focusWindow(); focus && focus->isVisible())
         return focus;
     QWidget *active = QApplication::activeWindow();
     return active ? active->windowHandle() : nullptr;
