@@ -76,7 +76,7 @@ void FailuresTest::folderThatDoesNotExist()
     const Failure failure = failureOf();
 
     QVERIFY_FAILED_WITH(failure, DataAccessError::ConnectionFailed, folder, QStringLiteral("does not exist"),
-                        QStringLiteral("probation-db init"));
+                        QStringLiteral("probation-db --database sqlite:%1 init").arg(folder));
     // A mistyped folder is not quietly made into an empty database.
     QVERIFY(!QFileInfo::exists(folder));
 }

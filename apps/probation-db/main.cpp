@@ -6,6 +6,8 @@
 //
 // LOCATION is sqlite:/folder, postgresql://user@host:port/database or
 // odbc:DSN=name; without it TORVA_DATABASE or the embedded default is used.
+// Exit status: 0 done, 1 the database failed, 2 a command line it does not
+// understand (nothing is done then).
 
 #include "data/connection.h"
 #include "data/dataaccesserror.h"
@@ -79,21 +81,49 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("probation-db"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TORVA_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Creates, fills and describes the probation database."));
-    parser.addHelpOption();
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
     parser.addOption({QStringLiteral("database"),
                       QStringLiteral("sqlite:/folder, postgresql://user@host:port/db or odbc:DSN=name "
                                      "(default: TORVA_DATABASE, else the embedded database)."),
                       QStringLiteral("location")});
     parser.addOption({QStringLiteral("demo"), QStringLiteral("With seed: fill the empty tables with the demo agency.")});
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("init, seed --demo or info"));
-    parser.process(app);
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("init, seed --demo or info"),
+                                 QStringLiteral("init|seed --demo|info"));
+
+    QTextStream err(stderr);
+    // A command line the tool does not understand changes nothing: it ends
+    // with what is wrong, the usage, and status 2.
+    const auto refuse = [&err, &parser](const QString &why) {
+        if (!why.isEmpty())
+            err << "probation-db: " << why << "\n\n";
+        err << parser.helpText();
+        return 2;
+    };
+    if (!parser.parse(QCoreApplication::arguments()))
+        return refuse(parser.errorText());
+    if (parser.isSet(version))
+        parser.showVersion();
+    if (parser.isSet(help))
+        parser.showHelp();
 
     const QStringList arguments = parser.positionalArguments();
-    const QString command = arguments.value(0);
-    QTextStream err(stderr);
+    if (arguments.isEmpty())
+        return refuse(QString());
+    const QString command = arguments.first();
+    if (command != QLatin1String("init") && command != QLatin1String("seed") && command != QLatin1String("info"))
+        return refuse(QStringLiteral("unknown command \"%1\"").arg(command));
+    if (arguments.size() > 1)
+        return refuse(QStringLiteral("unexpected argument \"%1\" after the command (a database is named with "
+                                     "--database LOCATION)")
+                          .arg(arguments.at(1)));
+    if (command == QLatin1String("seed") && !parser.isSet(QStringLiteral("demo")))
+        return refuse(QStringLiteral("seed needs --demo (the only data set there is)"));
+
     try {
         if (parser.isSet(QStringLiteral("database")))
             Database::setLocation(parser.value(QStringLiteral("database")));
@@ -101,20 +131,13 @@ int main(int argc, char *argv[])
             Database::initialize();
             out() << "Tables ready at " << Database::location().toDisplayString() << "\n";
         } else if (command == QLatin1String("seed")) {
-            if (!parser.isSet(QStringLiteral("demo"))) {
-                err << "probation-db: seed needs --demo (the only data set there is)\n";
-                return 2;
-            }
             const QMap<QString, int> added = DemoData::seed();
             if (added.isEmpty())
                 out() << "The demo data is already there; nothing was added.\n";
             for (auto it = added.cbegin(); it != added.cend(); ++it)
                 out() << "  " << it.key().leftJustified(18) << QString::number(it.value()).rightJustified(8) << " rows added\n";
-        } else if (command == QLatin1String("info")) {
-            info();
         } else {
-            err << "probation-db: unknown command \"" << command << "\"\n\n" << parser.helpText();
-            return 2;
+            info();
         }
     } catch (const DataAccessError &error) {
         out().flush();

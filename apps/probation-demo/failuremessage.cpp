@@ -3,10 +3,14 @@
 #include "common/messageservice.h"
 #include "data/dataaccesserror.h"
 
+namespace {
+const QString Title = QStringLiteral("Probation parties");
+} // namespace
+
 void showFailure(QWidget *parent, const QString &what, const DataAccessError &error)
 {
-    QString text = what + QStringLiteral("\n\n") + error.description();
-    if (!error.statement().isEmpty())
-        text += QStringLiteral("\n\nStatement: ") + error.statement();
-    MessageService::instance().showMessage(parent, text, QStringLiteral("Probation parties"));
+    const QString statement =
+        error.statement().isEmpty() ? QString() : QStringLiteral("Statement: ") + error.statement();
+    MessageService::instance().showDetailedMessage(parent, what + QStringLiteral("\n\n") + error.description(), Title,
+                                                   statement);
 }

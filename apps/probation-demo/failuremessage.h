@@ -5,6 +5,6 @@
 class DataAccessError;
 class QWidget;
 
-// Tells the user plainly that a database call failed: what was being done,
-// the database's message, and the statement that failed.
+// Tells the user plainly that a database call failed: what was being done and
+// the database's message, with the statement that failed under the details.
 void showFailure(QWidget *parent, const QString &what, const DataAccessError &error);

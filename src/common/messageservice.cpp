@@ -14,6 +14,16 @@ public:
         box.exec();
     }
 
+    void showDetailedMessage(QWidget *parent, const QString &text, const QString &title,
+                             const QString &details) override
+    {
+        QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+        box.setDetailedText(details);
+        // So that a command in the message can be copied.
+        box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+        box.exec();
+    }
+
     bool askYesNo(QWidget *parent, const QString &text, const QString &title) override
     {
         QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
@@ -46,6 +56,12 @@ MessageService *&installed()
 }
 
 } // namespace
+
+void MessageService::showDetailedMessage(QWidget *parent, const QString &text, const QString &title,
+                                         const QString &details)
+{
+    showMessage(parent, details.isEmpty() ? text : text + QStringLiteral("\n\n") + details, title);
+}
 
 MessageService &MessageService::instance()
 {

@@ -15,6 +15,11 @@ public:
     virtual ~MessageService() = default;
 
     virtual void showMessage(QWidget *parent, const QString &text, const QString &title) = 0;
+    // A message whose details (the database's own message, a statement) stay
+    // out of the way until asked for: under "Show Details..." in the box. A
+    // service that has no place for them shows them after the text.
+    virtual void showDetailedMessage(QWidget *parent, const QString &text, const QString &title,
+                                     const QString &details);
     // True for Yes.
     virtual bool askYesNo(QWidget *parent, const QString &text, const QString &title) = 0;
     // One of several answers (button texts, "&" marking the accelerator);

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <memory>
@@ -22,6 +23,18 @@ State &state()
 {
     static State instance;
     return instance;
+}
+
+// A word as a shell reads it back: as it is when it holds nothing the shell
+// would take apart, else in single quotes.
+QString shellWord(const QString &text)
+{
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9@%+=:,./_-]+$"));
+    if (plain.match(text).hasMatch())
+        return text;
+    QString quoted = text;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
 // Connections must close while Qt's SQL drivers are still loaded, so the
@@ -67,6 +80,13 @@ QString Database::defaultFolder()
 {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
         .filePath(QStringLiteral("TORVAProbationParties"));
+}
+
+QString Database::toolCommand(const DatabaseLocation &where, const QString &arguments)
+{
+    if (where == DatabaseLocation::sqliteFolder(defaultFolder()))
+        return QStringLiteral("probation-db ") + arguments;
+    return QStringLiteral("probation-db --database %1 %2").arg(shellWord(where.toDisplayString()), arguments);
 }
 
 void Database::setUserName(const QString &userName)

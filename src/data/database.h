@@ -22,6 +22,10 @@ public:
     // The location in force. Throws for a TORVA_DATABASE that names no database.
     static DatabaseLocation location();
     static QString defaultFolder();
+    // The probation-db command line that runs arguments ("init", "seed --demo")
+    // on the database at where, ready to paste into a shell: it names the
+    // location with --database unless that is the embedded default.
+    static QString toolCommand(const DatabaseLocation &where, const QString &arguments);
 
     // The user name written down with the row locks this process holds.
     // Defaults to the login name.

@@ -1,5 +1,6 @@
 #include "sqliteengine.h"
 
+#include "database.h"
 #include "schema.h"
 #include "sqlitepreparedstatement.h"
 #include "sqliterowlocks.h"
@@ -86,14 +87,16 @@ QSqlDatabase SqliteEngine::open(const QString &connectionName, bool create)
     const QString folder = location().folder();
     if (!QFileInfo(folder).isDir()) {
         if (!create)
-            connectionFailed(QStringLiteral("the folder %1 does not exist (create it with: probation-db init)").arg(folder));
+            connectionFailed(QStringLiteral("the folder %1 does not exist (create it with: %2)")
+                                 .arg(folder, Database::toolCommand(location(), QStringLiteral("init"))));
         if (!QDir().mkpath(folder))
             connectionFailed(QStringLiteral("the folder %1 cannot be created").arg(folder));
     }
     for (const QString &library : Schema::libraries()) {
         const QString file = libraryFile(folder, library);
         if (!create && !QFileInfo::exists(file))
-            connectionFailed(QStringLiteral("the file %1 is missing (create it with: probation-db init)").arg(file));
+            connectionFailed(QStringLiteral("the file %1 is missing (create it with: %2)")
+                                 .arg(file, Database::toolCommand(location(), QStringLiteral("init"))));
     }
 
     QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);

@@ -31,6 +31,12 @@ void ScriptedMessages::showMessage(QWidget *, const QString &text, const QString
     messages << Message{text, title, false, focusedField()};
 }
 
+void ScriptedMessages::showDetailedMessage(QWidget *, const QString &text, const QString &title,
+                                           const QString &details)
+{
+    messages << Message{text, title, false, focusedField(), details};
+}
+
 bool ScriptedMessages::askYesNo(QWidget *, const QString &text, const QString &title)
 {
     messages << Message{text, title, true, focusedField()};

@@ -16,12 +16,15 @@ public:
         QString title;
         bool question = false;
         QString focusedField;  // object name of the field with the focus (txtPTYNAM, cboPTYSEX, ...)
+        QString details;       // what the box keeps under "Show Details..."
     };
 
     ScriptedMessages();
     ~ScriptedMessages() override;
 
     void showMessage(QWidget *parent, const QString &text, const QString &title) override;
+    void showDetailedMessage(QWidget *parent, const QString &text, const QString &title,
+                             const QString &details) override;
     bool askYesNo(QWidget *parent, const QString &text, const QString &title) override;
     int askChoice(QWidget *parent, const QString &text, const QString &title, const QStringList &choices,
                   int defaultChoice) override;
