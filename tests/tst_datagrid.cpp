@@ -1,6 +1,7 @@
 #include "associationhost.h"
 #include "controlrows.h"
 #include "controls/datagrid.h"
+#include "userinput.h"
 
 #include <QAbstractItemView>
 #include <QHeaderView>
@@ -28,7 +29,9 @@ void showTree(DataGrid &grid)
     grid.setColumnIsDate(2, true);
     grid.resize(520, 260);
     grid.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    grid.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&grid));
+    grid.view()->setFocus();
     QCoreApplication::processEvents();
 }
 
@@ -72,13 +75,13 @@ void DataGridTest::hyperlinkClick()
 
     // A click on a plain cell is no link,
     auto [plainSurface, plainPoint] = cellSpot(grid, 3, 1);
-    QTest::mouseClick(plainSurface, Qt::LeftButton, {}, plainPoint);
+    UserInput::click(plainSurface, plainPoint);
     QVERIFY(clicks.isEmpty());
     // a click on the link reports its column, then its row.
     auto [linkSurface, linkPoint] = cellSpot(grid, 7, 1);
-    QTest::mouseMove(linkSurface, linkPoint);
+    UserInput::moveMouse(linkSurface, linkPoint);
     QCOMPARE(linkSurface->cursor().shape(), Qt::PointingHandCursor);
-    QTest::mouseClick(linkSurface, Qt::LeftButton, {}, linkPoint);
+    UserInput::click(linkSurface, linkPoint);
     QCOMPARE(clicks, (QList<QList<QVariant>>{{1, 7, QStringLiteral("DOE, SAM")}}));
     QVERIFY(grid.CellFontUnderline(7, 1));
     QCOMPARE(grid.CellForeColor(7, 1), grid.LinkColor());
@@ -113,7 +116,7 @@ void DataGridTest::contextMenuRequest()
         // The platform sends the menu key's request to the focus widget.
         QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(5, 5), grid.view()->mapToGlobal(QPoint(5, 5)));
         QCoreApplication::sendEvent(grid.view(), &event);
-        QTest::keyClick(grid.view(), Qt::Key_F10, Qt::ShiftModifier);
+        UserInput::press(Qt::Key_F10, Qt::ShiftModifier);
     }
 
     const QList<QPair<int, bool>> expected(byMouse ? 1 : 2, {row, byMouse});
@@ -139,7 +142,7 @@ void DataGridTest::theGridsOwnEditor()
     QCOMPARE(grid.Row(), 4);
     QCOMPARE(grid.Col(), 1);
     // Typing on a cell asks too.
-    QTest::keyClick(grid.view(), Qt::Key_X);
+    UserInput::type(QStringLiteral("x"));
     QVERIFY(!grid.IsEditing());
     QCOMPARE(grid.CellText(4, 1), QStringLiteral("DOE, BOB"));
     // Fixed, hidden and hidden-row cells are not asked about at all.
@@ -155,8 +158,7 @@ void DataGridTest::theGridsOwnEditor()
     auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
     QVERIFY(editor);
     // when a new name is typed over it and Enter pressed,
-    QTest::keyClicks(editor, QStringLiteral("ROE, PAT"));
-    QTest::keyClick(editor, Qt::Key_Return);
+    UserInput::keys(QStringLiteral("ROE, PAT{Return}"));
     QTRY_VERIFY(!grid.IsEditing());  // the editor commits once the key has been handled
     // then the cell holds it and CellEdited names the cell.
     QCOMPARE(grid.CellText(4, 1), QStringLiteral("ROE, PAT"));
@@ -165,7 +167,7 @@ void DataGridTest::theGridsOwnEditor()
 
     // A check box cell is ticked by Space.
     setCurrent(grid, 4, 3);
-    QTest::keyClick(grid.view(), Qt::Key_Space);
+    UserInput::press(Qt::Key_Space);
     QCOMPARE(grid.CellValue(4, 3), -1.0);
     QCOMPARE(edited.size(), 2);
     QCOMPARE(edited.at(1), (QVariantList{4, 3}));
@@ -184,12 +186,12 @@ void DataGridTest::mouseButtonPressCanTakeThePress()
     });
 
     auto [surface, point] = cellSpot(grid, 4, 1);
-    QTest::mousePress(surface, Qt::LeftButton, Qt::ControlModifier, point);
-    QTest::mouseRelease(surface, Qt::LeftButton, Qt::ControlModifier, point);
+    UserInput::pressMouse(surface, point, Qt::LeftButton, Qt::ControlModifier);
+    UserInput::releaseMouse(surface, point, Qt::LeftButton, Qt::ControlModifier);
     QCOMPARE(grid.Row(), 3);  // taken: the grid did nothing with it
 
     take = false;
-    QTest::mouseClick(surface, Qt::LeftButton, {}, point);
+    UserInput::click(surface, point);
     QCOMPARE(grid.Row(), 4);
     QCOMPARE(presses, (QList<QList<int>>{{DataGrid::LeftButton, DataGrid::CtrlKey, 4, 1}, {DataGrid::LeftButton, 0, 4, 1}}));
 }
@@ -202,7 +204,7 @@ void DataGridTest::foldersOpenAndCloseByMouseAndKeyboard()
 
     // A click on the folder's expander closes it: its associates leave the screen.
     auto [surface, point] = cellSpot(grid, 2, 0, QPoint(3 + 16 + 8, grid.CellRect(2, 0).height() / 2));
-    QTest::mouseClick(surface, Qt::LeftButton, {}, point);
+    UserInput::click(surface, point);
     QVERIFY(grid.RowCollapsed(2));
     QVERIFY(grid.CellRect(3, 1).isEmpty());
     QVERIFY(!grid.CellRect(5, 1).isEmpty());
@@ -211,20 +213,19 @@ void DataGridTest::foldersOpenAndCloseByMouseAndKeyboard()
 
     // Plus opens the current folder, minus on an associate closes its folder and moves up to it.
     setCurrent(grid, 2);
-    QTest::keyClick(grid.view(), Qt::Key_Plus);
+    UserInput::press(Qt::Key_Plus);
     QVERIFY(!grid.RowCollapsed(2));
     QVERIFY(!grid.CellRect(3, 1).isEmpty());
     grid.setRow(7);
-    QTest::keyClick(grid.view(), Qt::Key_Minus);
+    UserInput::press(Qt::Key_Minus);
     QVERIFY(grid.RowCollapsed(6));
     QCOMPARE(grid.Row(), 6);
 
     // The arrow keys skip what is closed.
     grid.setRow(4);
-    QTest::keyClick(grid.view(), Qt::Key_Down);
+    UserInput::press(Qt::Key_Down);
     QCOMPARE(grid.Row(), 5);
-    QTest::keyClick(grid.view(), Qt::Key_Down);
-    QTest::keyClick(grid.view(), Qt::Key_Down);
+    UserInput::keys(QStringLiteral("{Down}{Down}"));
     QCOMPARE(grid.Row(), 6);
 }
 
@@ -252,10 +253,10 @@ void DataGridTest::rowDoubleClick()
     auto [surface, point] = cellSpot(grid, 4, 1);
     if (byEnter) {
         setCurrent(grid, 4);
-        QTest::keyClick(grid.view(), Qt::Key_Return);
+        UserInput::press(Qt::Key_Return);
     } else {
-        QTest::mouseClick(surface, Qt::LeftButton, {}, point);
-        QTest::mouseDClick(surface, Qt::LeftButton, {}, point);
+        UserInput::click(surface, point);
+        UserInput::doubleClick(surface, point);
     }
 
     QCOMPARE(doubleClicks.size(), raised);
@@ -329,7 +330,7 @@ void DataGridTest::aThrowingHandlerStopsAtTheGrid()
     setCurrent(grid, 4);
 
     QTest::ignoreMessage(QtWarningMsg, "DataGrid: an event failed: host failed");
-    QTest::keyClick(grid.view(), Qt::Key_Return);  // would end the test run if it got through
+    UserInput::press(Qt::Key_Return);  // would end the test run if it got through
 
     QCOMPARE(grid.Row(), 4);
 }

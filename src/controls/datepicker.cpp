@@ -20,7 +20,7 @@ const QString Format = QStringLiteral("MM/dd/yyyy");
 
 DatePicker::DatePicker(QWidget *parent)
     : QWidget(parent)
-    , m_edit(new QLineEdit(this))
+    , m_edit(new DigitsBox(QStringLiteral("00/00/0000"), this))
     , m_button(new QToolButton(this))
 {
     auto *layout = new QHBoxLayout(this);
@@ -29,7 +29,6 @@ DatePicker::DatePicker(QWidget *parent)
     layout->addWidget(m_edit, 1);
     layout->addWidget(m_button);
 
-    m_edit->setInputMask(QStringLiteral("00/00/0000;_"));
     m_edit->installEventFilter(this);
     setFocusProxy(m_edit);
     setFocusPolicy(Qt::StrongFocus);
@@ -116,11 +115,7 @@ void DatePicker::showValue()
 
 void DatePicker::takeTypedText(bool leaving)
 {
-    QString digits;
-    for (const QChar c : m_edit->text()) {
-        if (c.isDigit())
-            digits += c;
-    }
+    const QString digits = m_edit->digits();
     if (digits.isEmpty()) {
         if (leaving)
             setValueFrom(0, Source::Typed);  // the user emptied the box: no date

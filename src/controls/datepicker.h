@@ -1,5 +1,6 @@
 #pragma once
 
+#include "digitsbox.h"
 #include "fieldcontrol.h"
 
 #include <QDate>
@@ -70,7 +71,7 @@ private:
     void refuse(const QString &why);
     void forgetRefusal();
 
-    QLineEdit *m_edit;
+    DigitsBox *m_edit;  // empty, it takes typing from its first place however it got the focus
     QToolButton *m_button;
     int m_value = 0;
     QDate m_minDate{1601, 1, 1};

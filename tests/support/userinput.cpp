@@ -93,6 +93,24 @@ void doubleClick(QWidget *widget, QPoint at)
     QTest::mouseDClick(window, Qt::LeftButton, Qt::NoModifier, inWindow(widget, at));
 }
 
+void pressMouse(QWidget *widget, QPoint at, Qt::MouseButton button, Qt::KeyboardModifiers modifiers)
+{
+    QWindow *window = widget->window()->windowHandle();
+    QTest::mousePress(window, button, modifiers, inWindow(widget, at));
+}
+
+void releaseMouse(QWidget *widget, QPoint at, Qt::MouseButton button, Qt::KeyboardModifiers modifiers)
+{
+    QWindow *window = widget->window()->windowHandle();
+    QTest::mouseRelease(window, button, modifiers, inWindow(widget, at));
+}
+
+void moveMouse(QWidget *widget, QPoint at)
+{
+    QWindow *window = widget->window()->windowHandle();
+    QTest::mouseMove(window, inWindow(widget, at));
+}
+
 QWidget *focusWidget()
 {
     return QApplication::focusWidget();

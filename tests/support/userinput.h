@@ -30,6 +30,13 @@ void keys(const QString &script);
 void click(QWidget *widget, QPoint at = QPoint(-1, -1), Qt::MouseButton button = Qt::LeftButton,
            Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 void doubleClick(QWidget *widget, QPoint at = QPoint(-1, -1));
+// A press and a release on their own (a press that may start a drag), and a
+// move of the pointer there with no button down.
+void pressMouse(QWidget *widget, QPoint at, Qt::MouseButton button = Qt::LeftButton,
+                Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+void releaseMouse(QWidget *widget, QPoint at, Qt::MouseButton button = Qt::LeftButton,
+                  Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+void moveMouse(QWidget *widget, QPoint at);
 
 // The widget that has the keyboard focus now (an open popup list keeps it
 // where it was: the box it belongs to).
