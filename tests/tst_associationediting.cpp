@@ -102,7 +102,7 @@ void AssociationEditingTest::menuOpensUnderTheCellForTheKeyboard()
     const int row = host.row(QStringLiteral("Parents"));
     host.select(row);
 
-    QTest::keyClick(host.grid()->view(), Qt::Key_F10, Qt::ShiftModifier);
+    UserInput::press(Qt::Key_F10, Qt::ShiftModifier);
 
     QTRY_VERIFY(host.editor->popupMenu()->isVisible());
     const QRect cell = host.grid()->CellRect(row, host.grid()->ColumnIndex(QStringLiteral("ASCNAM")));
@@ -164,9 +164,9 @@ void AssociationEditingTest::newAssociateFromTheNameSearch()
     QCOMPARE(changes.count(), 0);
 
     // when the user types and finishes the entry,
-    QTest::keyClicks(search->editor(), typed);
+    UserInput::type(typed);
     search->Search();
-    QTest::keyClick(search->editor(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    UserInput::press(Qt::Key(key), Qt::KeyboardModifiers(modifiers));
 
     // then the row has the keys of whom the user chose (nobody: none, and no change),
     QCOMPARE(search->Visible(), stillOpen);
@@ -217,7 +217,7 @@ void AssociationEditingTest::viewAssociates()
 
     if (byEnter) {
         host.select(row);
-        QTest::keyClick(host.grid()->view(), Qt::Key_Return);
+        UserInput::press(Qt::Key_Return);
     } else {
         host.editor->PreparePopupMenu(row);
         item(*host.editor, "mnuPopViewParty")->trigger();
@@ -250,16 +250,16 @@ void AssociationEditingTest::keysOnStoredAssociates()
 
     // Ctrl+X on it and Ctrl+V on another folder moves it there,
     host.select(baby);
-    QTest::keyClick(host.grid()->view(), Qt::Key_X, Qt::ControlModifier);
+    UserInput::press(Qt::Key_X, Qt::ControlModifier);
     host.select(host.row(QStringLiteral("Wards")));
-    QTest::keyClick(host.grid()->view(), Qt::Key_V, Qt::ControlModifier);
+    UserInput::press(Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(outline(*host.editor).filter(QStringLiteral("DOE, BABY")), QStringList{"2:Client:DOE, BABY"});
     const int moved = host.row(QStringLiteral("DOE, BABY"));
     QVERIFY(host.grid()->NodeRow(moved, 1) == host.row(QStringLiteral("Wards")) || host.grid()->RowHidden(moved));
 
     // and Delete deletes where the user may.
     host.select(host.row(QStringLiteral("DOE, SIS")));
-    QTest::keyClick(host.grid()->view(), Qt::Key_Delete);
+    UserInput::press(Qt::Key_Delete);
     QVERIFY(!outline(*host.editor).join(QLatin1Char(',')).contains(QLatin1String("DOE, SIS")));
     QVERIFY(host.editor->SaveRecords());
     // Client 7 is now client 12's ward, and the sister is gone.
@@ -276,7 +276,7 @@ void AssociationEditingTest::nameLinkReachesTheHost()
     QSignalSpy links(host.editor, &PartiesEditor::HyperlinkClickName);
 
     auto [surface, point] = host.spot(host.row(QStringLiteral("DOE, BABY")));
-    QTest::mouseClick(surface, Qt::LeftButton, {}, point);
+    UserInput::click(surface, point);
 
     QCOMPARE(links.count(), 1);
     QCOMPARE(links.first().at(0).toString(), QStringLiteral("DOE, BABY"));

@@ -130,9 +130,9 @@ void AssociationSaveTest::failedSaveLeavesTheTableAsItWas()
     connect(host.editor, &PartiesEditor::Error, this, [&errors](TableObject *&) { ++errors; });
     // Given the child moved from Children to Wards (a delete and an insert),
     host.select(host.row(QStringLiteral("DOE, BABY")));
-    QTest::keyClick(host.grid()->view(), Qt::Key_X, Qt::ControlModifier);
+    UserInput::press(Qt::Key_X, Qt::ControlModifier);
     host.select(host.row(QStringLiteral("Wards")));
-    QTest::keyClick(host.grid()->view(), Qt::Key_V, Qt::ControlModifier);
+    UserInput::press(Qt::Key_V, Qt::ControlModifier);
     const QStringList before = stored();
 
     // when one of the save's statements fails,

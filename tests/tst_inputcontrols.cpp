@@ -451,9 +451,9 @@ void InputControlsTest::aKeyReachingAClosedListGoesToTheBox()
 
     // Keys the window system still delivers to the list's window after
     // Escape closed it are the box's: nothing is picked.
-    QWindow *closedList = city.control->popup()->windowHandle();
-    QTest::keyClick(closedList, Qt::Key_Return);
-    QTest::keyClick(closedList, 'n');
+    QWindow *closedListWindow = city.control->popup()->windowHandle();
+    QTest::keyClick(closedListWindow, Qt::Key_Return);
+    QTest::keyClick(closedListWindow, 'n');
     QCOMPARE(city.control->Text(), QStringLiteral("SPRIN"));
     QVERIFY(!city.control->MatchFound());
 }

@@ -1,6 +1,7 @@
 #include "associationhost.h"
 
 #include "associationfixture.h"
+#include "userinput.h"
 
 #include "controls/datagrid.h"
 
@@ -80,8 +81,8 @@ int AssociationHost::pressToDrag(int row, Qt::KeyboardModifiers modifiers, Qt::M
         allowed = DataGrid::DropNone;
     }, Qt::DirectConnection);
     auto [surface, point] = spot(row);
-    QTest::mousePress(surface, button, modifiers, point);
-    QTest::mouseRelease(surface, button, modifiers, point);
+    UserInput::pressMouse(surface, point, button, modifiers);
+    UserInput::releaseMouse(surface, point, button, modifiers);
     QObject::disconnect(connection);
     return effects;
 }
