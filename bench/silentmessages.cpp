@@ -1,15 +1,5 @@
 #include "silentmessages.h"
 
-SilentMessages::SilentMessages()
-{
-    MessageService::install(this);
-}
-
-SilentMessages::~SilentMessages()
-{
-    MessageService::install(nullptr);
-}
-
 void SilentMessages::showMessage(QWidget *, const QString &text, const QString &)
 {
     ++m_shown;

@@ -8,11 +8,9 @@
 // check never waits for a click: it counts the messages, answers every
 // question Yes and every choice with its default. A benchmark that meets a message has timed a check that
 // failed, which its figures then say.
-class SilentMessages : public MessageService
+class SilentMessages : public StandInMessages
 {
 public:
-    SilentMessages();
-    ~SilentMessages() override;
 
     void showMessage(QWidget *parent, const QString &text, const QString &title) override;
     bool askYesNo(QWidget *parent, const QString &text, const QString &title) override;

@@ -9,16 +9,6 @@ void print(const QString &text)
 }
 } // namespace
 
-PrintedMessages::PrintedMessages()
-{
-    install(this);
-}
-
-PrintedMessages::~PrintedMessages()
-{
-    install(nullptr);
-}
-
 void PrintedMessages::showMessage(QWidget *parent, const QString &text, const QString &title)
 {
     showDetailedMessage(parent, text, title, QString());

@@ -5,13 +5,9 @@
 // Stands in for the message boxes where nobody could answer one (a run that
 // renders the window to a file) while it lives: prints each message on
 // stderr, declines each question, and counts the messages.
-class PrintedMessages : public MessageService
+class PrintedMessages : public StandInMessages
 {
 public:
-    PrintedMessages();
-    ~PrintedMessages() override;
-    PrintedMessages(const PrintedMessages &) = delete;
-    PrintedMessages &operator=(const PrintedMessages &) = delete;
 
     void showMessage(QWidget *parent, const QString &text, const QString &title) override;
     void showDetailedMessage(QWidget *parent, const QString &text, const QString &title,

@@ -3,6 +3,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <utility>
+
 namespace {
 
 class MessageBoxes : public MessageService
@@ -69,7 +71,7 @@ MessageService &MessageService::instance()
     return installed() ? *installed() : boxes;
 }
 
-void MessageService::install(MessageService *service)
+MessageService *MessageService::install(MessageService *service)
 {
-    installed() = service;
+    return std::exchange(installed(), service);
 }

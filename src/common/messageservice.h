@@ -29,6 +29,24 @@ public:
 
     // The service in use: the installed one, else one that shows QMessageBox.
     static MessageService &instance();
-    // Installs a service (nullptr goes back to the message boxes); the caller keeps ownership.
-    static void install(MessageService *service);
+    // Installs a service (nullptr goes back to the message boxes) and returns
+    // the one it replaced; the caller keeps ownership.
+    static MessageService *install(MessageService *service);
+};
+
+// A service that stands in for the one in use for as long as it lives (a
+// test's scripted answers, a run with nobody to answer), then gives the place
+// back to the one it replaced.
+class StandInMessages : public MessageService
+{
+protected:
+    StandInMessages() : m_replaced(install(this)) {}
+    ~StandInMessages() override { install(m_replaced); }
+
+public:
+    StandInMessages(const StandInMessages &) = delete;
+    StandInMessages &operator=(const StandInMessages &) = delete;
+
+private:
+    MessageService *m_replaced;
 };

@@ -16,16 +16,6 @@ QString focusedField()
 }
 } // namespace
 
-ScriptedMessages::ScriptedMessages()
-{
-    install(this);
-}
-
-ScriptedMessages::~ScriptedMessages()
-{
-    install(nullptr);
-}
-
 void ScriptedMessages::showMessage(QWidget *, const QString &text, const QString &title)
 {
     messages << Message{text, title, false, focusedField()};

@@ -7,7 +7,7 @@
 
 // Stands in for the message boxes while it lives: records each message, the
 // field that had the focus when it was shown, and answers questions from a script.
-class ScriptedMessages : public MessageService
+class ScriptedMessages : public StandInMessages
 {
 public:
     struct Message
@@ -18,9 +18,6 @@ public:
         QString focusedField;  // object name of the field with the focus (txtPTYNAM, cboPTYSEX, ...)
         QString details;       // what the box keeps under "Show Details..."
     };
-
-    ScriptedMessages();
-    ~ScriptedMessages() override;
 
     void showMessage(QWidget *parent, const QString &text, const QString &title) override;
     void showDetailedMessage(QWidget *parent, const QString &text, const QString &title,
