@@ -9,6 +9,7 @@
 // Exit status: 0 done, 1 the database failed, 2 a command line it does not
 // understand (nothing is done then).
 
+#include "common/addressfunctions.h"
 #include "data/connection.h"
 #include "data/dataaccesserror.h"
 #include "data/database.h"
@@ -35,9 +36,15 @@ void printSample(TableObject &table, const QString &title, const QString &statem
     QList<int> widths;
     for (const QString &name : result.fieldNames())
         widths << name.size();
+    // A zip is shown in its digits, 01101 too, as everywhere else.
+    const auto text = [&result](int row, int column) {
+        return result.fieldNames().at(column) == QLatin1String("PTYZIP")
+                   ? AddressFunctions::ZipDigits(result.value(row, column).toInt())
+                   : result.value(row, column).toString();
+    };
     for (int row = 0; row < result.rowCount(); ++row) {
         for (int i = 0; i < result.columnCount(); ++i)
-            widths[i] = qMax(widths[i], int(result.value(row, i).toString().size()));
+            widths[i] = qMax(widths[i], int(text(row, i).size()));
     }
     const auto printLine = [&widths](const QStringList &texts) {
         QStringList cells;
@@ -49,7 +56,7 @@ void printSample(TableObject &table, const QString &title, const QString &statem
     for (int row = 0; row < result.rowCount(); ++row) {
         QStringList texts;
         for (int i = 0; i < result.columnCount(); ++i)
-            texts << result.value(row, i).toString();
+            texts << text(row, i);
         printLine(texts);
     }
     if (result.hasMore())

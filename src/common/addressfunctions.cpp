@@ -27,6 +27,13 @@ bool CityStateZipValid(TableObject &ZipTable, const QString &City, const QString
     return !ZipTable.Eof();
 }
 
+QString ZipDigits(qint32 Zip)
+{
+    if (Zip <= 0)
+        return QString();
+    return QString::number(Zip).rightJustified(Zip <= 99999 ? 5 : 9, QLatin1Char('0'));
+}
+
 void CompactStreetLines(AlphaMericBox *Line1, AlphaMericBox *Line2)
 {
     const QString first = FormFunctions::TrimSpaces(Line1->Text());

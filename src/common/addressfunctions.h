@@ -18,5 +18,8 @@ bool AddressComplete(const QString &Street, const QString &City, const QString &
 bool CityStateZipValid(TableObject &ZipTable, const QString &City, const QString &State, qint32 Zip);
 // A blank first street line takes the second, which becomes empty.
 void CompactStreetLines(AlphaMericBox *Line1, AlphaMericBox *Line2);
+// A zip held as a number, in its digits: five (01101), or nine with the four
+// after them; empty for none (0 or less).
+QString ZipDigits(qint32 Zip);
 
 } // namespace AddressFunctions

@@ -1,5 +1,6 @@
 #include "zipcode.h"
 
+#include "common/addressfunctions.h"
 #include "data/dataaccesserror.h"
 #include "data/statements.h"
 
@@ -33,12 +34,7 @@ int ZipCode::Value() const
 
 void ZipCode::setValue(int value)
 {
-    if (value <= 0)
-        setDigits(QString());
-    else if (value <= 99999)
-        setDigits(QString::number(value).rightJustified(5, QLatin1Char('0')));
-    else
-        setDigits(QString::number(value).rightJustified(9, QLatin1Char('0')));
+    setDigits(AddressFunctions::ZipDigits(value));
 }
 
 int ZipCode::ZipProper() const
