@@ -253,15 +253,18 @@ void InputControlsTest::datePickerTakesOnlyDatesInRange_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<int>("value");
     QTest::addColumn<QString>("told");  // why a date was refused; empty when it was taken
-    QTest::newRow("a good date") << "06231970" << 19700623 << "";
-    QTest::newRow("the first day") << "01011901" << 19010101 << "";
-    QTest::newRow("the last day") << "12062026" << 20261206 << "";
-    QTest::newRow("before the first") << "12311900" << 19800101 << "12/31/1900 is before 01/01/1901.";
-    QTest::newRow("after the last") << "12072026" << 19800101 << "12/07/2026 is after 12/06/2026.";
-    QTest::newRow("in the future") << "06012031" << 19800101 << "06/01/2031 is after 12/06/2026.";
-    QTest::newRow("no such day") << "02302000" << 19800101 << "02/30/2000 is no date.";
-    QTest::newRow("not finished") << "0623" << 19800101 << "The date is not complete.";
-    QTest::newRow("cleared: no date") << "" << 0 << "";
+    QTest::addColumn<bool>("overTheOld");  // typed over the date shown rather than into an emptied box
+    QTest::newRow("a good date") << "06231970" << 19700623 << "" << false;
+    QTest::newRow("the first day") << "01011901" << 19010101 << "" << false;
+    QTest::newRow("the last day") << "12062026" << 20261206 << "" << false;
+    QTest::newRow("before the first") << "12311900" << 19800101 << "12/31/1900 is before 01/01/1901." << false;
+    QTest::newRow("after the last") << "12072026" << 19800101 << "12/07/2026 is after 12/06/2026." << false;
+    QTest::newRow("in the future") << "06012031" << 19800101 << "06/01/2031 is after 12/06/2026." << false;
+    QTest::newRow("no such day") << "02302000" << 19800101 << "02/30/2000 is no date." << false;
+    QTest::newRow("not finished") << "0623" << 19800101 << "The date is not complete." << false;
+    QTest::newRow("cleared: no date") << "" << 0 << "" << false;
+    QTest::newRow("over the old, passing a good date") << "12252030" << 19800101 << "12/25/2030 is after 12/06/2026."
+                                                       << true;
 }
 
 void InputControlsTest::datePickerTakesOnlyDatesInRange()
@@ -269,6 +272,7 @@ void InputControlsTest::datePickerTakesOnlyDatesInRange()
     QFETCH(QString, typed);
     QFETCH(int, value);
     QFETCH(QString, told);
+    QFETCH(bool, overTheOld);
     Shown<DatePicker> picker;
     picker.control->setMinDate(QDate(1901, 1, 1));
     picker.control->setMaxDate(QDate(2026, 12, 6));
@@ -282,14 +286,15 @@ void InputControlsTest::datePickerTakesOnlyDatesInRange()
 
     // When the user types over the date and leaves the box with Tab,
     picker.control->SetFocus();
-    UserInput::keys(QStringLiteral("{Ctrl+A}{Delete}{Home}") + typed + QStringLiteral("{Tab}"));
+    UserInput::keys((overTheOld ? QStringLiteral("{Home}") : QStringLiteral("{Ctrl+A}{Delete}{Home}")) + typed
+                    + QStringLiteral("{Tab}"));
 
     // then a date in range is taken and any other gives back the last good one,
     QCOMPARE(picker.control->Value(), value);
     QCOMPARE(picker.control->ValueAsLong(), value);
     QCOMPARE(picker.control->Text(), DatePicker::toDate(value).toString(QStringLiteral("MM/dd/yyyy")));
-    QCOMPARE(changes.isEmpty(), value == 19800101);  // a refused date changed nothing
-    QCOMPARE(edits.count(), 1 + typed.size());       // each key is an edit, finished date or not
+    QCOMPARE(picker.control->Value() == 19800101, value == 19800101);  // a refused date gives back the one before
+    QCOMPARE(edits.count(), (overTheOld ? 0 : 1) + typed.size());  // each key is an edit, finished date or not
 
     // and a refused date is not dropped without a word: the user is told why
     // and which dates the box takes, and finds the box again to mend it.

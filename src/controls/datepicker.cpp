@@ -98,6 +98,8 @@ void DatePicker::setValueFrom(int value, Source source)
     const int accepted = value <= 0 || !date.isValid() ? 0 : value;
     const bool changed = accepted != m_value;
     m_value = accepted;
+    if (source != Source::Typed)
+        m_valueBeforeTyping = accepted;
     forgetRefusal();
     if (source != Source::Typed)
         showValue();  // typed text stays as the user has it, cursor and all
@@ -141,9 +143,11 @@ void DatePicker::forgetRefusal()
 
 void DatePicker::refuse(const QString &why)
 {
-    // The last good value comes back, and the user is told why and what the
-    // box takes (as every field error is told), then finds the box again.
-    showValue();
+    // The value the box had before the user typed comes back (not one that
+    // the digits passed through on the way), and the user is told why and
+    // what the box takes (as every field error is told), then finds the box
+    // again.
+    setValueFrom(m_valueBeforeTyping, Source::Code);
     const QString message = why + QLatin1Char(' ')
                             + tr("Enter a date from %1 to %2.").arg(m_minDate.toString(Format), m_maxDate.toString(Format));
     m_edit->setToolTip(message);
@@ -183,8 +187,10 @@ bool DatePicker::eventFilter(QObject *watched, QEvent *event)
         // Leaving the box takes what was typed; the calendar or another
         // window taking the focus for a while is not leaving it.
         const auto reason = static_cast<QFocusEvent *>(event)->reason();
-        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
             takeTypedText(true);
+            m_valueBeforeTyping = m_value;
+        }
     }
     if (watched == m_edit && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);

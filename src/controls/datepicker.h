@@ -74,6 +74,7 @@ private:
     DigitsBox *m_edit;  // empty, it takes typing from its first place however it got the focus
     QToolButton *m_button;
     int m_value = 0;
+    int m_valueBeforeTyping = 0;  // what a refused date gives back: the value when typing began
     QDate m_minDate{1601, 1, 1};
     QDate m_maxDate{9999, 12, 31};
     QString m_tag;
