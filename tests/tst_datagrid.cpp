@@ -59,6 +59,7 @@ private Q_SLOTS:
     void dropReachesDragDropWithMouseRow_data();
     void dropReachesDragDropWithMouseRow();
     void geometryIsInTwips();
+    void aCellWrittenLaterWidensItsColumn();
     void aThrowingHandlerStopsAtTheGrid();
     void outlineAsTheEditorDressesIt_data() { TestDatabase::addEngineRows(); }
     void outlineAsTheEditorDressesIt();
@@ -320,6 +321,22 @@ void DataGridTest::geometryIsInTwips()
     grid.setRowHeight(4, 0);
     QVERIFY(grid.RowHidden(4));
     QVERIFY(grid.CellRect(4, 1).isEmpty());
+}
+
+void DataGridTest::aCellWrittenLaterWidensItsColumn()
+{
+    DataGrid grid;
+    showTree(grid);
+    const int fitted = grid.CellRect(4, 1).width();
+
+    // A name written after the columns were fitted to theirs is not cut:
+    // its column grows for it, and never shrinks for a shorter one.
+    const QString longer = QStringLiteral("WASHINGTON-BARRINGTON, MAXIMILIAN");
+    grid.setCellText(4, 1, longer);
+    QCoreApplication::processEvents();
+    QVERIFY(grid.CellRect(4, 1).width() > grid.fontMetrics().horizontalAdvance(longer));
+    grid.setCellText(4, 1, QStringLiteral("DOE, BOB"));
+    QVERIFY(grid.CellRect(4, 1).width() > fitted);
 }
 
 void DataGridTest::aThrowingHandlerStopsAtTheGrid()

@@ -76,6 +76,7 @@ void OutlineView::setOutlineModel(OutlineModel *model)
                 if (orientation == Qt::Horizontal)
                     columnsChanged(first, last);
             });
+    connect(model, &QAbstractItemModel::dataChanged, this, &OutlineView::widenForCells);
     connect(model, &QAbstractItemModel::modelReset, this, shapeChanged);
     connect(model, &QAbstractItemModel::rowsInserted, this, rowsChanged);
     connect(model, &QAbstractItemModel::rowsRemoved, this, rowsChanged);
@@ -169,6 +170,22 @@ void OutlineView::syncColumns()
     }
     m_fixed->setVisible(anyFixedShown);
     placeFixedView();
+}
+
+void OutlineView::widenForCells(const QModelIndex &topLeft, const QModelIndex &bottomRight)
+{
+    // A cell written once the columns were fitted (a new associate, the user
+    // stamped on a changed row) widens its fitted column rather than being
+    // cut; whole-column changes wait for the next fit.
+    if (topLeft.row() != bottomRight.row() || !updatesEnabled())
+        return;
+    for (int col = topLeft.column(); col <= bottomRight.column(); ++col) {
+        if (!m_fitted.value(col) || m_model->ColumnWidth(col) >= 0 || isColumnHidden(col))
+            continue;
+        const int needed = sizeHintForIndex(m_model->index(topLeft.row(), col)).width();
+        if (needed > columnWidth(col))
+            setColumnWidth(col, needed);
+    }
 }
 
 void OutlineView::fitColumns()

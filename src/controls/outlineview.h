@@ -63,6 +63,8 @@ protected:
     void updateGeometries() override;
 
 private:
+    // Widens a fitted column for a cell of one row that no longer fits.
+    void widenForCells(const QModelIndex &topLeft, const QModelIndex &bottomRight);
     void scheduleSync();
     void syncRows();
     void syncColumns();
