@@ -119,18 +119,19 @@ void AssociationEditingTest::newAssociateFromTheNameSearch_data()
     QTest::addColumn<int>("addAnswer");  // the host's key for AddParty; -1: adding is off
     QTest::addColumn<QStringList>("keys");
     QTest::addColumn<QString>("name");  // in the row's name cell afterwards
+    QTest::addColumn<QString>("born");  // in its birth date cell
     QTest::addColumn<bool>("stillOpen");
     const int ctrl = Qt::ControlModifier;
     const QStringList none{"", "", "", "", ""};
     forEachEngine([&](auto row) {
         // Client 12 is guardian of the one match, party 6.
         row("pick") << "DOE, S" << int(Qt::Key_Return) << 0 << -1 << QStringList{"C", "12", "5", "P", "6"} << "DOE, SIS"
-                    << false;
-        row("escape") << "DOE" << int(Qt::Key_Escape) << 0 << -1 << none << "" << false;
-        row("enter on nothing") << "NOBODY" << int(Qt::Key_Return) << 0 << -1 << none << "" << false;
-        row("add declined") << "NEW, PERSON" << int(Qt::Key_Return) << ctrl << 0 << none << "" << true;
+                    << "19820101" << false;
+        row("escape") << "DOE" << int(Qt::Key_Escape) << 0 << -1 << none << "" << "" << false;
+        row("enter on nothing") << "NOBODY" << int(Qt::Key_Return) << 0 << -1 << none << "" << "" << false;
+        row("add declined") << "NEW, PERSON" << int(Qt::Key_Return) << ctrl << 0 << none << "" << "" << true;
         row("add taken") << "NEW, PERSON" << int(Qt::Key_Return) << ctrl << 512 << QStringList{"C", "12", "5", "P", "512"}
-                         << "NEW, PERSON" << false;
+                         << "NEW, PERSON" << "" << false;
     });
 }
 
@@ -142,6 +143,7 @@ void AssociationEditingTest::newAssociateFromTheNameSearch()
     QFETCH(int, addAnswer);
     QFETCH(QStringList, keys);
     QFETCH(QString, name);
+    QFETCH(QString, born);
     QFETCH(bool, stillOpen);
     TORVA_USE_ENGINE_ROW();
     ClientTwelveHost host;
@@ -172,6 +174,7 @@ void AssociationEditingTest::newAssociateFromTheNameSearch()
     QCOMPARE(search->Visible(), stillOpen);
     QCOMPARE(AssociationFixture::keys(*host.editor, row), keys);
     QCOMPARE(cell(*host.editor, row, "ASCNAM"), name);
+    QCOMPARE(cell(*host.editor, row, "ASCBDT"), born);
     QCOMPARE(changes.count(), keys.first().isEmpty() ? 0 : 1);
     QCOMPARE(asked, addAnswer >= 0 ? typed : QString());
 

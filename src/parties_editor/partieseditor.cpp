@@ -439,6 +439,11 @@ void PartiesEditor::nameSearchFinished()
     if (cboPTYNAM->Tag() == Escaped || cboPTYNAM->ListIndex() < 0)
         return;
     DataGrid::atEventBoundary("PartiesEditor: assigning a name", [this] {
+        // The row shows the birth date it was picked by, as a stored row does,
+        // so that two people of one name can be told apart before a reload.
+        const qint32 born = DateTimeFunctions::DateToNumber(cboPTYNAM->Columns(QStringLiteral("PTYBDT")), QString(),
+                                                            QStringLiteral("yyyyMMdd"));
+        grd->setCellText(grd->Row(), column("ASCBDT"), QString::number(born));
         m_rows->AssignAssociate(grd->Row(), cboPTYNAM->Columns(QStringLiteral("ASCFLG")).toString(),
                                 cboPTYNAM->Columns(QStringLiteral("PTYKEY")).toInt());
     });
