@@ -259,6 +259,42 @@ void TableObject::releaseLocksExcept(const QList<LockKey> &kept)
     }
 }
 
+bool TableObject::ReserveRow(const QString &table, const QVariantList &key)
+{
+    m_lastStatement = QStringLiteral("row lock of %1 key %2").arg(table, LockKey(table, key).rowKey());
+    clearResult();
+    try {
+        Connection &connection = Database::connection();
+        if (!connection.engine().rewritesRowLocks())
+            return true;
+        const LockKey lock(table, key);
+        if (m_held.contains(lock)) {
+            releaseLocksExcept({lock});
+            m_held = {lock};
+            return true;
+        }
+        if (!m_locks)
+            m_locks = connection.engine().newLockSession();
+        try {
+            if (!m_locks->tryLock(lock)) {
+                m_lockHolder = m_locks->holder(lock);
+                m_recordLocked = true;
+                return false;
+            }
+        } catch (...) {
+            m_locks.reset();  // a session that failed is not trusted again; its locks go with it
+            m_held.clear();
+            throw;
+        }
+        releaseLocksExcept({lock});
+        m_held = {lock};
+        return true;
+    } catch (const DataAccessError &error) {
+        fail(error, true);
+    }
+    return false;
+}
+
 void TableObject::Close()
 {
     m_locks.reset();

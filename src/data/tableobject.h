@@ -71,6 +71,15 @@ public:
     // Who holds the row, when RecordLocked is true and the data layer knows.
     std::optional<LockHolder> LockedBy() const { return m_lockHolder; }
 
+    // Takes the row lock of a row about to be inserted under a new key (the
+    // key's values in the table's key order), as a locked select takes the
+    // lock of a row it reads, so that the row is held from its insert on and
+    // a lock that cannot be had leaves nothing written. The object then holds
+    // this key alone. False, with RecordLocked and LockedBy, when another
+    // holder has the key; where the database keeps its own row locks nothing
+    // is taken and the result is true. Failures as for Execute.
+    bool ReserveRow(const QString &table, const QVariantList &key);
+
     // One transaction around several statements of this object's connection.
     void BeginTransaction();
     void CommitTransaction();

@@ -63,6 +63,9 @@ const QString GenderMessage = QStringLiteral("Invalid gender.");
 const QString NothingLoadedMessage = QStringLiteral("No party is loaded, so there is nothing to save.");
 const QString NotLoadedMessage = QStringLiteral("Party #%1 could not be loaded, so it cannot be saved.");
 const QString HeldMessage = QStringLiteral("Party #%1 is in use by %2, so it cannot be saved.");
+const QString NoKeyMessage = QStringLiteral(
+    "The new party was not saved: other users were saving new parties under the same keys. Save it again.");
+const QString PartyTable = QStringLiteral("DUVPRB.PRBPTY");
 
 } // namespace
 
@@ -590,32 +593,50 @@ bool PartyEditor::SaveRecord()
 bool PartyEditor::insertUnderNextKey(QVariantList values)
 {
     adoPRBPTY->setSQL(Statements::InsertParty);
-    for (int attempt = 1;; ++attempt) {
+    for (int attempt = 1; attempt <= KeyAttempts; ++attempt) {
+        if (attempt > 1) {
+            // Step out of the other editor's rhythm before trying again.
+            QThread::msleep(QRandomGenerator::global()->bounded(1u, 4u * unsigned(attempt)));
+        }
         adoPRBSQL->Execute(Statements::NextPartyKey, QVariant(), true, true);
         PartyKey = adoPRBSQL->BOF() || adoPRBSQL->Eof()
                        ? 1
                        : integerOf(adoPRBSQL->FieldValue(QStringLiteral("MAXPTYKEY"))) + 1;
         values.last() = PartyKey;
-        // Another editor may take the same key at the same moment: then the
-        // next one is tried, and only the last attempt's failure is reported.
+        // The new key's lock comes first: a lock that cannot be had leaves
+        // nothing written, and a party that is written is held from then on,
+        // as a loaded one is, so that nobody else edits it while this editor
+        // may still save it again. Another editor saving a new party at the
+        // same moment may hold the key already: then the next one is tried.
+        try {
+            if (!adoPRBPTY->ReserveRow(PartyTable, {PartyKey}))
+                continue;
+        } catch (const DataAccessError &) {
+            PartyKey = 0;
+            throw;
+        }
+        // ... or may have written it without its lock (a host of another
+        // kind): then too the next key is tried, and only the last attempt's
+        // failure is reported.
         m_keyConflictExpected = attempt < KeyAttempts;
         try {
             adoPRBPTY->Execute(QString(), values, true, true);
             m_keyConflictExpected = false;
-            break;
+            m_partyHeld = true;
+            return true;
         } catch (const DataAccessError &error) {
             m_keyConflictExpected = false;
             PartyKey = 0;  // nothing was saved under the key tried
+            adoPRBPTY->Close();  // nor is its lock kept
             if (error.number() != DataAccessError::DuplicateKey || attempt >= KeyAttempts)
                 throw;
-            // Step out of the other editor's rhythm before trying again.
-            QThread::msleep(QRandomGenerator::global()->bounded(1u, 4u * unsigned(attempt)));
         }
     }
-    // Hold the new party as a loaded one is held, so that nobody else edits
-    // it while this editor may still save it again.
-    holdParty();
-    return true;
+    // Every key tried was held by other editors saving new parties.
+    PartyKey = 0;
+    adoPRBPTY->Close();
+    MessageService::instance().showMessage(this, NoKeyMessage, FormFunctions::ErrorTitle);
+    return false;
 }
 
 bool PartyEditor::holdParty()
