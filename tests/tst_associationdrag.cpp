@@ -3,8 +3,11 @@
 #include "common/clock.h"
 #include "controlrows.h"
 #include "controls/datagrid.h"
+#include "fixtures.h"
 #include "parties_editor/associationrows.h"
+#include "scriptedmessages.h"
 #include "testdatabase.h"
+#include "userinput.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -26,6 +29,8 @@ private Q_SLOTS:
     void dropsThatDoNothing_data();
     void dropsThatDoNothing();
     void moveWithinItsOwnFolderIsADuplicate();
+    void moveNeedsTheRightToDelete_data();
+    void moveNeedsTheRightToDelete();
 };
 
 void AssociationDragTest::pressStartsADragOnlyWhenItMay_data()
@@ -173,6 +178,64 @@ void AssociationDragTest::moveWithinItsOwnFolderIsADuplicate()
     QVERIFY(host.editor->HasErrors());
     QVERIFY(!host.editor->SaveRecords());
     QCOMPARE(stored(), before);
+}
+
+void AssociationDragTest::moveNeedsTheRightToDelete_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("right");    // the user's SECP02; "none" for no security row
+    QTest::addColumn<QString>("gesture");  // "drag" and "Ctrl+drag" by the mouse, else the keys before Ctrl+V
+    const QStringList rights{"Y", "N", "", "y", "X", "none"};
+    const QStringList gestures{"drag", "Ctrl+X", "Ctrl+drag", "Ctrl+C"};
+    forEachEngine([&](auto row) {
+        for (const QString &right : rights) {
+            for (const QString &gesture : gestures)
+                row(qPrintable((right == QLatin1String("none") ? QStringLiteral("no security row")
+                                                               : QStringLiteral("SECP02 '%1'").arg(right))
+                               + QStringLiteral(", ") + gesture))
+                    << right << gesture;
+        }
+    });
+}
+
+void AssociationDragTest::moveNeedsTheRightToDelete()
+{
+    QFETCH(QString, right);
+    QFETCH(QString, gesture);
+    TORVA_USE_ENGINE_ROW();
+    seedClientTwelve();
+    if (right != QLatin1String("none"))
+        Fixtures::addUser(QStringLiteral("CLERK"), right);
+    AssociationHost host;
+    host.load(QStringLiteral("CLERK"));
+    ScriptedMessages boxes;
+    const bool may = right == QLatin1String("Y");
+    const bool move = gesture == QLatin1String("drag") || gesture == QLatin1String("Ctrl+X");
+
+    // When the user moves or copies the child from Children to Wards,
+    const int source = host.row(QStringLiteral("DOE, BABY"));
+    host.select(source);
+    if (gesture.endsWith(QLatin1String("drag"))) {
+        const int effects = host.pressToDrag(source, move ? Qt::NoModifier : Qt::ControlModifier);
+        QCOMPARE(effects, int(move && may ? DataGrid::DropMove : DataGrid::DropCopy));
+        host.dropOn(host.row(QStringLiteral("Wards")), source);
+    } else {
+        UserInput::keys(QStringLiteral("{%1}").arg(gesture));
+        host.select(host.row(QStringLiteral("Wards")));
+        UserInput::keys(QStringLiteral("{Ctrl+V}"));
+    }
+    QVERIFY(host.editor->SaveRecords());
+
+    // then it is stored as a ward, and it leaves Children only for a user who may delete;
+    QStringList expected{"C12-21-P6", "C12-5-C7", "P5-3-C12", "P8-21-C12", "P99-3-C12"};
+    if (!move || !may)
+        expected << QStringLiteral("C12-3-C7");
+    expected.sort();
+    QCOMPARE(stored(), expected);
+    // a user who asked for a move and got a copy is told so, once.
+    QCOMPARE(int(boxes.messages.size()), move && !may ? 1 : 0);
+    if (!boxes.messages.isEmpty())
+        QVERIFY2(boxes.messages.first().text.contains(QLatin1String("DOE, BABY")), qPrintable(boxes.texts().join(QLatin1Char('\n'))));
 }
 
 QTEST_MAIN(AssociationDragTest)

@@ -6,6 +6,7 @@
 #include "data/dataaccesserror.h"
 #include "data/statements.h"
 #include "data/tableobject.h"
+#include "hookguard.h"
 #include "parties_editor/associationrows.h"
 #include "testdatabase.h"
 #include "userinput.h"
@@ -67,6 +68,8 @@ private Q_SLOTS:
     void saveWritesWhatChangedOnce();
     void noTextIsWrittenNull_data() { engines_data(); }
     void noTextIsWrittenNull();
+    void viewerWritesNothing_data();
+    void viewerWritesNothing();
 };
 
 void AssociationSaveTest::duplicateBlocksEverything_data()
@@ -190,12 +193,12 @@ void AssociationSaveTest::noTextIsWrittenNull()
     const QString table = QStringLiteral("DUVPRB.PRBCLTASC");
     const QStringList texts{"ASCFLG1", "ASCFLG2", "ASCUSR"};
     TestDatabase::forbidNull(table, texts);
-    // an editor whose host never named the user, a new ward, and the child moved to the wards,
+    // an editor whose host never named the user, a new ward, and the child copied to the wards,
     AssociationHost host;
     host.load(QString());
     addAssociate(host, QStringLiteral("Wards"), QStringLiteral("P"), 6);
     host.select(host.row(QStringLiteral("DOE, BABY")));
-    UserInput::press(Qt::Key_X, Qt::ControlModifier);
+    UserInput::press(Qt::Key_C, Qt::ControlModifier);
     host.select(host.row(QStringLiteral("Wards")));
     UserInput::press(Qt::Key_V, Qt::ControlModifier);
 
@@ -205,8 +208,43 @@ void AssociationSaveTest::noTextIsWrittenNull()
     QVERIFY(saved);
 
     // with the user as empty text.
-    QCOMPARE(stored(), QStringList({"C12-21-P6", "C12-5-C7", "C12-5-P6", "P5-3-C12", "P8-21-C12", "P99-3-C12"}));
+    QCOMPARE(stored(), QStringList({"C12-21-P6", "C12-3-C7", "C12-5-C7", "C12-5-P6", "P5-3-C12", "P8-21-C12", "P99-3-C12"}));
     QCOMPARE(TestDatabase::rowsWithNull(table, texts), 0);
+}
+
+void AssociationSaveTest::viewerWritesNothing_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("loaded");  // the mode of the load
+    QTest::addColumn<QString>("saving");  // the mode when SaveRecords runs
+    forEachEngine([](auto row) {
+        row("viewing") << "*VIEW" << "*VIEW";
+        row("switched to viewing after the load") << "*EDIT" << "*VIEW";
+        row("no mode after the load") << "*EDIT" << "";
+    });
+}
+
+void AssociationSaveTest::viewerWritesNothing()
+{
+    QFETCH(QString, loaded);
+    QFETCH(QString, saving);
+    TORVA_USE_ENGINE_ROW();
+    ClientTwelveHost host(QStringLiteral("JSMITH"), loaded);
+    // Given rows an editing user's save would write (a delete and a new ward),
+    const int parent = host.row(QStringLiteral("DOE, JOHN"));
+    host.editor->rows().DeleteAssociateRows(parent, parent);
+    addAssociate(host, QStringLiteral("Wards"), QStringLiteral("P"), 6);
+    host.editor->UserMode = saving;
+    const QStringList before = stored();
+
+    // a save by a viewer fails without running a single statement.
+    int statements = 0;
+    {
+        HookGuard hook([&statements](const QString &, const QVariantList &) { ++statements; });
+        QVERIFY(!host.editor->SaveRecords());
+    }
+    QCOMPARE(statements, 0);
+    QCOMPARE(stored(), before);
 }
 
 QTEST_MAIN(AssociationSaveTest)

@@ -68,6 +68,8 @@ private Q_SLOTS:
     void updateOfAVanishedPartyFails();
     void refusedLoadWritesNothing_data();
     void refusedLoadWritesNothing();
+    void viewerWritesNothing_data();
+    void viewerWritesNothing();
 
 private:
     std::unique_ptr<ScriptedMessages> m_boxes;
@@ -305,6 +307,66 @@ void PartySaveTest::refusedLoadWritesNothing()
     QVERIFY(host.editor->LoadRecord(8));
     QVERIFY(host.editor->SaveRecord());
     QCOMPARE(m_boxes->messages.size(), 1);
+}
+
+void PartySaveTest::viewerWritesNothing_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("loaded");   // the mode of the load
+    QTest::addColumn<QString>("writing");  // the mode when the call runs
+    QTest::addColumn<bool>("remove");      // DeleteRecord, else SaveRecord
+    const QList<QStringList> modes{{"viewing", "*VIEW", "*VIEW"},
+                                   {"no mode", "", ""},
+                                   {"lower-case edit", "*edit", "*edit"},
+                                   {"edit, then view", "*EDIT", "*VIEW"},
+                                   {"view, then edit", "*VIEW", "*EDIT"}};
+    for (const QString &engine : TestDatabase::engines()) {
+        for (const QStringList &mode : modes) {
+            for (const bool remove : {false, true}) {
+                const QString name = mode.at(0) + (remove ? QStringLiteral(", delete") : QStringLiteral(", save"));
+                engineRow(engine, qPrintable(name)) << mode.at(1) << mode.at(2) << remove;
+            }
+        }
+    }
+}
+
+void PartySaveTest::viewerWritesNothing()
+{
+    QFETCH(QString, loaded);
+    QFETCH(QString, writing);
+    QFETCH(bool, remove);
+    TORVA_USE_PARTY_DATABASE();
+    Fixtures::addParty(PartyForm::onFile(5, QStringLiteral("SMITH, JOHN Q")));
+    const QStringList before = storedParty(5);
+    // Given party 5 loaded in one mode, a change a save would write, and the mode of the call,
+    PartyEditorHost host(loaded);
+    QVERIFY(host.editor->LoadRecord(5));
+    PartyForm form;
+    form.street2 = QStringLiteral("APT 4");
+    form.enterInto(host);
+    host.editor->UserMode = writing;
+
+    // the save or delete of anyone but an editor fails without running a statement,
+    int statements = 0;
+    bool written = true;
+    {
+        HookGuard hook([&statements](const QString &, const QVariantList &) { ++statements; });
+        written = remove ? host.editor->DeleteRecord() : host.editor->SaveRecord();
+    }
+    QVERIFY(!written);
+    QCOMPARE(statements, 0);
+    QCOMPARE(storedParty(5), before);
+    // the save says why (a delete asks nothing, so it says nothing),
+    QCOMPARE(m_boxes->texts(), remove ? QStringList() : QStringList{QStringLiteral(
+                                   "Party #5 is open for viewing only, so it cannot be saved. "
+                                   "Open it again for editing to save it.")});
+    QVERIFY(remove || m_boxes->messages.first().title == QLatin1String("Error"));
+    // and loaded again for editing, it is written.
+    host.editor->UserMode = QStringLiteral("*EDIT");
+    QVERIFY(host.editor->LoadRecord(5));
+    form.enterInto(host);
+    QVERIFY(remove ? host.editor->DeleteRecord() : host.editor->SaveRecord());
+    QCOMPARE(TestDatabase::count(QStringLiteral("DUVPRB.PRBPTY")), remove ? 0 : 1);
 }
 
 QTEST_MAIN(PartySaveTest)

@@ -4,6 +4,7 @@
 
 #include "common/clock.h"
 #include "common/datetimefunctions.h"
+#include "common/messageservice.h"
 #include "common/storedtext.h"
 #include "controls/combobox.h"
 #include "controls/datagrid.h"
@@ -320,7 +321,10 @@ void PartiesEditor::connectEditing()
             [this](int Button, int Shift, int, int, bool &Cancel) { mouseButtonPressed(Button, Shift, Cancel); },
             Qt::DirectConnection);
     connect(grd, &DataGrid::DragStart, this,
-            [this](const QVariant &, int &AllowedEffects) { AllowedEffects = m_dragMoves ? DataGrid::DropMove : DataGrid::DropCopy; },
+            [this](const QVariant &, int &AllowedEffects) {
+                // A move deletes the dragged row: only a user who may delete is offered one.
+                AllowedEffects = m_dragMoves && mayDelete() ? DataGrid::DropMove : DataGrid::DropCopy;
+            },
             Qt::DirectConnection);
     connect(grd, &DataGrid::DragDrop, this, [this] { dropOn(grd->MouseRow()); });
 
@@ -475,7 +479,7 @@ void PartiesEditor::mouseButtonPressed(int Button, int Shift, bool &Cancel)
     if (grd->RowLevel(row) != AssociateLevel || grd->CellText(row, column("ASCNAM")).isEmpty())
         return;
     m_dragRow = row;
-    m_dragMoves = Shift == 0;
+    m_dragMoves = Shift == 0;  // what the user asks for; dropOn decides what is done
     Cancel = true;
     grd->StartDrag();
 }
@@ -511,8 +515,20 @@ void PartiesEditor::dropOn(int Target)
         m_rows->setKeysFor(copy, flag, key);
     }
     m_rows->MarkRowChanged(copy);
-    if (m_dragMoves)
+    if (!m_dragMoves)
+        return;
+    // A move deletes the row from its folder, which only a user who may
+    // delete associations may do; anyone else gets the copy and is told why.
+    if (mayDelete()) {
         m_rows->DeleteAssociateRows(m_dragRow, m_dragRow);
+        return;
+    }
+    MessageService::instance().showMessage(
+        this,
+        tr("%1 was copied to %2, not moved: moving it would delete it from %3, and you may not delete associations.")
+            .arg(grd->CellText(m_dragRow, column("ASCNAM")), grd->CellText(Target, 0),
+                 grd->CellText(grd->NodeRow(m_dragRow, 1), 0)),
+        tr("Copied, not moved"));
 }
 
 bool PartiesEditor::eventFilter(QObject *watched, QEvent *event)
@@ -577,6 +593,9 @@ bool PartiesEditor::HasErrors()
 
 bool PartiesEditor::SaveRecords()
 {
+    // Only an editor writes: a viewer's save runs nothing, not even the check.
+    if (UserMode != EditMode)
+        return false;
     if (HasErrors())
         return false;
     if (!adoPRBCLTASC)

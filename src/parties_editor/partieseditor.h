@@ -68,10 +68,16 @@ public:
     // Validates, then deletes the associations deleted in the outline and
     // inserts the new ones, all in one transaction: either everything is
     // saved or nothing is. Afterwards the outline shows what is stored.
+    // Only an editor saves: with UserMode other than "*EDIT" when the call
+    // runs, it returns false at once, runs no statement and shows nothing;
+    // the host, which set the mode, says what it wants to.
     bool SaveRecords();
 
     // Readies the popup menu for a row: captions and enabled items by level,
     // mode and the user's right to delete. False when no menu applies.
+    // The same right decides whether a drag or Ctrl+X and Ctrl+V moves an
+    // associate: a move deletes it from its folder, so for a user who may not
+    // delete (PRBSEC.SECP02 other than "Y") it is a copy, and the user is told.
     bool PreparePopupMenu(int Row);
 
     // The saved properties ("Enabled", then "HyperlinkNames").
@@ -146,5 +152,7 @@ private:
     bool m_ownEnabled = true;
     bool m_settingEnabled = false;
     int m_dragRow = 0;
+    // The user asked for a move (a drag without Ctrl, Ctrl+X); dropOn moves
+    // only for a user who may delete.
     bool m_dragMoves = false;
 };

@@ -63,6 +63,8 @@ const QString GenderMessage = QStringLiteral("Invalid gender.");
 const QString NothingLoadedMessage = QStringLiteral("No party is loaded, so there is nothing to save.");
 const QString NotLoadedMessage = QStringLiteral("Party #%1 could not be loaded, so it cannot be saved.");
 const QString HeldMessage = QStringLiteral("Party #%1 is in use by %2, so it cannot be saved.");
+const QString ViewOnlyMessage =
+    QStringLiteral("%1 is open for viewing only, so it cannot be saved. Open it again for editing to save it.");
 const QString NoKeyMessage = QStringLiteral(
     "The new party was not saved: other users were saving new parties under the same keys. Save it again.");
 const QString PartyTable = QStringLiteral("DUVPRB.PRBPTY");
@@ -353,6 +355,8 @@ bool PartyEditor::LoadRecord(qint32 NewPartyKey, const QString &NewPartyName, qi
     m_partyLoaded = false;
     m_partyHeld = false;
     m_duplicateAccepted = false;
+    // Only what was loaded for editing may be written (see mayWrite).
+    m_loadedForEditing = UserMode == EditMode;
 
     // New table objects; the previous ones go, and with them the lock they held.
     createTables();
@@ -575,8 +579,20 @@ QVariantList PartyEditor::partyValues() const
             PartyKey};
 }
 
+bool PartyEditor::mayWrite() const
+{
+    return m_partyLoaded && m_loadedForEditing && UserMode == EditMode;
+}
+
 bool PartyEditor::SaveRecord()
 {
+    // A viewer's save runs nothing, the checks' statements included, and
+    // says why; a party that is not loaded is explained by HasErrors.
+    if (m_partyLoaded && !mayWrite()) {
+        const QString party = PartyKey != 0 ? QStringLiteral("Party #%1").arg(PartyKey) : QStringLiteral("The new party");
+        MessageService::instance().showMessage(this, ViewOnlyMessage.arg(party), FormFunctions::ErrorTitle);
+        return false;
+    }
     if (HasErrors())
         return false;
     if (PartyKey != 0) {
@@ -641,20 +657,25 @@ bool PartyEditor::insertUnderNextKey(QVariantList values)
 
 bool PartyEditor::holdParty()
 {
-    if (m_partyHeld)
+    // The party's lock is checked, not assumed, before anything is written:
+    // one lost with its connection (a server restart) is taken again, and
+    // a party that another user took meanwhile is not written over.
+    if (adoPRBPTY->ReserveRow(PartyTable, {PartyKey})) {
+        m_partyHeld = true;
         return true;
-    adoPRBPTY->Execute(Statements::LoadPartyForUpdate, QVariantList{PartyKey});
-    if (adoPRBPTY->RecordLocked()) {
-        Q_EMIT LockError();
-        return false;
     }
-    m_partyHeld = true;
-    return true;
+    m_partyHeld = false;
+    Q_EMIT LockError();
+    MessageService::instance().showMessage(
+        this, HeldMessage.arg(QString::number(PartyKey), LockedBy().value_or(LockHolder()).describe()),
+        FormFunctions::ErrorTitle);
+    return false;
 }
 
 bool PartyEditor::DeleteRecord()
 {
-    if (!m_partyLoaded)
+    // It asks nothing, so a refusal says nothing either: the host knows the mode.
+    if (!mayWrite())
         return false;
     return adoPRBPTY->Execute(Statements::DeleteParty, QVariantList{PartyKey}, true, true) == 1;
 }

@@ -42,7 +42,8 @@ public:
     qint32 PartyKey = 0;
     // The signed-on user, written with every save.
     QString UserID;
-    // "*EDIT" lets the user edit after a load; anything else shows the party read-only.
+    // "*EDIT" lets the user edit after a load; anything else shows the party
+    // read-only, and then nothing is saved or deleted (see SaveRecord).
     QString UserMode;
 
     explicit PartyEditor(QWidget *parent = nullptr);
@@ -80,8 +81,16 @@ public:
     // Validates, then updates the party loaded or inserts the new one under
     // the next free key (PartyKey then holds it). False when a check failed,
     // when no party was loaded, or when the party is no longer there.
+    // Only an editor writes: the party must have been loaded (or added) with
+    // UserMode "*EDIT", and UserMode must still be "*EDIT" when the call runs
+    // (a host that lets a viewer save switches the mode and loads again).
+    // Otherwise it runs no statement and returns false after one message,
+    // titled "Error", that says why.
     bool SaveRecord();
-    // Deletes the party loaded; true when exactly one row went.
+    // Deletes the party loaded; true when exactly one row went. Under the
+    // same rule as SaveRecord, but without a message: it returns false and
+    // runs nothing, as it does when no party is loaded (it asks the user
+    // nothing, so the host, which knows the mode, says what it wants to).
     bool DeleteRecord();
 
     // Who holds the party, after a LoadRecord refused for a lock.
@@ -124,9 +133,13 @@ private:
     void showParty(TableObject &row);
     void FindDuplicate(bool &StreetDiffers, bool &Found);
     QVariantList partyValues() const;
+    // A party is loaded, it was loaded for editing, and UserMode is "*EDIT"
+    // still: what SaveRecord and DeleteRecord need before they write.
+    bool mayWrite() const;
     bool insertUnderNextKey(QVariantList values);
-    // Takes the party's row lock when this editor does not hold it yet; false
-    // (after LockError) when another user has taken it meanwhile.
+    // Makes sure the editor holds the party's row lock, taking it again when
+    // its connection lost it; false (after LockError and a message) when
+    // another user has taken it meanwhile.
     bool holdParty();
     void cityChosen();
     void zipEntered();
@@ -139,6 +152,8 @@ private:
     bool m_settingEnabled = false;
     // A party is on screen that may be written: the last load or add succeeded.
     bool m_partyLoaded = false;
+    // The last load or add ran with UserMode "*EDIT".
+    bool m_loadedForEditing = false;
     // adoPRBPTY holds the row lock of the party on screen.
     bool m_partyHeld = false;
     // The user accepted a possible duplicate of the party on screen.
