@@ -251,14 +251,23 @@ void AssociationEditingTest::keysOnStoredAssociates()
     QVERIFY(!host.grid()->BeginCellEdit(baby, host.grid()->ColumnIndex(QStringLiteral("ASCUSR"))));
     QVERIFY(!host.grid()->IsEditing());
 
-    // Ctrl+X on it and Ctrl+V on another folder moves it there,
+    // Ctrl+X on it and Ctrl+V on another folder moves it there, though a
+    // row came above it in between (the row at its old place is not taken),
     host.select(baby);
     UserInput::press(Qt::Key_X, Qt::ControlModifier);
+    host.editor->rows().AddAssociateRow(host.row(QStringLiteral("Parents")), false);
+    const QStringList before = outline(*host.editor);
     host.select(host.row(QStringLiteral("Wards")));
     UserInput::press(Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(outline(*host.editor).filter(QStringLiteral("DOE, BABY")), QStringList{"2:Client:DOE, BABY"});
     const int moved = host.row(QStringLiteral("DOE, BABY"));
     QVERIFY(host.grid()->NodeRow(moved, 1) == host.row(QStringLiteral("Wards")) || host.grid()->RowHidden(moved));
+    QCOMPARE(outline(*host.editor).size(), before.size());
+    // and once moved it is pasted nowhere else.
+    const QStringList afterMove = outline(*host.editor);
+    host.select(host.row(QStringLiteral("Parents")));
+    UserInput::press(Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(outline(*host.editor), afterMove);
 
     // and Delete deletes where the user may.
     host.select(host.row(QStringLiteral("DOE, SIS")));

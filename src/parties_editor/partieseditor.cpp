@@ -478,18 +478,49 @@ void PartiesEditor::mouseButtonPressed(int Button, int Shift, bool &Cancel)
         return;
     if (grd->RowLevel(row) != AssociateLevel || grd->CellText(row, column("ASCNAM")).isEmpty())
         return;
-    m_dragRow = row;
-    m_dragMoves = Shift == 0;  // what the user asks for; dropOn decides what is done
+    takeUp(row, Shift == 0);  // a move is what the user asks for; dropOn decides what is done
     Cancel = true;
     grd->StartDrag();
+}
+
+void PartiesEditor::takeUp(int Row, bool Moves)
+{
+    m_dragRow = Row;
+    m_dragMoves = Moves;
+    m_dragged = rowCells(Row);
+}
+
+QStringList PartiesEditor::rowCells(int Row) const
+{
+    QStringList cells;
+    for (int col = 0; col < grd->Cols(); ++col)
+        cells << grd->CellText(Row, col);
+    return cells;
+}
+
+int PartiesEditor::takenUpRow() const
+{
+    // Rows may have come or gone between Ctrl+X and Ctrl+V: the associate
+    // taken up is found again by what its row holds, never taken for
+    // whichever row now stands at its place; one moved away is gone.
+    if (m_dragged.isEmpty())
+        return -1;
+    if (m_dragRow >= grd->FixedRows() && m_dragRow < grd->Rows() && !grd->RowHidden(m_dragRow)
+        && rowCells(m_dragRow) == m_dragged)
+        return m_dragRow;
+    for (int row = grd->FixedRows(); row < grd->Rows(); ++row) {
+        if (m_rows->isAssociate(row) && !grd->RowHidden(row) && rowCells(row) == m_dragged)
+            return row;
+    }
+    return -1;
 }
 
 void PartiesEditor::dropOn(int Target)
 {
     if (UserMode != EditMode || Target < grd->FixedRows() || Target >= grd->Rows() || grd->RowLevel(Target) != FolderLevel)
         return;
-    if (m_dragRow < grd->FixedRows() || m_dragRow == Target || m_dragRow >= grd->Rows()
-        || grd->RowLevel(m_dragRow) != AssociateLevel)
+    m_dragRow = takenUpRow();
+    if (m_dragRow < grd->FixedRows() || m_dragRow == Target || grd->RowLevel(m_dragRow) != AssociateLevel)
         return;
 
     m_rows->AddAssociateRow(Target, false);
@@ -521,6 +552,7 @@ void PartiesEditor::dropOn(int Target)
     // delete associations may do; anyone else gets the copy and is told why.
     if (mayDelete()) {
         m_rows->DeleteAssociateRows(m_dragRow, m_dragRow);
+        m_dragged.clear();  // moved: there is nothing left to paste
         return;
     }
     MessageService::instance().showMessage(
@@ -545,8 +577,7 @@ bool PartiesEditor::eventFilter(QObject *watched, QEvent *event)
             handled = true;
         } else if ((key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Cut)) && m_rows->isAssociate(row)
                    && !grd->CellText(row, column("ASCNAM")).isEmpty()) {
-            m_dragRow = row;
-            m_dragMoves = key->matches(QKeySequence::Cut);
+            takeUp(row, key->matches(QKeySequence::Cut));
             handled = true;
         } else if (key->matches(QKeySequence::Paste)) {
             dropOn(row);

@@ -123,6 +123,10 @@ private:
     void addRecordRequested(QVariant &Id);
     void hyperlinkClicked(int Row);
     void mouseButtonPressed(int Button, int Shift, bool &Cancel);
+    // Remembers the associate a drag, Ctrl+X or Ctrl+C took up, and finds it again.
+    void takeUp(int Row, bool Moves);
+    int takenUpRow() const;
+    QStringList rowCells(int Row) const;
     void dropOn(int Target);
     bool mayDelete() const;
     int menuRow() const;
@@ -155,4 +159,5 @@ private:
     // The user asked for a move (a drag without Ctrl, Ctrl+X); dropOn moves
     // only for a user who may delete.
     bool m_dragMoves = false;
+    QStringList m_dragged;  // every cell of the row taken up, as it was then
 };
