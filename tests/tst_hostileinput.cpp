@@ -15,8 +15,11 @@
 #include "scriptedmessages.h"
 #include "testdatabase.h"
 
+#include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLineEdit>
+#include <QMenu>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -52,6 +55,7 @@ QList<Payload> payloads()
          QString::fromUtf8("\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D \xD9\x85\xD8\xB1\xD8\xAD\xD8\xA8\xD8\xA7")},
         {"only spaces", QStringLiteral("     ")},
         {"only tabs", QStringLiteral("\t\t\t")},
+        {"zero width no-break space", QChar(0xFEFF) + QStringLiteral("BOM")},
     };
 }
 
@@ -148,6 +152,8 @@ private Q_SLOTS:
     void searchedAsText();
     void typedIntoTheZip_data();
     void typedIntoTheZip();
+    void halfCharactersAreNotTaken_data();
+    void halfCharactersAreNotTaken();
 
 private:
     std::unique_ptr<ScriptedMessages> m_boxes;
@@ -341,6 +347,74 @@ void HostileInputTest::typedIntoTheZip()
     QCOMPARE(host.errors, 0);
     static const QRegularExpression notAZip(QStringLiteral("[^0-9_ -]"));  // digits, blanks and the dash only
     QVERIFY2(!zip->displayText().contains(notAZip), qPrintable(zip->displayText()));
+}
+
+void HostileInputTest::halfCharactersAreNotTaken_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<bool>("taken");
+    QTest::addColumn<bool>("full");  // the box one unit short of its length
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
+    const QChar high(0xD83D);
+    const QChar low(0xDE00);
+    const QList<std::tuple<const char *, QString, bool, bool>> pastes{
+        {"whole character", emoji, true, false},
+        {"first half then a letter", high + QStringLiteral("B"), false, false},
+        {"first half last", QStringLiteral("B") + high, false, false},
+        {"second half", QStringLiteral("B") + low, false, false},
+        {"halves in the wrong order", QString(low) + high, false, false},
+        {"whole character with room for half", emoji, false, true},
+    };
+    for (const QString &engine : TestDatabase::engines()) {
+        for (const char *box : {"txtPTYNAM", "txtPTYST1", "cboPTYCTY", "name search"}) {
+            for (const auto &[name, pasted, taken, full] : pastes)
+                QTest::addRow("%s/%s/%s", qPrintable(engine), box, name)
+                    << engine << QString::fromLatin1(box) << pasted << taken << full;
+        }
+    }
+}
+
+void HostileInputTest::halfCharactersAreNotTaken()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, pasted);
+    QFETCH(bool, taken);
+    QFETCH(bool, full);
+    TORVA_USE_PARTY_DATABASE();
+
+    // Given a box of the party editor or the name search with text in it,
+    std::unique_ptr<PartyEditorHost> party;
+    std::unique_ptr<ClientTwelveHost> associations;
+    QLineEdit *edit = nullptr;
+    if (box == QLatin1String("name search")) {
+        associations = std::make_unique<ClientTwelveHost>();
+        associations->editor->PreparePopupMenu(associations->row(QStringLiteral("Wards")));
+        associations->editor->popupMenu()->findChild<QAction *>(QStringLiteral("mnuPopNew"))->trigger();
+        edit = associations->editor->nameSearch()->findChild<QLineEdit *>();
+    } else {
+        party = std::make_unique<PartyEditorHost>();
+        QVERIFY(party->editor->AddRecord());
+        auto *field = party->field<QWidget>(qPrintable(box));
+        edit = qobject_cast<QLineEdit *>(field) ? qobject_cast<QLineEdit *>(field) : field->findChild<QLineEdit *>();
+        edit->setFocus();
+    }
+    QVERIFY(edit && edit->hasFocus());
+    const QString before = full ? QString(edit->maxLength() - 1, QLatin1Char('A')) : QStringLiteral("AB");
+    QGuiApplication::clipboard()->setText(before);
+    UserInput::press(Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(edit->text(), before);
+
+    // when text is pasted at its start,
+    UserInput::press(Qt::Key_Home);
+    QGuiApplication::clipboard()->setText(pasted);
+    UserInput::press(Qt::Key_V, Qt::ControlModifier);
+
+    // then text holding half of a UTF-16 pair does not enter at all, and a
+    // character enters whole or not at all.
+    QCOMPARE(edit->text(), taken ? pasted + before : before);
+    QVERIFY(edit->text().isValidUtf16());
 }
 
 QTEST_MAIN(HostileInputTest)

@@ -131,6 +131,12 @@ void TableObjectTest::valuesReadAsTheyWereWritten_data()
     QTest::newRow("ten digits") << decimal << QVariant(qlonglong(9999999999)) << QVariant(qlonglong(9999999999));
     QTest::newRow("whole double") << decimal << QVariant(5551234567.0) << QVariant(qlonglong(5551234567));
     QTest::newRow("int") << decimal << QVariant(int(42)) << QVariant(qlonglong(42));
+    // U+FEFF is a character where a text begins too, not a byte order mark to drop.
+    const QString noBreak(QChar(0xFEFF));
+    QTest::newRow("zero width no-break space first") << text << QVariant(noBreak + accented)
+                                                     << QVariant(noBreak + accented);
+    QTest::newRow("only zero width no-break spaces") << text << QVariant(noBreak + noBreak)
+                                                     << QVariant(noBreak + noBreak);
 }
 
 void TableObjectTest::valuesReadAsTheyWereWritten()
@@ -175,6 +181,15 @@ void TableObjectTest::failuresSignalThenThrow_data()
     QTest::newRow("two statements") << QStringLiteral("Select * From DUVCRT.ARYSEX; Delete From DUVPRB.PRBPTY")
                                     << QVariant() << int(DataAccessError::StatementFailed);
     QTest::newRow("no statement") << QString() << QVariant() << int(DataAccessError::NoStatement);
+    // Half of a UTF-16 pair is no text: a driver would write "?" for it.
+    const QString update = QStringLiteral("Update DUVPRB.PRBPTY Set PTYST2=? Where PTYKEY=?");
+    QTest::newRow("first half of a character") << update << QVariant(QVariantList{QString(QChar(0xD83D)) + "X", 1})
+                                               << int(DataAccessError::BadParameters);
+    QTest::newRow("second half of a character") << update << QVariant(QVariantList{"X" + QString(QChar(0xDE00)), 1})
+                                                << int(DataAccessError::BadParameters);
+    QTest::newRow("halves in the wrong order") << update
+                                               << QVariant(QVariantList{QString(QChar(0xDE00)) + QChar(0xD83D), 1})
+                                               << int(DataAccessError::BadParameters);
 }
 
 void TableObjectTest::failuresSignalThenThrow()

@@ -6,7 +6,9 @@ class QLineEdit;
 
 // Turns what the user types or pastes into one letter case (0 as typed,
 // 1 upper, 2 lower). Only the new characters change: text that was already in
-// the box, such as a stored value shown as it is, keeps its case.
+// the box, such as a stored value shown as it is, keeps its case. Typing or
+// pasting half of a UTF-16 pair (a lone surrogate) is refused whole; an
+// emoji cut by the box's length leaves no half of itself.
 class CaseValidator : public QValidator
 {
     Q_OBJECT

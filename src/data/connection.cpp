@@ -67,6 +67,59 @@ void Connection::createSchema()
     m_engine->createSchema(db);
 }
 
+bool Connection::isUsable() const
+{
+    if (m_broken)
+        return false;
+    if (m_inTransaction)
+        return true;
+    return m_engine->isAlive(m_database) && !m_engine->filesReplaced();
+}
+
+void Connection::confirmWritten(const QString &statement)
+{
+    if (m_inTransaction || !m_engine->filesReplaced())
+        return;
+    m_broken = true;
+    throw filesReplacedError(statement);
+}
+
+DataAccessError Connection::filesReplacedError(const QString &statement) const
+{
+    return DataAccessError(DataAccessError::ConnectionFailed,
+                           QStringLiteral("the database files at %1 were replaced while this was saved, so it is not "
+                                          "in them; saved again, it goes into the files there now")
+                               .arg(location().toDisplayString()),
+                           statement);
+}
+
+void Connection::beginTransaction()
+{
+    run(m_engine->beginStatement());
+    m_inTransaction = true;
+}
+
+void Connection::commitTransaction()
+{
+    // The transaction is over whether the commit succeeds or not: a failed
+    // commit leaves nothing of it. Files replaced before it are not
+    // committed to; replaced as it commits, what it wrote is not in them.
+    m_inTransaction = false;
+    if (m_engine->filesReplaced()) {
+        QSqlQuery(database()).exec(QStringLiteral("ROLLBACK"));
+        m_broken = true;
+        throw filesReplacedError(QStringLiteral("COMMIT"));
+    }
+    run(QStringLiteral("COMMIT"));
+    confirmWritten(QStringLiteral("COMMIT"));
+}
+
+void Connection::rollbackTransaction()
+{
+    m_inTransaction = false;
+    run(QStringLiteral("ROLLBACK"));
+}
+
 void Connection::run(const QString &statement)
 {
     QSqlQuery query(database());

@@ -32,10 +32,29 @@ public:
     // The error in our terms; a connection that is lost is marked broken so
     // that the next use opens a new one.
     DataAccessError error(const QSqlError &error, const QString &statement);
-    bool isBroken() const { return m_broken; }
 
-    // Runs a statement of the data layer's own, unprepared (COMMIT, ROLLBACK).
+    // Whether the connection can take the next statement: not lost, still
+    // there, and still on the database's files (not ones replaced under it);
+    // inside a transaction it is kept whatever happened to it, so that the
+    // transaction's own statements fail rather than go on elsewhere without it.
+    bool isUsable() const;
+    // After a write outside a transaction: throws DataAccessError, the
+    // connection given up, when the files were replaced meanwhile, so that
+    // no write is reported that is not in the files the database has now.
+    void confirmWritten(const QString &statement);
+
+    // Runs a statement of the data layer's own, unprepared.
     void run(const QString &statement);
+    // One transaction around several statements.
+    void beginTransaction();
+    void commitTransaction();
+    void rollbackTransaction();
+    bool inTransaction() const { return m_inTransaction; }
+
+private:
+    DataAccessError filesReplacedError(const QString &statement) const;
+
+public:
     void createSchema();
 
 private:
@@ -48,4 +67,5 @@ private:
     QHash<QString, std::shared_ptr<PreparedStatement>> m_statements;
     std::unique_ptr<PreparedStatement> m_oneOff;
     bool m_broken = false;
+    bool m_inTransaction = false;
 };

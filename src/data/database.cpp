@@ -105,7 +105,7 @@ QString Database::userName()
 Connection &Database::connection()
 {
     State &current = state();
-    if (current.connection && !current.connection->isBroken())
+    if (current.connection && current.connection->isUsable())
         return *current.connection;
     current.connection.reset();
     closeAtExit();

@@ -43,6 +43,27 @@ DataAccessError Engine::error(const QSqlError &error, const QString &statement) 
     return DataAccessError(classify(error), text + detail, statement, code);
 }
 
+bool Engine::storesText(const QString &text) const
+{
+    const QChar *chars = text.constData();
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        if (!chars[i].isSurrogate())
+            continue;
+        if (chars[i].isHighSurrogate() && i + 1 < size && chars[i + 1].isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        throw DataAccessError(DataAccessError::BadParameters,
+                              QStringLiteral("a text holding half of a character (U+%1, a lone UTF-16 surrogate, at "
+                                             "position %2) cannot be stored in %3")
+                                  .arg(QString::number(chars[i].unicode(), 16).toUpper())
+                                  .arg(i + 1)
+                                  .arg(m_location.toDisplayString()));
+    }
+    return true;
+}
+
 bool Engine::isConnectionLost(const QSqlError &error) const
 {
     return error.type() == QSqlError::ConnectionError;

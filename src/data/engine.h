@@ -46,11 +46,21 @@ public:
     DataAccessError error(const QSqlError &error, const QString &statement) const;
     // Whether the connection that reported this error is no longer usable.
     virtual bool isConnectionLost(const QSqlError &error) const;
+    // Whether a connection is still there, asked without a round trip to the
+    // server (a server that restarted has closed it).
+    virtual bool isAlive(const QSqlDatabase &) const { return true; }
+    // Whether the files the connection opened are still the database's (an
+    // embedded database's folder restored from a backup while the host
+    // runs has other files under the same names).
+    virtual bool filesReplaced() const { return false; }
     // Whether a locked select failed because another user holds the row
     // (only where the database keeps the row locks itself).
     virtual bool isRowLockConflict(const QSqlError &) const { return false; }
     // Whether a text can be stored as it is (PostgreSQL takes no NUL character).
-    virtual bool storesText(const QString &) const { return true; }
+    // Half of a UTF-16 pair (a lone surrogate) is no text: no database can
+    // store it, and Qt would write "?" for it. For such a text this throws
+    // DataAccessError(BadParameters) naming it, on every engine.
+    virtual bool storesText(const QString &text) const;
 
 protected:
     virtual int classify(const QSqlError &error) const;

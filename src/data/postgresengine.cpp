@@ -1,10 +1,15 @@
 #include "postgresengine.h"
 
+#include "postgrespreparedstatement.h"
 #include "postgresrowlocks.h"
 #include "schema.h"
 
 #include <QRegularExpression>
+#include <QSqlDriver>
 #include <QSqlQuery>
+
+#include <libpq-fe.h>
+#include <poll.h>
 
 namespace {
 
@@ -102,6 +107,11 @@ std::unique_ptr<RowLockSession> PostgresEngine::newLockSession()
     return std::make_unique<PostgresRowLocks>(location());
 }
 
+std::unique_ptr<PreparedStatement> PostgresEngine::newStatement(const QSqlDatabase &database)
+{
+    return std::make_unique<PostgresPreparedStatement>(database);
+}
+
 QString PostgresEngine::translated(const QString &statement) const
 {
     static const QRegularExpression boundPattern(QStringLiteral(R"(\bLike\s+\?(?!\s*Escape\b))"),
@@ -110,6 +120,36 @@ QString PostgresEngine::translated(const QString &statement) const
         return statement;
     QString text = statement;
     return text.replace(boundPattern, QStringLiteral("Like ? Escape ''"));
+}
+
+bool PostgresEngine::isAlive(const QSqlDatabase &database) const
+{
+    return isAliveConnection(database);
+}
+
+bool PostgresEngine::isAliveConnection(const QSqlDatabase &database)
+{
+    // Reading what the socket holds, without waiting, notices a server that
+    // ended the connection (a restart, a backend ended) before a statement is
+    // sent on it.
+    const QVariant handle = database.isOpen() && database.driver() ? database.driver()->handle() : QVariant();
+    auto *connection = handle.isValid() ? *static_cast<PGconn *const *>(handle.data()) : nullptr;
+    if (!connection)
+        return false;
+    // A server that ended the session first says why, then closes the
+    // socket: what is waiting is read until there is nothing more, or the
+    // end is found.
+    for (int reads = 0; reads < 8 && PQstatus(connection) == CONNECTION_OK; ++reads) {
+        pollfd waiting{PQsocket(connection), POLLIN, 0};
+        if (::poll(&waiting, 1, 0) <= 0 || !PQconsumeInput(connection))
+            break;
+    }
+    return PQstatus(connection) == CONNECTION_OK;
+}
+
+bool PostgresEngine::storesText(const QString &text) const
+{
+    return Engine::storesText(text) && !text.contains(QChar(0));
 }
 
 bool PostgresEngine::isConnectionLost(const QSqlError &error) const

@@ -13,8 +13,12 @@ public:
     QSqlDatabase open(const QString &connectionName, bool create) override;
     void createSchema(QSqlDatabase &database) override;
     std::unique_ptr<RowLockSession> newLockSession() override;
+    std::unique_ptr<PreparedStatement> newStatement(const QSqlDatabase &database) override;
     bool isConnectionLost(const QSqlError &error) const override;
-    bool storesText(const QString &text) const override { return !text.contains(QChar(0)); }
+    bool isAlive(const QSqlDatabase &database) const override;
+    // The same for any connection to a server, by Qt's name for it.
+    static bool isAliveConnection(const QSqlDatabase &database);
+    bool storesText(const QString &text) const override;
     // A bound Like pattern gets "Escape ''": PostgreSQL alone takes a
     // backslash in a pattern for an escape, the others search it as text.
     QString translated(const QString &statement) const override;

@@ -27,10 +27,14 @@ void dropConnection(const QString &name)
 PostgresRowLocks::PostgresRowLocks(const DatabaseLocation &location)
     : m_location(location)
 {
+    // A kept connection the server has ended meanwhile (a restart) is not
+    // handed out again: it goes, and the next one is tried.
     QStringList &idle = idleConnections()[location.toDisplayString()];
-    if (!idle.isEmpty()) {
+    while (!idle.isEmpty()) {
         m_connectionName = idle.takeLast();
-        return;
+        if (isAlive())
+            return;
+        dropConnection(m_connectionName);
     }
     static int counter = 0;
     m_connectionName = QStringLiteral("torva-rowlocks-%1").arg(++counter);
@@ -43,10 +47,15 @@ PostgresRowLocks::PostgresRowLocks(const DatabaseLocation &location)
     }
 }
 
+bool PostgresRowLocks::isAlive() const
+{
+    return PostgresEngine::isAliveConnection(QSqlDatabase::database(m_connectionName, false));
+}
+
 PostgresRowLocks::~PostgresRowLocks()
 {
-    bool reusable = true;
-    if (m_lockedAny) {
+    bool reusable = isAlive();
+    if (reusable && m_lockedAny) {
         QSqlDatabase database = QSqlDatabase::database(m_connectionName, false);
         QSqlQuery query(database);
         reusable = query.exec(QStringLiteral("DELETE FROM torva.lock_holders WHERE backend_pid = pg_backend_pid()"))

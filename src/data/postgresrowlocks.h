@@ -18,6 +18,7 @@ public:
     bool tryLock(const LockKey &key) override;
     void unlock(const LockKey &key) override;
     std::optional<LockHolder> holder(const LockKey &key) override;
+    bool isAlive() const override;
 
     static QString createHolderTable();
     // Closes the kept connections (when the database is closed or changed).

@@ -19,6 +19,9 @@ public:
     virtual void unlock(const LockKey &key) = 0;
     // Who holds the lock, when another session holds it.
     virtual std::optional<LockHolder> holder(const LockKey &key) = 0;
+    // Whether the session still has what holds its locks (a server that
+    // restarted has ended it, and its locks with it).
+    virtual bool isAlive() const { return true; }
 
 protected:
     // The holder this process writes down for its own locks.

@@ -6,6 +6,7 @@
 #include "sqliterowlocks.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlQuery>
@@ -14,6 +15,9 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -121,13 +125,20 @@ QSqlDatabase SqliteEngine::open(const QString &connectionName, bool create)
                                      .arg(libraryFile(folder, library), attach.lastError().databaseText()));
             run(database, QStringLiteral("PRAGMA %1.journal_mode=WAL").arg(library));
             run(database, QStringLiteral("PRAGMA %1.synchronous=NORMAL").arg(library));
-            // Pages are read through a memory map rather than a read call each,
-            // and more of them stay cached between statements: loading an
-            // outline reads a party or client page for each of its rows.
-            run(database, QStringLiteral("PRAGMA %1.mmap_size=%2").arg(library).arg(MemoryMapBytes));
+            // More pages stay cached between statements: loading an outline
+            // reads a party or client page for each of its rows. They are not
+            // read through a memory map: a file cut short under a running host
+            // (a mistaken restore, a full disk) would end the host on its next
+            // read of a page past the new end, where a read call only fails.
+            run(database, QStringLiteral("PRAGMA %1.mmap_size=0").arg(library));
             run(database, QStringLiteral("PRAGMA %1.cache_size=-%2").arg(library).arg(PageCacheKiB));
         }
         run(database, QStringLiteral("PRAGMA case_sensitive_like=ON"));
+        for (const int handle : std::as_const(m_attached))
+            ::close(handle);
+        m_attached.clear();
+        for (const QString &library : Schema::libraries())
+            m_attached << ::open(QFile::encodeName(libraryFile(folder, library)).constData(), O_RDONLY | O_CLOEXEC);
     } catch (...) {
         database.close();
         throw;
@@ -160,9 +171,41 @@ std::unique_ptr<PreparedStatement> SqliteEngine::newStatement(const QSqlDatabase
     return std::make_unique<SqlitePreparedStatement>(handle(database));
 }
 
-bool SqliteEngine::isConnectionLost(const QSqlError &) const
+SqliteEngine::~SqliteEngine()
 {
+    for (const int handle : std::as_const(m_attached))
+        ::close(handle);
+}
+
+bool SqliteEngine::filesReplaced() const
+{
+    // Asked of the open file, not by its name: cheap enough for every statement.
+    struct stat status;
+    for (const int handle : m_attached) {
+        if (handle < 0 || ::fstat(handle, &status) != 0 || status.st_nlink == 0)
+            return true;
+    }
     return false;
+}
+
+bool SqliteEngine::isConnectionLost(const QSqlError &error) const
+{
+    // A file that cannot be written, read or recognised, or that holds no
+    // tables (emptied), may be mended while the host runs: the connection is
+    // opened again for the next call rather than kept failing.
+    const int code = error.nativeErrorCode().toInt();
+    switch (code & 0xFF) {
+    case SQLITE_READONLY:
+    case SQLITE_IOERR:
+    case SQLITE_CORRUPT:
+    case SQLITE_CANTOPEN:
+    case SQLITE_NOTADB:
+        return true;
+    case SQLITE_ERROR:
+        return error.databaseText().startsWith(QLatin1String("no such table"));
+    default:
+        return false;
+    }
 }
 
 int SqliteEngine::classify(const QSqlError &error) const

@@ -2,6 +2,8 @@
 
 #include "engine.h"
 
+#include <QList>
+
 struct sqlite3;
 
 // The embedded database: a folder holding one SQLite file per library
@@ -14,7 +16,6 @@ public:
     using Engine::Engine;
 
     static constexpr int BusyTimeoutMs = 5000;
-    static constexpr qint64 MemoryMapBytes = 256LL * 1024 * 1024;
     static constexpr int PageCacheKiB = 16 * 1024;
 
     QSqlDatabase open(const QString &connectionName, bool create) override;
@@ -25,6 +26,8 @@ public:
     QString beginStatement() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
     std::unique_ptr<PreparedStatement> newStatement(const QSqlDatabase &database) override;
     bool isConnectionLost(const QSqlError &error) const override;
+    bool filesReplaced() const override;
+    ~SqliteEngine() override;
 
     static QString libraryFile(const QString &folder, const QString &library);
     // The sqlite3 handle under an open connection of this engine.
@@ -32,4 +35,10 @@ public:
 
 protected:
     int classify(const QSqlError &error) const override;
+
+private:
+    // The library files as attached, held open to ask whether a file of
+    // that name is still the one attached (a file renamed over it, or
+    // deleted, leaves this one without a name).
+    QList<int> m_attached;
 };

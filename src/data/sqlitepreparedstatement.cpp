@@ -1,5 +1,7 @@
 #include "sqlitepreparedstatement.h"
 
+#include <QStringDecoder>
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -38,6 +40,18 @@ bool sameAsciiText(const QVariant &value, const char *bytes, int size)
             return false;
     }
     return true;
+}
+
+// A stored UTF-8 text as it is. QString::fromUtf8 takes a leading U+FEFF for
+// a byte order mark and drops it; in a value it is a character like any other.
+QString textAsStored(const char *bytes, int size)
+{
+    if (size >= 3 && bytes[0] == '\xEF' && bytes[1] == '\xBB' && bytes[2] == '\xBF') {
+        QStringDecoder decoder(QStringDecoder::Utf8,
+                               QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        return decoder.decode(QByteArrayView(bytes, size));
+    }
+    return QString::fromUtf8(bytes, size);
 }
 
 } // namespace
@@ -152,6 +166,9 @@ bool SqlitePreparedStatement::bind(int position, const QVariant &value)
             break;
         }
         default: {
+            // As UTF-8: in UTF-16 text SQLite takes a leading U+FEFF for a
+            // byte order mark and drops it. (A text holding half of a UTF-16
+            // pair, which Qt would write as "?", is refused before it comes here.)
             const QByteArray &text = m_texts.emplace_back(value.toString().toUtf8());
             code = sqlite3_bind_text64(m_statement, position, text.constData(), sqlite3_uint64(text.size()),
                                        SQLITE_STATIC, SQLITE_UTF8);
@@ -184,7 +201,7 @@ QVariant SqlitePreparedStatement::column(int index, const Neighbours &neighbours
             if (neighbour && sameAsciiText(*neighbour, text, size))
                 return *neighbour;
         }
-        return QVariant(QString::fromUtf8(text, size));
+        return QVariant(textAsStored(text, size));
     }
     case SQLITE_BLOB: {
         const auto *bytes = static_cast<const char *>(sqlite3_value_blob(value));

@@ -178,8 +178,10 @@ int TableObject::run(Connection &connection, const QString &statement, const QVa
         }
         throw connection.error(error, statement);
     }
-    if (!prepared.isSelect())
+    if (!prepared.isSelect()) {
+        connection.confirmWritten(statement);
         return prepared.rowsAffected();
+    }
     takeResult(rows);
     return -1;
 }
@@ -190,6 +192,7 @@ int TableObject::runLocked(Connection &connection, const LockedSelect &select, c
     QueryResult read;
     run(connection, select.statement(), values, prepare, &read, -1);
     const QList<LockKey> keys = lockKeys(select.table(), read);
+    dropDeadLockSession();
     if (!m_locks)
         m_locks = connection.engine().newLockSession();
 
@@ -251,6 +254,16 @@ QList<LockKey> TableObject::lockKeys(const QString &table, const QueryResult &ro
     return keys;
 }
 
+void TableObject::dropDeadLockSession()
+{
+    // A session the server ended has lost its locks with it: the rows are
+    // locked again, on a session of their own, or found held by another.
+    if (m_locks && !m_locks->isAlive()) {
+        m_locks.reset();
+        m_held.clear();
+    }
+}
+
 void TableObject::releaseLocksExcept(const QList<LockKey> &kept)
 {
     for (const LockKey &key : std::as_const(m_held)) {
@@ -268,6 +281,7 @@ bool TableObject::ReserveRow(const QString &table, const QVariantList &key)
         if (!connection.engine().rewritesRowLocks())
             return true;
         const LockKey lock(table, key);
+        dropDeadLockSession();
         if (m_held.contains(lock)) {
             releaseLocksExcept({lock});
             m_held = {lock};
@@ -305,27 +319,27 @@ void TableObject::Close()
 
 void TableObject::BeginTransaction()
 {
-    transactionStep(QStringLiteral("BEGIN"));
+    transactionStep(QStringLiteral("BEGIN"), &Connection::beginTransaction);
 }
 
 void TableObject::CommitTransaction()
 {
-    transactionStep(QStringLiteral("COMMIT"));
+    transactionStep(QStringLiteral("COMMIT"), &Connection::commitTransaction);
 }
 
 void TableObject::RollbackTransaction()
 {
-    transactionStep(QStringLiteral("ROLLBACK"));
+    transactionStep(QStringLiteral("ROLLBACK"), &Connection::rollbackTransaction);
 }
 
-void TableObject::transactionStep(const QString &step)
+void TableObject::transactionStep(const QString &step, void (Connection::*run)())
 {
     m_lastStatement = step;
     try {
+        Connection &connection = Database::connection();
         if (beforeExecute())
             beforeExecute()(step, {});
-        Connection &connection = Database::connection();
-        connection.run(step == QLatin1String("BEGIN") ? connection.engine().beginStatement() : step);
+        (connection.*run)();
     } catch (const DataAccessError &error) {
         fail(error, true);
     }

@@ -111,10 +111,11 @@ private:
                   QueryResult *result);
     QList<LockKey> lockKeys(const QString &table, const QueryResult &rows) const;
     void releaseLocksExcept(const QList<LockKey> &kept);
+    void dropDeadLockSession();
     void clearResult();
     void takeResult(const QueryResult &result);
     int fail(const DataAccessError &error, bool raiseException);
-    void transactionStep(const QString &step);
+    void transactionStep(const QString &step, void (Connection::*run)());
 
     QString m_sql;
     bool m_prepared = false;

@@ -609,24 +609,31 @@ bool PartyEditor::SaveRecord()
 bool PartyEditor::insertUnderNextKey(QVariantList values)
 {
     adoPRBPTY->setSQL(Statements::InsertParty);
+    qint32 tried = 0;  // the last key tried; the next attempt goes past it
+    bool collided = false;
     for (int attempt = 1; attempt <= KeyAttempts; ++attempt) {
-        if (attempt > 1) {
+        if (collided) {
             // Step out of the other editor's rhythm before trying again.
             QThread::msleep(QRandomGenerator::global()->bounded(1u, 4u * unsigned(attempt)));
         }
         adoPRBSQL->Execute(Statements::NextPartyKey, QVariant(), true, true);
-        PartyKey = adoPRBSQL->BOF() || adoPRBSQL->Eof()
-                       ? 1
-                       : integerOf(adoPRBSQL->FieldValue(QStringLiteral("MAXPTYKEY"))) + 1;
+        const qint32 next = adoPRBSQL->BOF() || adoPRBSQL->Eof()
+                                ? 1
+                                : integerOf(adoPRBSQL->FieldValue(QStringLiteral("MAXPTYKEY"))) + 1;
+        PartyKey = qMax(next, tried + 1);
+        tried = PartyKey;
         values.last() = PartyKey;
         // The new key's lock comes first: a lock that cannot be had leaves
         // nothing written, and a party that is written is held from then on,
         // as a loaded one is, so that nobody else edits it while this editor
-        // may still save it again. Another editor saving a new party at the
-        // same moment may hold the key already: then the next one is tried.
+        // may still save it again. Another editor may hold the key already
+        // (saving a new party at the same moment, or still holding one that
+        // is no longer on file, as after a restore): then the next one is tried.
         try {
-            if (!adoPRBPTY->ReserveRow(PartyTable, {PartyKey}))
+            if (!adoPRBPTY->ReserveRow(PartyTable, {PartyKey})) {
+                collided = false;
                 continue;
+            }
         } catch (const DataAccessError &) {
             PartyKey = 0;
             throw;
@@ -646,6 +653,7 @@ bool PartyEditor::insertUnderNextKey(QVariantList values)
             adoPRBPTY->Close();  // nor is its lock kept
             if (error.number() != DataAccessError::DuplicateKey || attempt >= KeyAttempts)
                 throw;
+            collided = true;
         }
     }
     // Every key tried was held by other editors saving new parties.

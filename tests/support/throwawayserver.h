@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+// A PostgreSQL server of one test's own, on loopback, that the test may stop,
+// start and restart while the data layer is connected to it, as a server
+// that an administrator restarts (the shared test server must stay up for
+// the other tests). Made with the installed server's initdb and pg_ctl,
+// as the postgres account when the tests run as root.
+class ThrowawayServer
+{
+public:
+    ThrowawayServer();
+    ~ThrowawayServer();
+    ThrowawayServer(const ThrowawayServer &) = delete;
+    ThrowawayServer &operator=(const ThrowawayServer &) = delete;
+
+    // Whether it runs; why not, when it could not be made.
+    bool isRunning() const { return m_running; }
+    QString why() const { return m_why; }
+    // postgresql://postgres@127.0.0.1:PORT/postgres
+    QString location() const;
+
+    bool stop();
+    bool start();
+
+private:
+    bool run(const QString &program, const QStringList &arguments);
+
+    QTemporaryDir m_folder;
+    QString m_bin;
+    int m_port = 0;
+    bool m_running = false;
+    QString m_why;
+};

@@ -1,0 +1,190 @@
+#include "data/database.h"
+#include "data/statements.h"
+#include "data/tableobject.h"
+#include "fixtures.h"
+#include "partyform.h"
+#include "scriptedmessages.h"
+#include "testdatabase.h"
+#include "throwawayserver.h"
+
+#include "data/connection.h"
+#include "data/databaselocation.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QtTest>
+
+#include <cstdio>
+
+// The database changing under a running host: a server that restarts, files
+// that are replaced, emptied or mended. The next call after the database is
+// back works, and no save is reported that the database does not hold.
+
+namespace {
+bool heldByAnother(int key)
+{
+    PartyEditorHost other;
+    return !other.editor->LoadRecord(key) && other.editor->LockedBy().has_value();
+}
+
+// Whether the party is in the file as another program reading it finds it.
+bool onFile(const QString &file, int key)
+{
+    bool found = false;
+    {
+        QSqlDatabase reader = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("reader"));
+        reader.setDatabaseName(file);
+        QSqlQuery query(reader);
+        found = reader.open() && query.exec(QStringLiteral("Select PTYKEY From PRBPTY Where PTYKEY=%1").arg(key))
+                && query.next();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("reader"));
+    return found;
+}
+
+// A file's other files (its journal and shared memory) go with it when it is restored or emptied.
+void dropCompanions(const QString &file)
+{
+    QFile::remove(file + QStringLiteral("-wal"));
+    QFile::remove(file + QStringLiteral("-shm"));
+}
+} // namespace
+
+class RecoveryTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup() { Database::clearLocation(); }
+    void serverRestartIsSurvived();
+    void sqliteFilesChangedUnderTheHost_data();
+    void sqliteFilesChangedUnderTheHost();
+};
+
+void RecoveryTest::serverRestartIsSurvived()
+{
+    ThrowawayServer server;
+    if (!server.isRunning()) {
+        if (TestDatabase::isRequired(QStringLiteral("postgresql")))
+            QFAIL(qPrintable(server.why()));
+        QSKIP(qPrintable(server.why()));
+    }
+    Database::setLocation(server.location());
+    Database::initialize();
+    PartyForm::seedCodes();
+    Fixtures::addParty(PartyForm::onFile(5, QStringLiteral("DOE, JOHN")));
+    Fixtures::addParty(PartyForm::onFile(6, QStringLiteral("DOE, JANE")));
+    Database::setUserName(QStringLiteral("JSMITH"));
+    ScriptedMessages boxes;
+
+    // Given an editor holding party 5, and a lock connection that never
+    // locked anything put back for the next editor,
+    PartyEditorHost holding;
+    QVERIFY(holding.editor->LoadRecord(5));
+    {
+        TableObject reader;
+        reader.Execute(Statements::LoadPartyForUpdate, QVariantList{999});
+    }
+
+    // when the server restarts, ending every connection,
+    QVERIFY2(server.stop() && server.start(), qPrintable(server.why()));
+
+    // then the next load works (on a new lock connection, the kept one being dead),
+    PartyEditorHost other;
+    QVERIFY(other.editor->LoadRecord(6));
+    // the holding editor takes its lost lock again and saves,
+    QVERIFY(holding.editor->SaveRecord());
+    QVERIFY(heldByAnother(5));
+    // and a new party is saved and held.
+    PartyEditorHost adding;
+    QVERIFY(PartyForm().enterAsNew(adding));
+    QVERIFY(adding.editor->SaveRecord());
+    QVERIFY(heldByAnother(adding.editor->PartyKey));
+    QCOMPARE(holding.errors + other.errors + adding.errors, 0);
+    QVERIFY2(boxes.messages.isEmpty(), qPrintable(boxes.texts().join('\n')));
+}
+
+void RecoveryTest::sqliteFilesChangedUnderTheHost_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("restored from a backup") << "restored";
+    QTest::newRow("cut short under the host, then restored") << "cut short";
+    QTest::newRow("empty when opened, mended by a new file") << "empty, new file";
+    QTest::newRow("empty when opened, mended in place") << "empty, in place";
+}
+
+void RecoveryTest::sqliteFilesChangedUnderTheHost()
+{
+    QFETCH(QString, change);
+    TORVA_USE_DATABASE(QStringLiteral("sqlite"));
+    PartyForm::seedCodes();
+    Fixtures::addParty(PartyForm::onFile(5, QStringLiteral("DOE, JOHN")));
+    ScriptedMessages boxes;
+    const QString file = QDir(DatabaseLocation::parse(TestDatabase::location()).folder())
+                             .filePath(QStringLiteral("DUVPRB.sqlite"));
+    const QString backup = file + QStringLiteral(".backup");
+    Database::connection().run(QStringLiteral("VACUUM DUVPRB INTO '%1'").arg(backup));
+    const auto restore = [&](bool inPlace) {
+        dropCompanions(file);
+        if (inPlace) {
+            QFile target(file);
+            QFile source(backup);
+            QVERIFY(target.open(QIODevice::WriteOnly) && source.open(QIODevice::ReadOnly));
+            target.write(source.readAll());
+        } else {
+            QVERIFY(QFile::copy(backup, file + QStringLiteral(".new")));
+            QVERIFY(std::rename(QFile::encodeName(file + QStringLiteral(".new")).constData(),
+                                QFile::encodeName(file).constData())
+                    == 0);
+        }
+    };
+
+    // Given a host that saved a party after the backup was made,
+    PartyEditorHost host;
+    QVERIFY(PartyForm().enterAsNew(host));
+    QVERIFY(host.editor->SaveRecord());
+    const int afterBackup = host.editor->PartyKey;
+    QVERIFY(onFile(file, afterBackup));
+
+    if (change.startsWith(QLatin1String("empty"))) {
+        // when the host opens the database while the file is empty, a load fails and says so,
+        Database::clearLocation();  // the host ends, writing out what it had
+        dropCompanions(file);
+        QVERIFY(QFile(file).resize(0));
+        Database::setLocation(TestDatabase::location());
+        PartyEditorHost failing;
+        QVERIFY_THROWS_EXCEPTION(DataAccessError, failing.editor->LoadRecord(5));
+        QCOMPARE(failing.errors, 1);
+        // and once it is mended, the next load and save work, into the file.
+        restore(change.endsWith(QLatin1String("in place")));
+        PartyEditorHost next;
+        QVERIFY(next.editor->LoadRecord(5));
+        QVERIFY(next.editor->SaveRecord());
+        QVERIFY(onFile(file, 5));
+    } else {
+        // when the file is cut short under the running host, it goes on or
+        // fails the call, and does not end;
+        if (change == QLatin1String("cut short")) {
+            QVERIFY(QFile(file).resize(0));
+            try {
+                PartyEditorHost reading;
+                reading.editor->LoadRecord(5);
+            } catch (const DataAccessError &) {
+            }
+        }
+        // when the folder is restored from the backup while it runs, the
+        // next save goes into the files the folder holds now.
+        restore(false);
+        PartyEditorHost next;
+        QVERIFY(PartyForm().enterAsNew(next));
+        QVERIFY(next.editor->SaveRecord());
+        QVERIFY(onFile(file, next.editor->PartyKey));
+        QVERIFY(!onFile(file, afterBackup) || next.editor->PartyKey == afterBackup);
+    }
+    QVERIFY2(boxes.messages.isEmpty(), qPrintable(boxes.texts().join('\n')));
+}
+
+QTEST_MAIN(RecoveryTest)
+#include "tst_recovery.moc"
