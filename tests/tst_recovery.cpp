@@ -11,12 +11,15 @@
 #include "data/databaselocation.h"
 
 #include <QDir>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QtTest>
 
 #include <cstdio>
+#include <unistd.h>
 
 // The database changing under a running host: a server that restarts, files
 // that are replaced, emptied or mended. The next call after the database is
@@ -42,6 +45,15 @@ bool onFile(const QString &file, int key)
     }
     QSqlDatabase::removeDatabase(QStringLiteral("reader"));
     return found;
+}
+
+// Makes a file read-only for this process, as root too (whose writes a
+// file's mode does not stop): immutable then, where the file system allows.
+bool makeReadOnly(const QString &file, bool readOnly)
+{
+    if (::geteuid() != 0)
+        return QFile::setPermissions(file, readOnly ? QFile::ReadOwner : QFile::ReadOwner | QFile::WriteOwner);
+    return QProcess::execute(QStringLiteral("chattr"), {readOnly ? QStringLiteral("+i") : QStringLiteral("-i"), file}) == 0;
 }
 
 // A file's other files (its journal and shared memory) go with it when it is restored or emptied.
@@ -113,6 +125,7 @@ void RecoveryTest::sqliteFilesChangedUnderTheHost_data()
     QTest::newRow("cut short under the host, then restored") << "cut short";
     QTest::newRow("empty when opened, mended by a new file") << "empty, new file";
     QTest::newRow("empty when opened, mended in place") << "empty, in place";
+    QTest::newRow("read-only when opened, then writable") << "read-only";
 }
 
 void RecoveryTest::sqliteFilesChangedUnderTheHost()
@@ -148,7 +161,30 @@ void RecoveryTest::sqliteFilesChangedUnderTheHost()
     const int afterBackup = host.editor->PartyKey;
     QVERIFY(onFile(file, afterBackup));
 
-    if (change.startsWith(QLatin1String("empty"))) {
+    if (change == QLatin1String("read-only")) {
+        // when the host opens the database while its file cannot be written,
+        // a save fails and says so,
+        Database::clearLocation();
+        if (!makeReadOnly(file, true))
+            QSKIP("the file cannot be made read-only here");
+        const auto writableAgain = qScopeGuard([&file] { makeReadOnly(file, false); });
+        Database::setLocation(TestDatabase::location());
+        {
+            PartyEditorHost failing;
+            try {
+                if (failing.editor->LoadRecord(5))
+                    failing.editor->SaveRecord();
+            } catch (const DataAccessError &) {
+            }
+            QCOMPARE(failing.errors, 1);
+        }
+        // and once it can be written, the next load and save work, into the file.
+        QVERIFY(makeReadOnly(file, false));
+        PartyEditorHost next;
+        QVERIFY(next.editor->LoadRecord(5));
+        QVERIFY(next.editor->SaveRecord());
+        QVERIFY(onFile(file, 5));
+    } else if (change.startsWith(QLatin1String("empty"))) {
         // when the host opens the database while the file is empty, a load fails and says so,
         Database::clearLocation();  // the host ends, writing out what it had
         dropCompanions(file);
