@@ -152,6 +152,7 @@ void RecoveryTest::sqliteFilesChangedUnderTheHost()
                                 QFile::encodeName(file).constData())
                     == 0);
         }
+        QTest::qWait(20);  // the user's next action comes a moment later, not in the same burst of statements
     };
 
     // Given a host that saved a party after the backup was made,

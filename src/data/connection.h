@@ -1,9 +1,11 @@
 #pragma once
 
+#include "connectionuse.h"
 #include "databaselocation.h"
 #include "engine.h"
 #include "preparedstatement.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 
 #include <memory>
@@ -37,7 +39,7 @@ public:
     // there, and still on the database's files (not ones replaced under it);
     // inside a transaction it is kept whatever happened to it, so that the
     // transaction's own statements fail rather than go on elsewhere without it.
-    bool isUsable() const;
+    bool isUsable(ConnectionUse use);
     // After a write outside a transaction: throws DataAccessError, the
     // connection given up, when the files were replaced meanwhile, so that
     // no write is reported that is not in the files the database has now.
@@ -68,4 +70,5 @@ private:
     std::unique_ptr<PreparedStatement> m_oneOff;
     bool m_broken = false;
     bool m_inTransaction = false;
+    QElapsedTimer m_sinceFilesAsked;
 };

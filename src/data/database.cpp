@@ -102,10 +102,10 @@ QString Database::userName()
     return login.isEmpty() ? qEnvironmentVariable("LOGNAME") : login;
 }
 
-Connection &Database::connection()
+Connection &Database::connection(ConnectionUse use)
 {
     State &current = state();
-    if (current.connection && current.connection->isUsable())
+    if (current.connection && current.connection->isUsable(use))
         return *current.connection;
     current.connection.reset();
     closeAtExit();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "connectionuse.h"
 #include "databaselocation.h"
 
 #include <QString>
@@ -34,7 +35,7 @@ public:
 
     // The shared connection, opened on first use (and again after it was lost).
     // Throws DataAccessError when the database cannot be opened.
-    static Connection &connection();
+    static Connection &connection(ConnectionUse use = ConnectionUse::Reading);
     // Creates the database at the current location if needed, with every
     // missing table, index and function. Never drops or changes data.
     static void initialize();

@@ -124,7 +124,9 @@ QSqlDatabase SqliteEngine::open(const QString &connectionName, bool create)
                 connectionFailed(QStringLiteral("the file %1 cannot be opened: %2")
                                      .arg(libraryFile(folder, library), attach.lastError().databaseText()));
             run(database, QStringLiteral("PRAGMA %1.journal_mode=WAL").arg(library));
-            run(database, QStringLiteral("PRAGMA %1.synchronous=NORMAL").arg(library));
+            // A save reported done is on disk: every commit waits for its
+            // write to reach the disk, so that a power cut loses none.
+            run(database, QStringLiteral("PRAGMA %1.synchronous=FULL").arg(library));
             // More pages stay cached between statements: loading an outline
             // reads a party or client page for each of its rows. They are not
             // read through a memory map: a file cut short under a running host

@@ -62,6 +62,13 @@ StatementShape shapeOf(const QString &statement)
     return shape;
 }
 
+// Whether a statement only reads: a select, by its first word.
+bool readsOnly(const QString &statement)
+{
+    const QStringView text = QStringView(statement).trimmed();
+    return text.startsWith(QLatin1String("select"), Qt::CaseInsensitive);
+}
+
 TableObject::StatementHook &beforeExecute()
 {
     static TableObject::StatementHook hook;
@@ -135,7 +142,7 @@ int TableObject::execute(const QString &statement, const QVariant &parameters, b
         throw DataAccessError(DataAccessError::NoStatement,
                               QStringLiteral("there is no statement to run: the text is empty and no SQL is held"));
     const QVariantList values = parameterList(parameters, statement);
-    Connection &connection = Database::connection();
+    Connection &connection = Database::connection(readsOnly(statement) ? ConnectionUse::Reading : ConnectionUse::Writing);
     if (connection.engine().rewritesRowLocks()) {
         const LockedSelect select = LockedSelect::parse(statement);
         if (select.isLocked())
@@ -336,7 +343,8 @@ void TableObject::transactionStep(const QString &step, void (Connection::*run)()
 {
     m_lastStatement = step;
     try {
-        Connection &connection = Database::connection();
+        Connection &connection =
+            Database::connection(step == QLatin1String("BEGIN") ? ConnectionUse::Writing : ConnectionUse::Reading);
         if (beforeExecute())
             beforeExecute()(step, {});
         (connection.*run)();
