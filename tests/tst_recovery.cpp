@@ -88,13 +88,16 @@ void RecoveryTest::serverRestartIsSurvived()
     PartyForm::seedCodes();
     Fixtures::addParty(PartyForm::onFile(5, QStringLiteral("DOE, JOHN")));
     Fixtures::addParty(PartyForm::onFile(6, QStringLiteral("DOE, JANE")));
+    Fixtures::addParty(PartyForm::onFile(7, QStringLiteral("DOE, JIM")));
     Database::setUserName(QStringLiteral("JSMITH"));
     ScriptedMessages boxes;
 
-    // Given an editor holding party 5, and a lock connection that never
-    // locked anything put back for the next editor,
+    // Given editors holding parties 5 and 7, and a lock connection that
+    // never locked anything put back for the next editor,
     PartyEditorHost holding;
     QVERIFY(holding.editor->LoadRecord(5));
+    PartyEditorHost deleting;
+    QVERIFY(deleting.editor->LoadRecord(7));
     {
         TableObject reader;
         reader.Execute(Statements::LoadPartyForUpdate, QVariantList{999});
@@ -116,6 +119,16 @@ void RecoveryTest::serverRestartIsSurvived()
     QVERIFY(heldByAnother(adding.editor->PartyKey));
     QCOMPARE(holding.errors + other.errors + adding.errors, 0);
     QVERIFY2(boxes.messages.isEmpty(), qPrintable(boxes.texts().join('\n')));
+
+    // A party whose lock went with the restart and that another user took
+    // meanwhile is not deleted (nor saved) under them.
+    PartyEditorHost taking;
+    QVERIFY(taking.editor->LoadRecord(7));
+    QSignalSpy refused(deleting.editor, &PartyEditor::LockError);
+    QVERIFY(!deleting.editor->DeleteRecord());
+    QCOMPARE(refused.count(), 1);
+    QCOMPARE(TestDatabase::value(QStringLiteral("Select Count(*) From DUVPRB.PRBPTY Where PTYKEY=?"), {7}).toInt(), 1);
+    QCOMPARE(boxes.messages.size(), 1);
 }
 
 void RecoveryTest::sqliteFilesChangedUnderTheHost_data()

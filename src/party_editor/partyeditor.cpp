@@ -682,8 +682,10 @@ bool PartyEditor::holdParty()
 
 bool PartyEditor::DeleteRecord()
 {
-    // It asks nothing, so a refusal says nothing either: the host knows the mode.
-    if (!mayWrite())
+    // It asks nothing, so a refusal for the mode says nothing either: the
+    // host knows the mode. A party whose lock was lost and that another user
+    // has taken meanwhile is not deleted under them (LockError, and a word).
+    if (!mayWrite() || !holdParty())
         return false;
     return adoPRBPTY->Execute(Statements::DeleteParty, QVariantList{PartyKey}, true, true) == 1;
 }
