@@ -161,7 +161,8 @@ void FailuresTest::lostConnectionIsOpenedAgain()
                                   "And pid <> pg_backend_pid() And backend_type = 'client backend'"));
         return query.next() ? query.value(0).toInt() : -1;
     };
-    QTRY_COMPARE(othersLeft(), 0);  // ended for good, as after a restart
+    QTRY_COMPARE(othersLeft(), 0);  // ended for good, as after a restart,
+    QTest::qWait(200);              // and the end has reached this side's sockets
 
     // then the next statement runs on a new connection, without a failure.
     int signalled = 0;
