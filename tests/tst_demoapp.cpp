@@ -39,16 +39,25 @@ void seed()
     seedClientTwelve();
 }
 
+// A fresh database of the engine with the seed above, and the message boxes scripted.
+#define TORVA_USE_DEMO_DATABASE(engine)                                                                                \
+    TORVA_USE_DATABASE(engine);                                                                                        \
+    seed();                                                                                                            \
+    ScriptedMessages boxes
+
 struct Shown
 {
     std::unique_ptr<MainWindow> window;
 
-    explicit Shown(bool viewOnly = false)
+    // The main window shown, on this client when one is given.
+    explicit Shown(int client = 0, bool viewOnly = false)
         : window(std::make_unique<MainWindow>(QStringLiteral("JSMITH"), viewOnly))
     {
         window->resize(900, 640);
         window->show();
         activate(window.get());
+        if (client)
+            window->openSubject(QStringLiteral("C"), client);
     }
     static void activate(QWidget *window)
     {
@@ -112,9 +121,8 @@ private Q_SLOTS:
 
 void DemoAppTest::findAddSaveAndSeeIt()
 {
-    TORVA_USE_ENGINE_ROW();
-    seed();
-    ScriptedMessages boxes;
+    QFETCH(QString, engine);
+    TORVA_USE_DEMO_DATABASE(engine);
     Shown app;
 
     // The user goes to Find with its accelerator and types the start of a name:
@@ -185,9 +193,7 @@ void DemoAppTest::findOpensOnlyAChosenName()
     QFETCH(QString, keys);
     QFETCH(QString, kind);
     QFETCH(int, key);
-    TORVA_USE_DATABASE(QStringLiteral("sqlite"));
-    seed();
-    ScriptedMessages boxes;
+    TORVA_USE_DEMO_DATABASE(QStringLiteral("sqlite"));
     Shown app;
     QVERIFY(app.window->openSubject(QStringLiteral("C"), 7));
 
@@ -202,11 +208,9 @@ void DemoAppTest::findOpensOnlyAChosenName()
 
 void DemoAppTest::openAPartyChangeItSeeIt()
 {
-    TORVA_USE_ENGINE_ROW();
-    seed();
-    ScriptedMessages boxes;
-    Shown app;
-    app.window->openSubject(QStringLiteral("C"), 12);
+    QFETCH(QString, engine);
+    TORVA_USE_DEMO_DATABASE(engine);
+    Shown app(12);
 
     // The user opens the parent with Enter: a party window comes up with it,
     PartyWindow *party = app.open(QStringLiteral("DOE, JOHN"));
@@ -234,19 +238,16 @@ void DemoAppTest::openAPartyChangeItSeeIt()
 
 void DemoAppTest::partyHeldElsewhereIsShownReadOnly()
 {
-    TORVA_USE_ENGINE_ROW();
-    seed();
-    ScriptedMessages boxes;
+    QFETCH(QString, engine);
+    TORVA_USE_DEMO_DATABASE(engine);
     Database::setUserName(QStringLiteral("JSMITH"));
-    Shown first;
-    first.window->openSubject(QStringLiteral("C"), 12);
+    Shown first(12);
     PartyWindow *holding = first.open(QStringLiteral("DOE, JOHN"));
     QVERIFY(holding);
 
     // A second window on the same party shows it as it is on file, read-only,
     // says who has it and since when, and offers Retry; nothing can be saved.
-    Shown second;
-    second.window->openSubject(QStringLiteral("C"), 12);
+    Shown second(12);
     PartyWindow *held = second.open(QStringLiteral("DOE, JOHN"));
     QVERIFY(held);
     auto *name = held->editor()->findChild<AlphaMericBox *>(QStringLiteral("txtPTYNAM"));
@@ -276,11 +277,8 @@ void DemoAppTest::partyHeldElsewhereIsShownReadOnly()
 
 void DemoAppTest::everyAcceleratorIsUnique()
 {
-    TORVA_USE_DATABASE(QStringLiteral("sqlite"));
-    seed();
-    ScriptedMessages boxes;
-    Shown app;
-    app.window->openSubject(QStringLiteral("C"), 12);
+    TORVA_USE_DEMO_DATABASE(QStringLiteral("sqlite"));
+    Shown app(12);
     PartyWindow *party = app.open(QStringLiteral("DOE, JOHN"));
     QVERIFY(party);
 
@@ -318,10 +316,8 @@ void DemoAppTest::nothingToSaveOffersNoSave()
     QFETCH(QString, kind);
     QFETCH(int, key);
     QFETCH(bool, savable);
-    TORVA_USE_DATABASE(QStringLiteral("sqlite"));
-    seed();
-    ScriptedMessages boxes;
-    Shown app(viewOnly);
+    TORVA_USE_DEMO_DATABASE(QStringLiteral("sqlite"));
+    Shown app(0, viewOnly);
     app.window->openSubject(kind, key);
     const QString status = app.window->statusText();
 
@@ -336,11 +332,8 @@ void DemoAppTest::nothingToSaveOffersNoSave()
 
 void DemoAppTest::unsavedChangesAreNotLostUnasked()
 {
-    TORVA_USE_DATABASE(QStringLiteral("sqlite"));
-    seed();
-    ScriptedMessages boxes;
-    Shown app;
-    app.window->openSubject(QStringLiteral("C"), 12);
+    TORVA_USE_DEMO_DATABASE(QStringLiteral("sqlite"));
+    Shown app(12);
     app.click(QStringLiteral("DOE, SIS"));
     UserInput::press(Qt::Key_Delete);
     QVERIFY(app.window->isWindowModified());
