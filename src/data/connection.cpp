@@ -1,6 +1,5 @@
 #include "connection.h"
 
-#include <QSqlQuery>
 
 namespace {
 constexpr int KeptStatements = 128;
@@ -46,6 +45,8 @@ PreparedStatement &Connection::prepared(const QString &statement, bool keep)
     }
     m_oneOff.reset();
     std::unique_ptr<PreparedStatement> prepared = m_engine->newStatement(database());
+    if (const QString page = m_engine->pageForm(statement); !page.isEmpty())
+        prepared->setPageForm(m_engine->translated(page));
     if (!prepared->prepare(m_engine->translated(statement), keep))
         throw error(prepared->lastError(), statement);
     if (!keep) {
@@ -116,7 +117,7 @@ void Connection::commitTransaction()
     // committed to; replaced as it commits, what it wrote is not in them.
     m_inTransaction = false;
     if (m_engine->filesReplaced()) {
-        QSqlQuery(database()).exec(QStringLiteral("ROLLBACK"));
+        m_engine->runOwn(m_database, QStringLiteral("ROLLBACK"));
         m_broken = true;
         throw filesReplacedError(QStringLiteral("COMMIT"));
     }
@@ -132,7 +133,7 @@ void Connection::rollbackTransaction()
 
 void Connection::run(const QString &statement)
 {
-    QSqlQuery query(database());
-    if (!query.exec(statement))
-        throw error(query.lastError(), statement);
+    const QSqlError failure = m_engine->runOwn(m_database, statement);
+    if (failure.type() != QSqlError::NoError)
+        throw error(failure, statement);
 }

@@ -74,11 +74,17 @@ int Engine::classify(const QSqlError &error) const
     return isConnectionLost(error) ? DataAccessError::ConnectionFailed : DataAccessError::StatementFailed;
 }
 
-void Engine::run(QSqlDatabase &database, const QString &statement) const
+QSqlError Engine::runOwn(QSqlDatabase &database, const QString &statement) const
 {
     QSqlQuery query(database);
-    if (!query.exec(statement))
-        throw error(query.lastError(), statement);
+    return query.exec(statement) ? QSqlError() : query.lastError();
+}
+
+void Engine::run(QSqlDatabase &database, const QString &statement) const
+{
+    const QSqlError failure = runOwn(database, statement);
+    if (failure.type() != QSqlError::NoError)
+        throw error(failure, statement);
 }
 
 void Engine::connectionFailed(const QString &why) const

@@ -39,8 +39,15 @@ public:
     // The statement as this database must be given it, for what it reads
     // otherwise than the others do.
     virtual QString translated(const QString &statement) const { return statement; }
+    // The form of a statement that reads one page of its rows (see
+    // PreparedStatement::setPageForm), or an empty text.
+    virtual QString pageForm(const QString &) const { return QString(); }
     // A statement for this connection, not yet prepared.
     virtual std::unique_ptr<PreparedStatement> newStatement(const QSqlDatabase &database);
+
+    // Runs a statement of the data layer's own (a setting, a transaction's
+    // begin or end), unprepared: the database's error, or none.
+    virtual QSqlError runOwn(QSqlDatabase &database, const QString &statement) const;
 
     // The error of a failed statement, in our terms.
     DataAccessError error(const QSqlError &error, const QString &statement) const;

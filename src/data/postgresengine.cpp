@@ -1,12 +1,15 @@
 #include "postgresengine.h"
 
+#include "postgrescall.h"
 #include "postgrespreparedstatement.h"
 #include "postgresrowlocks.h"
-#include "schema.h"
+#include "recordsource.h"
+#include "statementdeadline.h"
+#include "statements.h"
 
+#include <QHash>
 #include <QRegularExpression>
-#include <QSqlDriver>
-#include <QSqlQuery>
+#include <QScopeGuard>
 
 #include <libpq-fe.h>
 #include <poll.h>
@@ -23,25 +26,48 @@ QString postgresType(const Schema::Column &column)
     return QString();
 }
 
-QStringList createStatements(const Schema::Table &table)
+// The text columns that a prefix search reads in order.
+QStringList orderedColumns(const Schema::Table &table)
 {
     QStringList columns;
-    for (const Schema::Column &column : table.columns)
-        columns << column.name + QLatin1Char(' ') + postgresType(column) + (column.required ? QStringLiteral(" NOT NULL") : QString());
+    for (const Schema::Index &index : table.indexes) {
+        if (index.prefixSearch)
+            columns << index.columns;
+    }
+    return columns;
+}
+
+QStringList createStatements(const Schema::Table &table)
+{
+    // The searched names compare and sort by character code, as on the
+    // embedded database, whatever the server's own collation: so one index
+    // serves both the prefix and the order, and a page of the search is
+    // read from it and no further.
+    const QStringList ordered = orderedColumns(table);
+    QStringList columns;
+    for (const Schema::Column &column : table.columns) {
+        columns << column.name + QLatin1Char(' ') + postgresType(column)
+                       + (ordered.contains(column.name) ? QStringLiteral(" COLLATE \"C\"") : QString())
+                       + (column.required ? QStringLiteral(" NOT NULL") : QString());
+    }
     columns << QStringLiteral("PRIMARY KEY (%1)").arg(table.primaryKey.join(QLatin1Char(',')));
     QStringList statements{
         QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)").arg(table.qualifiedName(), columns.join(QLatin1Char(',')))};
     for (const Schema::Index &index : table.indexes) {
-        QStringList indexColumns = index.columns;
-        if (index.prefixSearch) {
-            // Like 'TEXT%' can only use an index that compares characters plainly.
-            for (QString &column : indexColumns)
-                column += QStringLiteral(" varchar_pattern_ops");
-        }
+        // A name search reads each name's rows in key order.
+        const QStringList indexColumns = index.prefixSearch ? index.columns + table.primaryKey : index.columns;
         statements << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)")
                           .arg(index.name, table.qualifiedName(), indexColumns.join(QLatin1Char(',')));
     }
     return statements;
+}
+
+// Which deadline each connection's server was told last; told again,
+// between transactions, after the host changed it.
+QHash<pg_conn *, int> &deadlinesTold()
+{
+    static QHash<pg_conn *, int> told;
+    return told;
 }
 
 // The DB2 functions the statements call, with the types DB2 gives them.
@@ -69,36 +95,121 @@ QSqlDatabase PostgresEngine::open(const QString &connectionName, bool)
     database.setUserName(location().userName());
     database.setPassword(location().password());
     database.setDatabaseName(location().databaseName());
-    database.setConnectOptions(QStringLiteral("connect_timeout=5"));
+    // libpq counts whole seconds, and at least 2.
+    const auto seconds = std::chrono::ceil<std::chrono::seconds>(StatementDeadline::value()).count();
+    database.setConnectOptions(QStringLiteral("connect_timeout=%1").arg(std::max<qint64>(2, seconds)));
     if (!database.open())
         connectionFailed(database.lastError().databaseText().trimmed());
-    // Like with a bound prefix uses the name index only in a plan made for the value.
-    run(database, QStringLiteral("SET plan_cache_mode = force_custom_plan"));
+    PGconn *connection = PostgresCall::handleOf(database);
+    // Statements go to libpq directly from here on, and never wait on the
+    // socket without a deadline.
+    PQsetnonblocking(connection, 1);
     run(database, QStringLiteral("SET application_name = 'TORVAProbationParties'"));
     run(database, QStringLiteral("SET client_min_messages = warning"));
-    // A writer blocked by another waits as long as on the embedded database, then fails.
-    run(database, QStringLiteral("SET lock_timeout = '5s'"));
+    // A statement still running when its client is gone stops, rather
+    // than run on for no one.
+    if (PQserverVersion(connection) >= 140000)
+        run(database, QStringLiteral("SET client_connection_check_interval = '1s'"));
+    // A new connection may have the address of one closed before.
+    deadlinesTold().remove(connection);
+    QSqlError error;
+    if (!applyDeadline(connection, &error))
+        throw Engine::error(error, QStringLiteral("SET statement_timeout"));
     return database;
+}
+
+bool PostgresEngine::applyDeadline(pg_conn *connection, QSqlError *error)
+{
+    QHash<pg_conn *, int> &told = deadlinesTold();
+    const int generation = StatementDeadline::generation();
+    const auto known = told.constFind(connection);
+    if (known != told.constEnd() && *known == generation)
+        return true;
+    if (PQtransactionStatus(connection) != PQTRANS_IDLE)
+        return true;
+    // A writer blocked by another gives up at the deadline (and says that
+    // the database was busy); the server ends any statement just after it.
+    const qint64 deadline = StatementDeadline::value().count();
+    PostgresCall call(connection, StatementDeadline::answerWait());
+    if (!call.run("SET lock_timeout = " + QByteArray::number(deadline))
+        || !call.run("SET statement_timeout = " + QByteArray::number(deadline + 250))) {
+        *error = call.error();
+        return false;
+    }
+    told.insert(connection, generation);
+    return true;
+}
+
+QSqlError PostgresEngine::runOwn(QSqlDatabase &database, const QString &statement) const
+{
+    PostgresCall call(PostgresCall::handleOf(database), m_unbounded ? std::nullopt
+                                                                    : std::optional(StatementDeadline::answerWait()));
+    return call.run(statement.toUtf8()) ? QSqlError() : call.error();
+}
+
+QueryResult PostgresEngine::rows(QSqlDatabase &database, const QString &statement, const QVariantList &values) const
+{
+    PostgresCall call(PostgresCall::handleOf(database), StatementDeadline::answerWait());
+    const PostgresCall::Result answer = call.run(PostgresCall::numberedMarkers(statement), values);
+    if (!answer)
+        throw error(call.error(), statement);
+    return PostgresCall::rowsOf(answer.get());
 }
 
 void PostgresEngine::createSchema(QSqlDatabase &database)
 {
+    // Indexes made over a large table take their time.
+    m_unbounded = true;
+    const auto bounded = qScopeGuard([this] { m_unbounded = false; });
     run(database, beginStatement());
     try {
+        run(database, QStringLiteral("SET LOCAL statement_timeout = 0"));
         for (const QString &library : Schema::libraries())
             run(database, QStringLiteral("CREATE SCHEMA IF NOT EXISTS %1").arg(library));
         run(database, QStringLiteral("CREATE SCHEMA IF NOT EXISTS torva"));
         for (const char *function : compatibilityFunctions)
             run(database, QString::fromUtf8(function));
         for (const Schema::Table &table : Schema::tables()) {
-            for (const QString &statement : createStatements(table))
+            const QStringList statements = createStatements(table);
+            run(database, statements.first());
+            upgradeOrderedColumns(database, table);
+            for (const QString &statement : statements.mid(1))
                 run(database, statement);
         }
         run(database, PostgresRowLocks::createHolderTable());
         run(database, QStringLiteral("COMMIT"));
     } catch (...) {
-        QSqlQuery(database).exec(QStringLiteral("ROLLBACK"));
+        runOwn(database, QStringLiteral("ROLLBACK"));
         throw;
+    }
+}
+
+void PostgresEngine::upgradeOrderedColumns(QSqlDatabase &database, const Schema::Table &table) const
+{
+    // A database made before the searched names sorted by character code:
+    // the name columns take the "C" collation, and the index that served
+    // the prefix alone (varchar_pattern_ops) makes way for one that serves
+    // the order too (made right after, under the same name).
+    for (const Schema::Index &index : table.indexes) {
+        if (!index.prefixSearch)
+            continue;
+        const QueryResult found = rows(database,
+            QStringLiteral("SELECT indexdef FROM pg_indexes WHERE schemaname = ? AND indexname = ?"),
+            {table.library.toLower(), index.name.toLower()});
+        if (found.rowCount() > 0 && found.value(0, 0).toString().contains(QLatin1String("pattern_ops")))
+            run(database, QStringLiteral("DROP INDEX %1.%2").arg(table.library, index.name));
+        for (const QString &name : index.columns) {
+            const QueryResult collation = rows(database,
+                QStringLiteral("SELECT collation_name FROM information_schema.columns"
+                               " WHERE table_schema = ? AND table_name = ? AND column_name = ?"),
+                {table.library.toLower(), table.name.toLower(), name.toLower()});
+            if (collation.rowCount() == 0 || collation.value(0, 0).toString() == QLatin1String("C"))
+                continue;
+            const auto column = std::find_if(table.columns.cbegin(), table.columns.cend(),
+                                             [&](const Schema::Column &c) { return c.name == name; });
+            run(database, QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 TYPE %3 COLLATE \"C\"")
+                              .arg(table.qualifiedName(), name, postgresType(*column)));
+        }
     }
 }
 
@@ -109,7 +220,14 @@ std::unique_ptr<RowLockSession> PostgresEngine::newLockSession()
 
 std::unique_ptr<PreparedStatement> PostgresEngine::newStatement(const QSqlDatabase &database)
 {
-    return std::make_unique<PostgresPreparedStatement>(database);
+    return std::make_unique<PostgresPreparedStatement>(PostgresCall::handleOf(database));
+}
+
+QString PostgresEngine::pageForm(const QString &statement) const
+{
+    // The name search with the typed text bound, as the list runs it.
+    static const QString nameSearch = RecordSource::bind(Statements::NameSearchSource, QString()).statement();
+    return statement == nameSearch ? Statements::NameSearchPage : QString();
 }
 
 QString PostgresEngine::translated(const QString &statement) const
@@ -132,8 +250,7 @@ bool PostgresEngine::isAliveConnection(const QSqlDatabase &database)
     // Reading what the socket holds, without waiting, notices a server that
     // ended the connection (a restart, a backend ended) before a statement is
     // sent on it.
-    const QVariant handle = database.isOpen() && database.driver() ? database.driver()->handle() : QVariant();
-    auto *connection = handle.isValid() ? *static_cast<PGconn *const *>(handle.data()) : nullptr;
+    PGconn *connection = PostgresCall::handleOf(database);
     if (!connection)
         return false;
     // A server that ended the session first says why, then closes the

@@ -1,6 +1,10 @@
 #pragma once
 
 #include "engine.h"
+#include "queryresult.h"
+#include "schema.h"
+
+struct pg_conn;
 
 // A PostgreSQL server for agencies with many users. The libraries are schemas
 // (duvprb, duvcrt), the DB2 functions come from our schema script, and row
@@ -14,6 +18,8 @@ public:
     void createSchema(QSqlDatabase &database) override;
     std::unique_ptr<RowLockSession> newLockSession() override;
     std::unique_ptr<PreparedStatement> newStatement(const QSqlDatabase &database) override;
+    QString pageForm(const QString &statement) const override;
+    QSqlError runOwn(QSqlDatabase &database, const QString &statement) const override;
     bool isConnectionLost(const QSqlError &error) const override;
     bool isAlive(const QSqlDatabase &database) const override;
     // The same for any connection to a server, by Qt's name for it.
@@ -23,6 +29,17 @@ public:
     // backslash in a pattern for an escape, the others search it as text.
     QString translated(const QString &statement) const override;
 
+    // Tells the server of a connection the statement deadline, unless it
+    // knows it already or a transaction is open; false with the error when
+    // it cannot be told.
+    static bool applyDeadline(pg_conn *connection, QSqlError *error);
+
 protected:
     int classify(const QSqlError &error) const override;
+
+private:
+    QueryResult rows(QSqlDatabase &database, const QString &statement, const QVariantList &values) const;
+    void upgradeOrderedColumns(QSqlDatabase &database, const Schema::Table &table) const;
+
+    bool m_unbounded = false;  // while the schema is made: no deadline
 };

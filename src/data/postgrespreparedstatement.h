@@ -1,21 +1,36 @@
 #pragma once
 
-#include "qtpreparedstatement.h"
+#include "preparedstatement.h"
 
-#include <QList>
+#include <QByteArray>
 
-// A statement run through Qt's PostgreSQL driver, its texts read as the server
-// sent them: the driver decodes each value as a UTF-8 document of its own and
-// drops a U+FEFF that begins it, taking it for a byte order mark.
-class PostgresPreparedStatement : public QtPreparedStatement
+struct pg_conn;
+
+// A statement run on the libpq connection directly, each run one request
+// that carries the text and its values (planned for the values, so that a
+// Like prefix finds its index), waited for no longer than the statement
+// deadline. A select asked for some rows only asks the server for that many:
+// in its page form when it has one, else with a limit added.
+class PostgresPreparedStatement : public PreparedStatement
 {
 public:
-    using QtPreparedStatement::QtPreparedStatement;
+    explicit PostgresPreparedStatement(pg_conn *connection);
 
-protected:
-    void columnsKnown(const QSqlRecord &record) override;
-    QVariant columnValue(int column) override;
+    bool prepare(const QString &statement, bool keep) override;
+    void setPageForm(const QString &statement) override;
+    bool run(const QVariantList &values, QueryResult &rows, int maxRows, bool noteMore) override;
+    bool isSelect() const override { return m_isSelect; }
+    int rowsAffected() const override { return m_rowsAffected; }
+    QSqlError lastError() const override { return m_error; }
+
+    // The marker that stands for the number of rows wanted in a page form.
+    static constexpr char RowsMarker[] = "&ROWS";
 
 private:
-    QList<bool> m_texts;  // which columns the driver reads as text; empty when none is
+    pg_conn *m_connection;
+    QByteArray m_text;
+    QByteArray m_pageText;  // with the rows wanted as its last parameter; empty when it has none
+    bool m_isSelect = false;
+    int m_rowsAffected = -1;
+    QSqlError m_error;
 };

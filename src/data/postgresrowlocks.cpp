@@ -2,8 +2,10 @@
 
 #include "postgresengine.h"
 
+#include "postgrescall.h"
+#include "statementdeadline.h"
+
 #include <QHash>
-#include <QSqlQuery>
 
 namespace {
 constexpr int KeptConnections = 4;
@@ -56,10 +58,12 @@ PostgresRowLocks::~PostgresRowLocks()
 {
     bool reusable = isAlive();
     if (reusable && m_lockedAny) {
-        QSqlDatabase database = QSqlDatabase::database(m_connectionName, false);
-        QSqlQuery query(database);
-        reusable = query.exec(QStringLiteral("DELETE FROM torva.lock_holders WHERE backend_pid = pg_backend_pid()"))
-                   && query.exec(QStringLiteral("SELECT pg_advisory_unlock_all()"));
+        try {
+            run(QStringLiteral("DELETE FROM torva.lock_holders WHERE backend_pid = pg_backend_pid()"), {});
+            run(QStringLiteral("SELECT pg_advisory_unlock_all()"), {});
+        } catch (const DataAccessError &) {
+            reusable = false;  // the connection goes, and its locks with it
+        }
     }
     QStringList &idle = idleConnections()[m_location.toDisplayString()];
     if (reusable && idle.size() < KeptConnections)
@@ -68,25 +72,29 @@ PostgresRowLocks::~PostgresRowLocks()
         dropConnection(m_connectionName);
 }
 
-QSqlQuery PostgresRowLocks::run(const QString &statement, const QVariantList &values)
+QueryResult PostgresRowLocks::run(const QString &statement, const QVariantList &values)
 {
-    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
-    query.prepare(statement);
-    for (qsizetype i = 0; i < values.size(); ++i)
-        query.bindValue(int(i), values.at(i));
-    if (!query.exec()) {
+    pg_conn *connection = PostgresCall::handleOf(QSqlDatabase::database(m_connectionName, false));
+    QSqlError error;
+    PostgresCall call(connection, StatementDeadline::answerWait());
+    PostgresCall::Result answer;
+    if (PostgresEngine::applyDeadline(connection, &error)) {
+        answer = call.run(PostgresCall::numberedMarkers(statement), values);
+        error = call.error();
+    }
+    if (!answer) {
         throw DataAccessError(DataAccessError::LockFailed,
                               QStringLiteral("the row lock failed at %1: %2")
-                                  .arg(m_location.toDisplayString(), query.lastError().databaseText().trimmed()),
-                              statement, query.lastError().nativeErrorCode());
+                                  .arg(m_location.toDisplayString(), error.databaseText().trimmed()),
+                              statement, error.nativeErrorCode());
     }
-    return query;
+    return PostgresCall::rowsOf(answer.get());
 }
 
 bool PostgresRowLocks::tryLock(const LockKey &key)
 {
-    QSqlQuery query = run(QStringLiteral("SELECT pg_try_advisory_lock(?)"), {key.number()});
-    if (!query.next() || !query.value(0).toBool())
+    const QueryResult taken = run(QStringLiteral("SELECT pg_try_advisory_lock(?)"), {key.number()});
+    if (taken.isEmpty() || !taken.value(0, 0).toBool())
         return false;
     m_lockedAny = true;
     const LockHolder own = ownHolder();
@@ -109,7 +117,7 @@ void PostgresRowLocks::unlock(const LockKey &key)
 std::optional<LockHolder> PostgresRowLocks::holder(const LockKey &key)
 {
     // Only a lock that is really held counts; a row left by a holder that died is stale.
-    QSqlQuery query = run(QStringLiteral("SELECT h.user_name, h.machine, h.process_id, h.since, l.pid IS NOT NULL"
+    const QueryResult found = run(QStringLiteral("SELECT h.user_name, h.machine, h.process_id, h.since, l.pid IS NOT NULL"
                                          " FROM (SELECT ?::bigint AS lock_key) k"
                                          " LEFT JOIN torva.lock_holders h ON h.lock_key = k.lock_key"
                                          " LEFT JOIN pg_locks l ON l.locktype = 'advisory' AND l.granted"
@@ -117,13 +125,13 @@ std::optional<LockHolder> PostgresRowLocks::holder(const LockKey &key)
                                          " AND ((l.classid::bigint << 32) | l.objid::bigint) = k.lock_key"
                                          " AND l.objsubid = 1"),
                           {key.number()});
-    if (!query.next() || !query.value(4).toBool())
+    if (found.isEmpty() || !found.value(0, 4).toBool())
         return std::nullopt;
     LockHolder holder;
-    holder.userName = query.value(0).toString();
-    holder.machine = query.value(1).toString();
-    holder.processId = query.value(2).toLongLong();
-    holder.since = query.value(3).toDateTime();
+    holder.userName = found.value(0, 0).toString();
+    holder.machine = found.value(0, 1).toString();
+    holder.processId = found.value(0, 2).toLongLong();
+    holder.since = found.value(0, 3).toDateTime();
     return holder;
 }
 

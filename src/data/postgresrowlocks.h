@@ -1,6 +1,7 @@
 #pragma once
 
 #include "databaselocation.h"
+#include "queryresult.h"
 #include "rowlocksession.h"
 
 #include <QSqlDatabase>
@@ -25,7 +26,8 @@ public:
     static void closeIdleConnections();
 
 private:
-    QSqlQuery run(const QString &statement, const QVariantList &values);
+    // Runs a statement on the session's connection; throws DataAccessError(LockFailed).
+    QueryResult run(const QString &statement, const QVariantList &values);
 
     DatabaseLocation m_location;
     QString m_connectionName;

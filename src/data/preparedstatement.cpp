@@ -13,3 +13,14 @@ QVariant PreparedStatement::wholeNumberAsInteger(const QVariant &value)
         return QVariant(static_cast<qlonglong>(value.toDouble()));
     return value;
 }
+
+bool PreparedStatement::isNullValue(const QVariant &value)
+{
+    if (!value.isValid() || value.isNull())
+        return true;
+    switch (value.typeId()) {
+    case QMetaType::QString: return value.toString().isNull();
+    case QMetaType::QByteArray: return value.toByteArray().isNull();
+    default: return false;
+    }
+}

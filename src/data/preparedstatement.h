@@ -18,6 +18,12 @@ public:
     // database refuses it, with the reason in lastError().
     virtual bool prepare(const QString &statement, bool keep) = 0;
 
+    // The form of the same statement that reads one page of its rows, the
+    // same rows in the same order, with "&ROWS" where the number of rows
+    // goes; set before prepare() by an engine that has one. Engines that
+    // read rows one at a time need none.
+    virtual void setPageForm(const QString &) {}
+
     // Binds the values (one per marker) and runs the statement. A select
     // reads up to maxRows rows (every row when maxRows < 0) into rows, with
     // noteMore set also whether more were left, and lets the statement go at
@@ -35,4 +41,9 @@ protected:
     // columns (PostgreSQL as double, SQLite as integer); callers get integers.
     static QVariant wholeNumberAsInteger(const QVariant &value);
     static bool wholeNumber(double number);
+
+public:
+    // As Qt's drivers see it: no value, or a value of a type that can be null
+    // and is (a null text is bound as NULL, an empty one as '').
+    static bool isNullValue(const QVariant &value);
 };

@@ -40,12 +40,11 @@ bool QtPreparedStatement::run(const QVariantList &values, QueryResult &rows, int
     QStringList fieldNames;
     for (int i = 0; i < columns; ++i)
         fieldNames << record.fieldName(i).toUpper();
-    columnsKnown(record);
     rows = QueryResult(fieldNames);
     int read = 0;
     while ((maxRows < 0 || read < maxRows) && m_query.next()) {
         for (int i = 0; i < columns; ++i)
-            rows.append(wholeNumberAsInteger(columnValue(i)));
+            rows.append(wholeNumberAsInteger(m_query.value(i)));
         ++read;
     }
     if (noteMore && maxRows >= 0 && read == maxRows)

@@ -5,10 +5,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
-class QSqlRecord;
-
-// A statement run through the connection's Qt SQL driver (ODBC; PostgreSQL
-// through a subclass that reads some values as the server sent them).
+// A statement run through the connection's Qt SQL driver (ODBC).
 class QtPreparedStatement : public PreparedStatement
 {
 public:
@@ -19,13 +16,6 @@ public:
     bool isSelect() const override { return m_isSelect; }
     int rowsAffected() const override { return m_rowsAffected; }
     QSqlError lastError() const override { return m_error; }
-
-protected:
-    // The columns of a select's result, before its rows are read.
-    virtual void columnsKnown(const QSqlRecord &) {}
-    // A column's value in the row the query stands on.
-    virtual QVariant columnValue(int column) { return m_query.value(column); }
-    const QSqlQuery &query() const { return m_query; }
 
 private:
     QSqlQuery m_query;

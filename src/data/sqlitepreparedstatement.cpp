@@ -12,19 +12,6 @@ namespace {
 // page of a search or a row read again under its lock, never a whole tree.
 constexpr qsizetype RememberedValues = 256;
 
-// As Qt's drivers see it: no value, or a value of a type that can be null
-// and is (a null text is bound as NULL, an empty one as '').
-bool isNullValue(const QVariant &value)
-{
-    if (!value.isValid() || value.isNull())
-        return true;
-    switch (value.typeId()) {
-    case QMetaType::QString: return value.toString().isNull();
-    case QMetaType::QByteArray: return value.toByteArray().isNull();
-    default: return false;
-    }
-}
-
 // Whether text holds exactly the bytes given, compared cheaply: only a text
 // of plain ASCII characters can match, which is what repeats down a list.
 bool sameAsciiText(const QVariant &value, const char *bytes, int size)

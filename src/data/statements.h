@@ -50,6 +50,18 @@ inline const QString NameSearchSource = QStringLiteral(
     "PTYFLG,CLTCNO as PTYKEY,CLTNAM As PTYNAM,Substr(Digits(CLTBDT),5,2) ||  '/' || Substr(Digits(CLTBDT),7,2) || '/' "
     "|| Substr(Digits(CLTBDT),1,4) As PTYBDTMDY From DUVPRB.PRBCLT Where CLTNAM Like '&TEXT%' Order By PTYNAM ");
 
+// The name search as PostgreSQL is given it for one page of rows: the same
+// rows, in the order above with a name's rows in the order kind, then key.
+// Each branch reads no more than the page from its name index, where the
+// search as written would read and sort every match first. Union All loses
+// nothing: the branches' rows differ in kind, so none can be in both.
+inline const QString NameSearchPage = QStringLiteral(
+    "(Select 'P' As ASCFLG,PTYKEY,PTYNAM,Substr(Digits(PTYBDT),5,2) || '/' || Substr(Digits(PTYBDT),7,2) || '/' || "
+    "Substr(Digits(PTYBDT),1,4) As PTYBDTMDY From DUVPRB.PRBPTY Where PTYNAM Like ? Order By PTYNAM,PTYKEY Limit &ROWS) "
+    "Union All (Select 'C' As PTYFLG,CLTCNO as PTYKEY,CLTNAM As PTYNAM,Substr(Digits(CLTBDT),5,2) || '/' || "
+    "Substr(Digits(CLTBDT),7,2) || '/' || Substr(Digits(CLTBDT),1,4) As PTYBDTMDY From DUVPRB.PRBCLT Where CLTNAM Like ? "
+    "Order By CLTNAM,CLTCNO Limit &ROWS) Order By PTYNAM,ASCFLG,PTYKEY Limit &ROWS");
+
 // Associations editor: the pieces of the tree statement.
 inline const QString TreeClientHeader = QStringLiteral(
     "Select 'Client' As RLTDSC,0 As SORTBY,0 As RLTCOD,0 As ROWOUTLVL,0 As HASINVCOD,CLTNAM As ASCNAM,CLTBDT As "

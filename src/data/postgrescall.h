@@ -1,0 +1,62 @@
+#pragma once
+
+#include "queryresult.h"
+
+#include <QByteArray>
+#include <QSqlError>
+#include <QVariantList>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+
+class QSqlDatabase;
+struct pg_conn;
+struct pg_result;
+
+// One request to a PostgreSQL server and its whole answer, straight through
+// libpq on a connection in non-blocking mode, waited for no longer than
+// given. A server that has not answered by then is taken for gone (frozen,
+// or cut off by the network): the connection is shut, so that nothing more
+// is sent on it and the server, once it runs again, ends the statement and
+// rolls back its transaction; the caller opens a new one.
+class PostgresCall
+{
+public:
+    struct ResultDeleter
+    {
+        void operator()(pg_result *result) const;
+    };
+    using Result = std::unique_ptr<pg_result, ResultDeleter>;
+
+    // wait: how long to wait for each answer (none: as long as it takes).
+    PostgresCall(pg_conn *connection, std::optional<std::chrono::milliseconds> wait);
+
+    // Each returns the answer, or null with error() saying why.
+    Result prepare(const QByteArray &name, const QByteArray &text);
+    Result execute(const QByteArray &name, const QVariantList &values);
+    // An unnamed statement sent with its values in one request.
+    Result run(const QByteArray &text, const QVariantList &values = {});
+
+    QSqlError error() const { return m_error; }
+
+    // The rows of an answer (at most maxRows when maxRows >= 0), each value
+    // as the others engines give it: whole numbers as integers, texts as
+    // the server sent them, a byte order mark included.
+    static QueryResult rowsOf(const pg_result *result, int maxRows = -1);
+    // The libpq connection under a connection of Qt's PostgreSQL driver.
+    static pg_conn *handleOf(const QSqlDatabase &database);
+    // The statement text with its "?" markers numbered as PostgreSQL's
+    // "$1", "$2"... (markers in quotes or comments left alone).
+    static QByteArray numberedMarkers(const QString &statement, int *markers = nullptr);
+
+private:
+    Result finish(bool sent);
+    bool waitFor(short events, const class QDeadlineTimer &deadline);
+    Result failed(QSqlError::ErrorType type, const QString &text, const QString &code = QString());
+    Result gone(const QString &why);
+
+    pg_conn *m_connection;
+    std::optional<std::chrono::milliseconds> m_wait;
+    QSqlError m_error;
+};
