@@ -2,6 +2,7 @@
 
 #include "connection.h"
 #include "postgresrowlocks.h"
+#include "statementdeadline.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -48,6 +49,16 @@ void closeAtExit()
     }
 }
 } // namespace
+
+void Database::setStatementDeadline(std::chrono::milliseconds deadline)
+{
+    StatementDeadline::set(deadline);
+}
+
+std::chrono::milliseconds Database::statementDeadline()
+{
+    return StatementDeadline::value();
+}
 
 void Database::setLocation(const QString &location)
 {

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <chrono>
+
 class Connection;
 
 // Where the table objects find their database. The host may name it once at
@@ -32,6 +34,16 @@ public:
     // Defaults to the login name.
     static void setUserName(const QString &userName);
     static QString userName();
+
+    // How long a statement may take: 5 s unless the host sets another. A
+    // server that has not ended the statement by then has it cancelled, and
+    // the call fails through Error; one that does not answer at all (frozen,
+    // or cut off by the network) is given up a second later, and the next
+    // call opens a new connection. Applies to the connections open already
+    // from their next statement on.
+    static constexpr std::chrono::milliseconds DefaultDeadline{5000};
+    static void setStatementDeadline(std::chrono::milliseconds deadline);
+    static std::chrono::milliseconds statementDeadline();
 
     // The shared connection, opened on first use (and again after it was lost).
     // Throws DataAccessError when the database cannot be opened.

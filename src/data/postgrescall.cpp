@@ -214,8 +214,9 @@ bool PostgresCall::waitFor(short events, const QDeadlineTimer &deadline)
             ::shutdown(PQsocket(m_connection), SHUT_RDWR);
             PQconsumeInput(m_connection);
             const double seconds = std::chrono::duration<double>(*m_wait).count();
-            m_error = QSqlError(QStringLiteral("the server did not answer within %1 s; the statement was cancelled "
-                                               "and the connection given up")
+            m_error = QSqlError(QStringLiteral("the server did not answer within %1 s, so the connection to it was "
+                                               "given up with its transaction (a change the server had already "
+                                               "received may still be made when it runs again)")
                                     .arg(seconds, 0, 'g', 3),
                                 QString(), QSqlError::ConnectionError, QStringLiteral("08006"));
         }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "database.h"
+
+#include <algorithm>
 #include <chrono>
 
 // How long any statement may take before the call that runs it fails: 5 s
@@ -10,12 +13,15 @@
 class StatementDeadline
 {
 public:
-    static constexpr std::chrono::milliseconds Default{5000};
+    static constexpr std::chrono::milliseconds Default = Database::DefaultDeadline;
 
     static std::chrono::milliseconds value();
     // How long a server is waited for: the deadline, by which it ends a
-    // statement itself, and a second for its answer to come.
-    static std::chrono::milliseconds answerWait() { return value() + std::chrono::milliseconds(1000); }
+    // statement itself, and as long again (a second at most) for its answer.
+    static std::chrono::milliseconds answerWait()
+    {
+        return value() + std::min(value(), std::chrono::milliseconds(1000));
+    }
     // Values below 1 ms count as 1 ms: a call must be able to end.
     static void set(std::chrono::milliseconds deadline);
     // Raised on every change, so that connections opened before it can

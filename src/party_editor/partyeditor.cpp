@@ -26,6 +26,8 @@
 #include <QResizeEvent>
 #include <QThread>
 
+#include <utility>
+
 namespace {
 
 const QString EditMode = QStringLiteral("*EDIT");
@@ -593,6 +595,10 @@ bool PartyEditor::SaveRecord()
         MessageService::instance().showMessage(this, ViewOnlyMessage.arg(party), FormFunctions::ErrorTitle);
         return false;
     }
+    // A new party whose insert went unanswered is looked for first: stored,
+    // it is no likely duplicate of itself.
+    if (PartyKey == 0 && m_unansweredKey != 0 && storedUnanswered(partyValues()))
+        return holdParty();
     if (HasErrors())
         return false;
     if (PartyKey != 0) {
@@ -649,7 +655,9 @@ bool PartyEditor::insertUnderNextKey(QVariantList values)
             return true;
         } catch (const DataAccessError &error) {
             m_keyConflictExpected = false;
-            PartyKey = 0;  // nothing was saved under the key tried
+            if (error.number() == DataAccessError::ConnectionFailed)
+                m_unansweredKey = PartyKey;
+            PartyKey = 0;  // nothing was saved under the key tried (as far as is known)
             adoPRBPTY->Close();  // nor is its lock kept
             if (error.number() != DataAccessError::DuplicateKey || attempt >= KeyAttempts)
                 throw;
@@ -661,6 +669,28 @@ bool PartyEditor::insertUnderNextKey(QVariantList values)
     adoPRBPTY->Close();
     MessageService::instance().showMessage(this, NoKeyMessage, FormFunctions::ErrorTitle);
     return false;
+}
+
+bool PartyEditor::storedUnanswered(QVariantList values)
+{
+    // A server that stops answering may have taken the insert all the same
+    // and store it once it runs again: a second insert would store the
+    // party twice. The row under the key is this editor's party when it
+    // holds what was saved (the change date aside, which may have turned).
+    const qint32 key = std::exchange(m_unansweredKey, 0);
+    adoPRBSQL->Execute(Statements::LoadParty, QVariantList{key});
+    if (adoPRBSQL->Eof())
+        return false;
+    static const QStringList columns =
+        Statements::InsertParty.section(QLatin1Char('('), 1, 1).section(QLatin1Char(')'), 0, 0).split(QLatin1Char(','));
+    values.last() = key;
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        if (columns.at(i) != QLatin1String("PTYUDT")
+            && adoPRBSQL->FieldValue(columns.at(i)).toString() != values.at(i).toString())
+            return false;
+    }
+    PartyKey = key;
+    return true;
 }
 
 bool PartyEditor::holdParty()

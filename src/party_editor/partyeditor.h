@@ -141,6 +141,9 @@ private:
     // its connection lost it; false (after LockError and a message) when
     // another user has taken it meanwhile.
     bool holdParty();
+    // Whether the insert the server did not answer stored the party after
+    // all (then the editor holds it under its key); false when it did not.
+    bool storedUnanswered(QVariantList values);
     void cityChosen();
     void zipEntered();
 
@@ -160,6 +163,9 @@ private:
     bool m_duplicateAccepted = false;
     // While a new key is tried again, a key taken by another editor is no failure.
     bool m_keyConflictExpected = false;
+    // The key of a new party whose insert the server never answered: it may
+    // be stored, so the next save looks for it before inserting again.
+    qint32 m_unansweredKey = 0;
 
     QGroupBox *fraDemo = nullptr;
     QGroupBox *fraID = nullptr;

@@ -11,6 +11,8 @@
 #include <QSqlQuery>
 #include <QThread>
 
+#include <csignal>
+
 FaultInjector::FaultInjector()
 {
     TableObject::setBeforeExecuteHook([this](const QString &statement, const QVariantList &) { before(statement); });
@@ -19,6 +21,10 @@ FaultInjector::FaultInjector()
 FaultInjector::~FaultInjector()
 {
     TableObject::setBeforeExecuteHook({});
+    if (m_stopped > 0) {
+        ::kill(pid_t(m_stopped), SIGCONT);
+        waitUntilGone(m_stopped);
+    }
 }
 
 void FaultInjector::failStatement(int n, Fault fault)
@@ -44,29 +50,41 @@ void FaultInjector::fire(const QString &statement)
     if (m_fault == Fault::StatementFails)
         throw DataAccessError(DataAccessError::StatementFailed, QStringLiteral("injected failure"), statement);
     if (Database::connection().location().engine() == DatabaseLocation::Engine::Postgres) {
-        // The statement itself then meets the dead connection.
-        terminateSharedBackend();
+        const qint64 backend = sharedBackend();
+        if (m_fault == Fault::ServerStopsAnswering) {
+            if (::kill(pid_t(backend), SIGSTOP) != 0)
+                throw DataAccessError(DataAccessError::StatementFailed,
+                                      QStringLiteral("cannot stop the backend (is the server on this machine?)"));
+            m_stopped = backend;
+            return;
+        }
+        // The statement itself then meets the dead connection: another
+        // user's connection ends it.
+        Connection other(Database::location(), false);
+        QSqlQuery(other.database()).exec(QStringLiteral("Select pg_terminate_backend(%1)").arg(backend));
+        waitUntilGone(backend);
         return;
     }
     throw DataAccessError(DataAccessError::ConnectionFailed,
                           QStringLiteral("the connection to the database was lost (injected)"), statement);
 }
 
-void FaultInjector::terminateSharedBackend()
+qint64 FaultInjector::sharedBackend()
 {
     QSqlQuery own(Database::connection().database());
     if (!own.exec(QStringLiteral("Select pg_backend_pid()")) || !own.next())
         throw DataAccessError(DataAccessError::StatementFailed, QStringLiteral("cannot read the backend id"));
-    const qint64 pid = own.value(0).toLongLong();
-    own.finish();
+    return own.value(0).toLongLong();
+}
 
-    // Another user's connection ends ours, and waits until the server has let it go.
-    Connection other(Database::connection().location(), false);
+void FaultInjector::waitUntilGone(qint64 backend)
+{
+    // Until then its transaction may still hold rows a retry would wait for.
+    Connection other(Database::location(), false);
     QSqlQuery query(other.database());
-    query.exec(QStringLiteral("Select pg_terminate_backend(%1)").arg(pid));
     const QDeadlineTimer deadline(5000);
     while (!deadline.hasExpired()) {
-        query.exec(QStringLiteral("Select count(*) From pg_stat_activity Where pid=%1").arg(pid));
+        query.exec(QStringLiteral("Select count(*) From pg_stat_activity Where pid=%1").arg(backend));
         if (query.next() && query.value(0).toInt() == 0)
             break;
         QThread::msleep(10);

@@ -12,10 +12,15 @@
 // server ends the backend of the shared connection, on SQLite the statement
 // fails as a lost connection would. Only one fault fires per arming; the
 // statements after it run normally.
+//
+// ServerStopsAnswering (PostgreSQL) stops the shared connection's backend
+// (SIGSTOP) as a frozen server or a cut network would leave it: the
+// statement gets no answer. The backend runs again when the injector goes,
+// which then waits until the server has ended it.
 class FaultInjector
 {
 public:
-    enum class Fault { StatementFails, ConnectionDrops };
+    enum class Fault { StatementFails, ConnectionDrops, ServerStopsAnswering };
 
     FaultInjector();
     ~FaultInjector();
@@ -31,10 +36,12 @@ public:
 private:
     void before(const QString &statement);
     void fire(const QString &statement);
-    void terminateSharedBackend();
+    static qint64 sharedBackend();
+    static void waitUntilGone(qint64 backend);
 
     QStringList m_seen;
     int m_failAt = 0;
     Fault m_fault = Fault::StatementFails;
     bool m_fired = false;
+    qint64 m_stopped = 0;  // the backend stopped, until it runs again
 };
