@@ -6,6 +6,7 @@
 #include "scriptedmessages.h"
 #include "testdatabase.h"
 #include "throwawayserver.h"
+#include "writeattempt.h"
 
 #include "data/connection.h"
 #include "data/databaselocation.h"
@@ -16,7 +17,11 @@
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QElapsedTimer>
+#include <QUrl>
 #include <QtTest>
+
+#include <functional>
 
 #include <cstdio>
 #include <unistd.h>
@@ -71,18 +76,23 @@ class RecoveryTest : public QObject
 private Q_SLOTS:
     void cleanup() { Database::clearLocation(); }
     void serverRestartIsSurvived();
+    void frozenServerEndsTheCallAtTheDeadline();
     void sqliteFilesChangedUnderTheHost_data();
     void sqliteFilesChangedUnderTheHost();
 };
 
+// A server of the test's own, or the test skipped (failed where PostgreSQL is required).
+#define TORVA_THROWAWAY_SERVER(server)                                                                                 \
+    ThrowawayServer server;                                                                                            \
+    if (!server.isRunning()) {                                                                                         \
+        if (TestDatabase::isRequired(QStringLiteral("postgresql")))                                                    \
+            QFAIL(qPrintable(server.why()));                                                                           \
+        QSKIP(qPrintable(server.why()));                                                                               \
+    }
+
 void RecoveryTest::serverRestartIsSurvived()
 {
-    ThrowawayServer server;
-    if (!server.isRunning()) {
-        if (TestDatabase::isRequired(QStringLiteral("postgresql")))
-            QFAIL(qPrintable(server.why()));
-        QSKIP(qPrintable(server.why()));
-    }
+    TORVA_THROWAWAY_SERVER(server);
     Database::setLocation(server.location());
     Database::initialize();
     PartyForm::seedCodes();
@@ -129,6 +139,57 @@ void RecoveryTest::serverRestartIsSurvived()
     QCOMPARE(refused.count(), 1);
     QCOMPARE(TestDatabase::value(QStringLiteral("Select Count(*) From DUVPRB.PRBPTY Where PTYKEY=?"), {7}).toInt(), 1);
     QCOMPARE(boxes.messages.size(), 1);
+}
+
+void RecoveryTest::frozenServerEndsTheCallAtTheDeadline()
+{
+    TORVA_THROWAWAY_SERVER(server);
+    Database::setLocation(server.location());
+    Database::initialize();
+    Database::setStatementDeadline(std::chrono::milliseconds(1000));
+    const auto usualDeadline = qScopeGuard([] { Database::setStatementDeadline(Database::DefaultDeadline); });
+    WriteAttempt::seed(WriteAttempt::Path::PartyUpdate);
+    Fixtures::addParty(PartyForm::onFile(6, QStringLiteral("DOE, JANE")));
+    const QStringList before = WriteAttempt::stored(WriteAttempt::Path::PartyUpdate);
+    ScriptedMessages boxes;
+    const QString port = QUrl(server.location()).authority().section(QLatin1Char(':'), -1);
+
+    // Given a user about to save a party, when the server stops answering,
+    WriteAttempt attempt(WriteAttempt::Path::PartyUpdate);
+    QVERIFY(attempt.ready());
+    QVERIFY2(server.freeze(), qPrintable(server.why()));
+    auto thawed = qScopeGuard([&server] { server.thaw(); });
+    const auto failedCall = [](const std::function<void()> &call) {
+        try {
+            call();
+        } catch (const DataAccessError &error) {
+            return error.description();
+        }
+        return QString();
+    };
+
+    // then the save ends with one Error that names the server, and no hang;
+    QElapsedTimer waited;
+    waited.start();
+    const QString saving = failedCall([&attempt] { attempt.write(); });
+    QVERIFY2(saving.contains(QStringLiteral("127.0.0.1:") + port), qPrintable(saving));
+    QCOMPARE(attempt.errors, 1);
+    // the next call, while the server is still stopped, fails too on the
+    // new connection it tries (which gives up at the deadline as well),
+    PartyEditorHost other;
+    const QString loading = failedCall([&other] { other.editor->LoadRecord(6); });
+    QVERIFY2(!loading.isEmpty(), "a load from a stopped server succeeded");
+    QVERIFY2(waited.elapsed() < 20000, "the calls waited on a stopped server far past the deadline");
+
+    // and once the server runs again nothing of the save was written, the
+    // next call works and the same editor saves.
+    thawed.dismiss();
+    server.thaw();
+    QCOMPARE(WriteAttempt::stored(WriteAttempt::Path::PartyUpdate), before);
+    QVERIFY(other.editor->LoadRecord(6));
+    QVERIFY(attempt.write());
+    QVERIFY(WriteAttempt::stored(WriteAttempt::Path::PartyUpdate) != before);
+    QCOMPARE(attempt.errors + other.errors, 1 + 1);
 }
 
 void RecoveryTest::sqliteFilesChangedUnderTheHost_data()

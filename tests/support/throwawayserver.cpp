@@ -1,9 +1,11 @@
 #include "throwawayserver.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTcpServer>
 
+#include <csignal>
 #include <unistd.h>
 
 namespace {
@@ -47,6 +49,7 @@ ThrowawayServer::ThrowawayServer()
 
 ThrowawayServer::~ThrowawayServer()
 {
+    thaw();
     if (m_running)
         run(m_bin + QStringLiteral("/pg_ctl"), {QStringLiteral("-D"), m_folder.filePath(QStringLiteral("data")),
                                               QStringLiteral("-m"), QStringLiteral("immediate"), QStringLiteral("-w"),
@@ -93,4 +96,36 @@ bool ThrowawayServer::run(const QString &program, const QStringList &arguments)
         return true;
     m_why = QStringLiteral("%1 failed: %2").arg(program, QString::fromLocal8Bit(process.readAll()).trimmed());
     return false;
+}
+
+bool ThrowawayServer::freeze()
+{
+    // The postmaster (first line of its pid file) and every process it started.
+    QFile pidFile(m_folder.filePath(QStringLiteral("data/postmaster.pid")));
+    if (!pidFile.open(QIODevice::ReadOnly)) {
+        m_why = QStringLiteral("the server's pid file cannot be read");
+        return false;
+    }
+    const qint64 postmaster = pidFile.readLine().trimmed().toLongLong();
+    m_frozen = {postmaster};
+    ::kill(pid_t(postmaster), SIGSTOP);
+    const QStringList processes = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &process : processes) {
+        QFile status(QStringLiteral("/proc/%1/stat").arg(process));
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state ppid ...": the parent follows the name's closing parenthesis.
+        const QByteArray line = status.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields.at(1).toLongLong() == postmaster && ::kill(pid_t(process.toLongLong()), SIGSTOP) == 0)
+            m_frozen << process.toLongLong();
+    }
+    return true;
+}
+
+void ThrowawayServer::thaw()
+{
+    for (const qint64 process : std::as_const(m_frozen))
+        ::kill(pid_t(process), SIGCONT);
+    m_frozen.clear();
 }

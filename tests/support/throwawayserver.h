@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -24,6 +25,11 @@ public:
 
     bool stop();
     bool start();
+    // Stops every process of the server (SIGSTOP), as a server that hangs
+    // or a network that drops every packet leaves its clients: connections
+    // are taken by the kernel, and nothing answers. thaw() lets it run on.
+    bool freeze();
+    void thaw();
 
 private:
     bool run(const QString &program, const QStringList &arguments);
@@ -32,5 +38,6 @@ private:
     QString m_bin;
     int m_port = 0;
     bool m_running = false;
+    QList<qint64> m_frozen;
     QString m_why;
 };
