@@ -2,7 +2,9 @@
 #include "data/connection.h"
 #include "data/dataaccesserror.h"
 #include "data/database.h"
+#include "data/recordsource.h"
 #include "data/statements.h"
+#include "data/tableobject.h"
 #include "fixtures.h"
 #include "testdatabase.h"
 
@@ -16,6 +18,14 @@ QStringList cities(const RecordSourceModel &model)
     for (int row = 0; row < model.rowCount(); ++row)
         listed << model.value(row, QStringLiteral("ZIPCTY")).toString();
     return listed;
+}
+// A row of the name search as text: kind, key, name, birth date.
+QString rowText(const QVariantList &row)
+{
+    QStringList values;
+    for (const QVariant &value : row)
+        values << value.toString();
+    return values.join(QLatin1Char('|'));
 }
 } // namespace
 
@@ -31,6 +41,8 @@ private Q_SLOTS:
     void typedTextIsSearchedAsText_data();
     void typedTextIsSearchedAsText();
     void failureSignalsAndThrowsOnLoadOnly();
+    void nameSearchPagesHoldTheStatementsRows_data();
+    void nameSearchPagesHoldTheStatementsRows();
 };
 
 void RecordSourceModelTest::listsAPageAtATime()
@@ -124,3 +136,72 @@ void RecordSourceModelTest::failureSignalsAndThrowsOnLoadOnly()
 
 QTEST_GUILESS_MAIN(RecordSourceModelTest)
 #include "tst_recordsourcemodel.moc"
+
+void RecordSourceModelTest::nameSearchPagesHoldTheStatementsRows_data()
+{
+    QTest::addColumn<QString>("typed");
+    for (const char *typed : {"", "A", "M", "O'B", "_", "%", "A_", "SMITH", "SMITH ", "Z", "ZZZ", "\xC3\x85", "d", "QQX"})
+        QTest::newRow(typed[0] ? typed : "nothing typed") << QString::fromUtf8(typed);
+}
+
+void RecordSourceModelTest::nameSearchPagesHoldTheStatementsRows()
+{
+    QFETCH(QString, typed);
+    // Given parties and clients whose names share prefixes, repeat across
+    // the two tables (under the same key too), end in blanks, hold the
+    // characters Like takes for wildcards, or sort past "Z",
+    const QStringList names{QStringLiteral("O'BRIEN, PAT"), QStringLiteral("OBRIEN, PAT"), QStringLiteral("SMITH, JOHN"),
+                            QStringLiteral("SMITH , JOHN"), QStringLiteral("SMITH"), QStringLiteral("SMITH "),
+                            QStringLiteral("A_B, CO"), QStringLiteral("A%B, CO"), QStringLiteral("AB, CO"),
+                            QStringLiteral("ZZZ, TOP"), QString::fromUtf8("\xC3\x85NGSTR\xC3\x96M, A"),
+                            QStringLiteral("deLUCA, M")};
+    int key = 0;
+    for (const QString &name : names) {
+        Fixtures::addParty(++key, name);
+        Fixtures::addClient(key, name);
+        Fixtures::addParty(100 + key, name);
+    }
+    for (int i = 0; i < 15; ++i)
+        Fixtures::addParty(200 + i, QStringLiteral("MILLER, A%1").arg(i % 4));
+
+    // the rows of the search as written, all at once, that hold what was typed
+    const RecordSource bound = RecordSource::bind(Statements::NameSearchSource, typed);
+    TableObject table;
+    const QueryResult all = table.Fetch(bound.statement(), bound.parameters(), -1);
+    QStringList expectedNames;
+    QStringList expectedRows;
+    for (int row = 0; row < all.rowCount(); ++row) {
+        if (!bound.accepts(all.value(row, 2).toString()))
+            continue;
+        expectedNames << all.value(row, 2).toString();
+        expectedRows << rowText(all.row(row));
+    }
+
+    // are the rows a list reads a few at a time, in the same order,
+    RecordSourceModel model;
+    model.setRecordSource(Statements::NameSearchSource);
+    model.setPageSize(4);
+    model.load(typed);
+    while (model.canFetchMore(QModelIndex()))
+        model.fetchMore(QModelIndex());
+    QStringList listedNames;
+    QStringList listedRows;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        QVariantList values;
+        for (int column = 0; column < model.columnCount(); ++column)
+            values << model.value(row, column);
+        listedNames << values.at(2).toString();
+        listedRows << rowText(values);
+        // a name's rows in the order kind, then key (clients first),
+        if (row > 0 && listedNames.at(row - 1) == listedNames.at(row)) {
+            const auto before = std::make_pair(model.value(row - 1, 0).toString(), model.value(row - 1, 1).toInt());
+            const auto after = std::make_pair(values.at(0).toString(), values.at(1).toInt());
+            QVERIFY2(before < after, qPrintable(listedRows.at(row - 1) + QStringLiteral(" before ") + listedRows.last()));
+        }
+    }
+    QCOMPARE(listedNames, expectedNames);
+    // each of them once.
+    std::sort(expectedRows.begin(), expectedRows.end());
+    std::sort(listedRows.begin(), listedRows.end());
+    QCOMPARE(listedRows, expectedRows);
+}
