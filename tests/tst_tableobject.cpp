@@ -1,10 +1,12 @@
 #include "data/connection.h"
+#include "data/database.h"
 #include "data/dataaccesserror.h"
 #include "data/statements.h"
 #include "data/tableobject.h"
 #include "fixtures.h"
 #include "testdatabase.h"
 
+#include <QScopeGuard>
 #include <QtTest>
 
 namespace {
@@ -45,6 +47,7 @@ private Q_SLOTS:
     void failuresSignalThenThrow_data();
     void failuresSignalThenThrow();
     void failureWithoutExceptionReturnsMinusOne();
+    void statementPastTheDeadlineIsCancelled();
     void fetchReadsUpToTheLimit();
     void textsDownAColumnReadBackExactly();
     void resultDoesNotHideLaterChanges();
@@ -240,6 +243,28 @@ void TableObjectTest::failureWithoutExceptionReturnsMinusOne()
     QCOMPARE(table.Execute(QStringLiteral("Select * From DUVPRB.NOSUCH"), QVariant(), true, false), -1);
     QCOMPARE(log.events.size(), 2);
     QVERIFY(table.Eof());
+}
+
+void TableObjectTest::statementPastTheDeadlineIsCancelled()
+{
+    QFETCH_GLOBAL(QString, engine);
+    // Given a deadline of a fifth of a second and a statement that would run for long,
+    Database::setStatementDeadline(std::chrono::milliseconds(200));
+    const auto usualDeadline = qScopeGuard([] { Database::setStatementDeadline(Database::DefaultDeadline); });
+    const QString slow = engine == QLatin1String("sqlite")
+                             ? QStringLiteral("With Recursive N(X) As (Select 1 Union All Select X+1 From N) "
+                                              "Select Count(*) From N")
+                             : QStringLiteral("Select pg_sleep(30)");
+    TableObject table;
+    FailureLog log;
+    watch(table, log);
+
+    // when it runs, then the call fails through Error, saying so,
+    QVERIFY_THROWS_EXCEPTION(DataAccessError, table.Execute(slow));
+    QVERIFY2(log.signalledDescription.contains(QStringLiteral("did not finish within 0.2 s")),
+             qPrintable(log.signalledDescription));
+    // and the next statement runs on the same connection.
+    QCOMPARE(table.Fetch(SelectParty, QVariantList{1}).rowCount(), 0);
 }
 
 void TableObjectTest::fetchReadsUpToTheLimit()

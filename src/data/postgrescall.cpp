@@ -1,6 +1,7 @@
 #include "postgrescall.h"
 
 #include "preparedstatement.h"
+#include "statementdeadline.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -191,7 +192,7 @@ PostgresCall::Result PostgresCall::finish(bool sent)
     const QString code = QString::fromLatin1(state ? state : "");
     if (code == QLatin1String("57014") && m_wait) {
         text = QStringLiteral("the statement did not finish within %1 s and was cancelled")
-                   .arg(std::chrono::duration<double>(*m_wait).count(), 0, 'g', 3);
+                   .arg(std::chrono::duration<double>(StatementDeadline::value()).count(), 0, 'g', 3);
     }
     if (PQstatus(m_connection) != CONNECTION_OK)
         return failed(QSqlError::ConnectionError, text, code);
@@ -213,7 +214,7 @@ bool PostgresCall::waitFor(short events, const QDeadlineTimer &deadline)
             // end on its next read and reports the connection bad.
             ::shutdown(PQsocket(m_connection), SHUT_RDWR);
             PQconsumeInput(m_connection);
-            const double seconds = std::chrono::duration<double>(*m_wait).count();
+            const double seconds = std::chrono::duration<double>(StatementDeadline::value()).count();
             m_error = QSqlError(QStringLiteral("the server did not answer within %1 s, so the connection to it was "
                                                "given up with its transaction (a change the server had already "
                                                "received may still be made when it runs again)")

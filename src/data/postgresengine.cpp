@@ -127,12 +127,12 @@ bool PostgresEngine::applyDeadline(pg_conn *connection, QSqlError *error)
         return true;
     if (PQtransactionStatus(connection) != PQTRANS_IDLE)
         return true;
-    // A writer blocked by another gives up at the deadline (and says that
-    // the database was busy); the server ends any statement just after it.
+    // The server ends a statement at the deadline itself; a writer blocked
+    // by another gives up just before, so that it says the database was busy.
     const qint64 deadline = StatementDeadline::value().count();
     PostgresCall call(connection, StatementDeadline::answerWait());
-    if (!call.run("SET lock_timeout = " + QByteArray::number(deadline))
-        || !call.run("SET statement_timeout = " + QByteArray::number(deadline + 250))) {
+    if (!call.run("SET statement_timeout = " + QByteArray::number(deadline))
+        || !call.run("SET lock_timeout = " + QByteArray::number(std::max<qint64>(1, deadline * 19 / 20)))) {
         *error = call.error();
         return false;
     }

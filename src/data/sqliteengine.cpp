@@ -1,5 +1,7 @@
 #include "sqliteengine.h"
 
+#include "statementdeadline.h"
+
 #include "database.h"
 #include "schema.h"
 #include "sqlitepreparedstatement.h"
@@ -110,7 +112,10 @@ QSqlDatabase SqliteEngine::open(const QString &connectionName, bool create)
 
     sqlite3 *handle = SqliteEngine::handle(database);
     sqlite3_extended_result_codes(handle, 1);
-    sqlite3_busy_timeout(handle, BusyTimeoutMs);
+    sqlite3_busy_timeout(handle, int(StatementDeadline::value().count()));
+    // A statement still running at the deadline is interrupted (checked
+    // every few thousand steps of SQLite's machine).
+    sqlite3_progress_handler(handle, 4096, [](void *) { return StatementDeadline::passed() ? 1 : 0; }, nullptr);
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     sqlite3_create_function_v2(handle, "Digits", 1, flags, nullptr, digitsFunction, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(handle, "Zoned", 3, flags, nullptr, zonedFunction, nullptr, nullptr, nullptr);

@@ -15,7 +15,6 @@ class SqliteEngine : public Engine
 public:
     using Engine::Engine;
 
-    static constexpr int BusyTimeoutMs = 5000;
     static constexpr int PageCacheKiB = 16 * 1024;
 
     QSqlDatabase open(const QString &connectionName, bool create) override;

@@ -1,5 +1,7 @@
 #include "sqlitepreparedstatement.h"
 
+#include "statementdeadline.h"
+
 #include <QStringDecoder>
 
 #include <sqlite3.h>
@@ -73,6 +75,12 @@ bool SqlitePreparedStatement::run(const QVariantList &values, QueryResult &rows,
 {
     if (m_error.isValid())
         m_error = QSqlError();  // a new QSqlError costs an allocation: only when one is left over
+    StatementDeadline::statementStarts();
+    if (m_deadlineGeneration != StatementDeadline::generation()) {
+        // Another writer is waited for until the deadline, as set now.
+        m_deadlineGeneration = StatementDeadline::generation();
+        sqlite3_busy_timeout(m_handle, int(StatementDeadline::value().count()));
+    }
     m_isSelect = sqlite3_column_count(m_statement) > 0;
     m_rowsAffected = -1;
     if (values.size() != sqlite3_bind_parameter_count(m_statement)) {
@@ -229,7 +237,10 @@ bool SqlitePreparedStatement::failed(int code, QSqlError::ErrorType type)
 {
     // The handle's message and extended code, read before the reset clears them.
     const int extended = sqlite3_extended_errcode(m_handle);
-    const QString message = QString::fromUtf8(sqlite3_errmsg(m_handle));
+    const QString message = code == SQLITE_INTERRUPT
+                                ? QStringLiteral("the statement did not finish within %1 s and was cancelled")
+                                      .arg(std::chrono::duration<double>(StatementDeadline::value()).count(), 0, 'g', 3)
+                                : QString::fromUtf8(sqlite3_errmsg(m_handle));
     if (m_statement)
         release();
     m_error = QSqlError(QStringLiteral("Unable to execute statement"), message, type,

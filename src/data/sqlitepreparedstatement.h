@@ -53,5 +53,6 @@ private:
     std::vector<QByteArray> m_texts;  // the bound texts in UTF-8, kept until the run ends
     bool m_isSelect = false;
     int m_rowsAffected = -1;
+    int m_deadlineGeneration = -1;  // the deadline this statement last told the handle
     QSqlError m_error;
 };

@@ -2,9 +2,23 @@
 
 #include <algorithm>
 
+#include <QElapsedTimer>
+
 namespace {
 std::chrono::milliseconds current = StatementDeadline::Default;
 int changes = 0;
+// Statements run on the thread of the controls, one at a time.
+QElapsedTimer running;
+}
+
+void StatementDeadline::statementStarts()
+{
+    running.start();
+}
+
+bool StatementDeadline::passed()
+{
+    return running.isValid() && running.elapsed() > current.count();
 }
 
 std::chrono::milliseconds StatementDeadline::value()

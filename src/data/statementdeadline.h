@@ -24,6 +24,11 @@ public:
     }
     // Values below 1 ms count as 1 ms: a call must be able to end.
     static void set(std::chrono::milliseconds deadline);
+    // For an engine that runs statements in this process: marks the start of
+    // a statement, and says whether the deadline has passed since.
+    static void statementStarts();
+    static bool passed();
+
     // Raised on every change, so that connections opened before it can
     // tell their server the new value before their next statement.
     static int generation();
