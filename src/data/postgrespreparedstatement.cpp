@@ -4,6 +4,7 @@
 #include "postgresengine.h"
 #include "statementdeadline.h"
 
+#include <QHash>
 #include <QRegularExpression>
 
 #include <libpq-fe.h>
@@ -21,15 +22,35 @@ bool takesLimit(const QString &statement)
     return select.match(statement).hasMatch() && !limited.match(statement).hasMatch();
 }
 
+// The statements each connection's server holds prepared, by text. A text
+// prepared once stays prepared for the connection's life, whichever object
+// asked for it, so nothing needs closing when an object goes; beyond a
+// thousand texts (a host running statements with values written in) the
+// server lets them all go and they are prepared again as they come.
+constexpr qsizetype MostPrepared = 1000;
+
+QHash<pg_conn *, QHash<QByteArray, QByteArray>> &preparedNames()
+{
+    static QHash<pg_conn *, QHash<QByteArray, QByteArray>> names;
+    return names;
+}
+
 } // namespace
+
+void PostgresPreparedStatement::connectionOpened(pg_conn *connection)
+{
+    // A new connection may have the address of one closed before.
+    preparedNames().remove(connection);
+}
 
 PostgresPreparedStatement::PostgresPreparedStatement(pg_conn *connection)
     : m_connection(connection)
 {
 }
 
-bool PostgresPreparedStatement::prepare(const QString &statement, bool)
+bool PostgresPreparedStatement::prepare(const QString &statement, bool keep)
 {
+    m_keep = keep;
     m_text = PostgresCall::numberedMarkers(statement);
     if (m_pageText.isEmpty() && takesLimit(statement))
         setPageForm(statement + QStringLiteral(" Limit ") + QLatin1String(RowsMarker));
@@ -51,13 +72,31 @@ bool PostgresPreparedStatement::run(const QVariantList &values, QueryResult &row
     if (!PostgresEngine::applyDeadline(m_connection, &m_error))
         return false;
     PostgresCall call(m_connection, StatementDeadline::answerWait());
+    const bool paged = maxRows >= 0 && !m_pageText.isEmpty();
+    QVariantList pageValues;
+    if (paged)
+        pageValues = values + QVariantList{qlonglong(maxRows) + (noteMore ? 1 : 0)};
+    const QByteArray &text = paged ? m_pageText : m_text;
+    const QVariantList &sent = paged ? pageValues : values;
     PostgresCall::Result answer;
-    if (maxRows >= 0 && !m_pageText.isEmpty()) {
-        QVariantList paged = values;
-        paged << qlonglong(maxRows) + (noteMore ? 1 : 0);
-        answer = call.run(m_pageText, paged);
+    if (!m_keep) {
+        answer = call.run(text, sent);
     } else {
-        answer = call.run(m_text, values);
+        // Parsed once on the server; planned for the values each time.
+        QHash<QByteArray, QByteArray> &names = preparedNames()[m_connection];
+        QByteArray name = names.value(text);
+        if (name.isEmpty()) {
+            if (names.size() >= MostPrepared && call.run("DEALLOCATE ALL"))
+                names.clear();
+            static quint64 counter = 0;
+            name = "torva_" + QByteArray::number(++counter);
+            if (call.prepare(name, text))
+                names.insert(text, name);
+            else
+                name.clear();
+        }
+        if (!name.isEmpty())
+            answer = call.execute(name, sent);
     }
     if (!answer) {
         m_error = call.error();

@@ -6,10 +6,10 @@
 
 struct pg_conn;
 
-// A statement run on the libpq connection directly, each run one request
-// that carries the text and its values (planned for the values, so that a
-// Like prefix finds its index), waited for no longer than the statement
-// deadline. A select asked for some rows only asks the server for that many:
+// A statement run on the libpq connection directly, waited for no longer
+// than the statement deadline: a kept one prepared once on the server (and
+// planned for the values of each run, so that a Like prefix finds its
+// index), any other sent with its values in one request. A select asked for some rows only asks the server for that many:
 // in its page form when it has one, else with a limit added.
 class PostgresPreparedStatement : public PreparedStatement
 {
@@ -23,11 +23,15 @@ public:
     int rowsAffected() const override { return m_rowsAffected; }
     QSqlError lastError() const override { return m_error; }
 
+    // Forgets what an earlier connection at the same address had prepared.
+    static void connectionOpened(pg_conn *connection);
+
     // The marker that stands for the number of rows wanted in a page form.
     static constexpr char RowsMarker[] = "&ROWS";
 
 private:
     pg_conn *m_connection;
+    bool m_keep = false;  // run again: prepared on the server once
     QByteArray m_text;
     QByteArray m_pageText;  // with the rows wanted as its last parameter; empty when it has none
     bool m_isSelect = false;
