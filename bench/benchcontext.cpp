@@ -80,7 +80,6 @@ void BenchContext::readParties(int count)
 
 bool BenchContext::hasLikelyDuplicate(const Party &party)
 {
-    // The editor's widest duplicate search: same last and first name, birth date and sex.
     const ParsedName name = ParseName(party.name);
     m_check.Execute(Statements::DuplicateParty,
                     QVariantList{party.key, name.LastName + QStringLiteral(", ") + name.FirstName + QLatin1Char('%'),
@@ -132,8 +131,13 @@ void BenchContext::describe()
 {
     TableObject table;
     const QLocale english(QLocale::English);
+    QString engine = Database::location().engineName();
+    if (Database::location().engine() == DatabaseLocation::Engine::Postgres) {
+        table.Execute(QStringLiteral("Select current_setting('server_version') As SERVERVERSION"));
+        engine += QLatin1Char(' ') + table.FieldValue(QStringLiteral("SERVERVERSION")).toString();
+    }
     m_description = QStringLiteral("%1 at %2: %3 parties, %4 clients, %5 associations, %6 zip rows")
-                        .arg(Database::location().engineName(), Database::location().toDisplayString(),
+                        .arg(engine, Database::location().toDisplayString(),
                              english.toString(countOf(table, QStringLiteral("DUVPRB.PRBPTY"))),
                              english.toString(countOf(table, QStringLiteral("DUVPRB.PRBCLT"))),
                              english.toString(countOf(table, QStringLiteral("DUVPRB.PRBCLTASC"))),
@@ -163,6 +167,16 @@ const BenchContext::ZipRow &BenchContext::anyZip()
 qint32 BenchContext::anyBirthDate()
 {
     return anyParty().birthDate;
+}
+
+QString BenchContext::engineLabel() const
+{
+    switch (Database::location().engine()) {
+    case DatabaseLocation::Engine::Sqlite: return QStringLiteral("SQLite");
+    case DatabaseLocation::Engine::Postgres: return QStringLiteral("PostgreSQL");
+    case DatabaseLocation::Engine::Odbc: return QStringLiteral("ODBC");
+    }
+    return Database::location().engineName();
 }
 
 bool BenchContext::isSqlite() const

@@ -56,19 +56,25 @@ public:
     const ZipRow &anyZip();
     // A birth date (yyyymmdd) the date field accepts.
     qint32 anyBirthDate();
+    // Whether the editor's widest duplicate search (same last and first
+    // name, birth date and sex, another key) finds a party on file. A key
+    // of 0 stands for a party not on file yet: every party then counts.
+    bool hasLikelyDuplicate(const Party &party);
 
     bool isSqlite() const;
+    // The engine as the tables name it: "SQLite", "PostgreSQL", "ODBC".
+    QString engineLabel() const;
     // The data layer's own sqlite3 connection (with its attached files and
     // functions); nullptr on other engines.
     sqlite3 *sqliteHandle() const;
-    // One line on where the run happens: engine, location and table sizes.
+    // One line on where the run happens: engine, location, server version
+    // (PostgreSQL) and table sizes.
     QString description() const { return m_description; }
     // A fact the generator wrote (heavyClient, typicalClient, ...); empty when unknown.
     QString fact(const QString &name) const { return m_facts.value(name); }
 
 private:
     void readParties(int count);
-    bool hasLikelyDuplicate(const Party &party);
     void readNames(int count);
     void readZipTable();
     void readFacts(const QString &infoFile);

@@ -28,7 +28,8 @@ public:
 private:
     bool loadAnyParty();
     // AddRecord, then every field as a user would fill them, for a party
-    // like one on file but born on another day (so no likely duplicate).
+    // like one on file but born on a day that no party of that name and sex
+    // was born on (so the duplicate check finds nothing).
     void enterNewParty();
     void deleteInserted();
     // Runs a step of the editor; false when it failed or showed a message.

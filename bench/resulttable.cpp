@@ -43,7 +43,9 @@ QString ResultTable::budgetOf(const BenchmarkResult &result)
 QString ResultTable::verdict(const BenchmarkResult &result)
 {
     QString text;
-    if (result.isComparison ? result.budgetRatio > 0 : result.budget > 0)
+    if (result.stats.count == 0)
+        text = QStringLiteral("NO FIGURE");
+    else if (result.isComparison ? result.budgetRatio > 0 : result.budget > 0)
         text = result.withinBudget() ? QStringLiteral("met") : QStringLiteral("MISSED");
     if (result.unexpected > 0)
         text += QStringLiteral(" (%1 unexpected runs)").arg(result.unexpected);
@@ -116,4 +118,17 @@ QStringList ResultTable::missedBudgets() const
                              .arg(result.group + QStringLiteral(": ") + result.name, median(result), budgetOf(result)));
     }
     return missed;
+}
+
+QStringList ResultTable::unexpectedRuns() const
+{
+    QStringList lines;
+    for (const BenchmarkResult &result : m_timings + m_comparisons) {
+        const QString name = result.group + QStringLiteral(": ") + result.name;
+        if (result.stats.count == 0)
+            lines << QStringLiteral("%1: no figure at all (%2 runs did not give one)").arg(name).arg(result.unexpected);
+        else if (result.unexpected > 0)
+            lines << QStringLiteral("%1: %2 runs").arg(name).arg(result.unexpected);
+    }
+    return lines;
 }

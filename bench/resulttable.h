@@ -19,13 +19,18 @@ public:
     QString markdown() const;
     // The figures that missed their budget, one line each.
     QStringList missedBudgets() const;
+    // The cases with runs that did not do what they should, one line each
+    // with their count, and the cases that gave no figure at all.
+    QStringList unexpectedRuns() const;
+
+    // A result's figures as the tables show them ("0.138 ms", "311 B/row").
+    static QString median(const BenchmarkResult &result);
+    static QString p99(const BenchmarkResult &result);
+    static QString budgetOf(const BenchmarkResult &result);
 
 private:
     static QString figure(double value, const QString &unit);
     static QString milliseconds(double value);
-    static QString median(const BenchmarkResult &result);
-    static QString p99(const BenchmarkResult &result);
-    static QString budgetOf(const BenchmarkResult &result);
     static QString verdict(const BenchmarkResult &result);
 
     QList<BenchmarkResult> m_timings;

@@ -1,6 +1,7 @@
 #include "scaledatagenerator.h"
 
 #include "associationplan.h"
+#include "generousdeadline.h"
 #include "namegenerator.h"
 #include "relationshiptypes.h"
 
@@ -101,6 +102,7 @@ void ScaleDataGenerator::advance(qint64 units)
 
 ScaleDataGenerator::Outcome ScaleDataGenerator::run(std::FILE *progress)
 {
+    const GenerousDeadline deadline;  // the indexes and the check at full scale take longer than a control may
     QElapsedTimer clock;
     clock.start();
     const qint64 bigRows = m_sizes.parties + m_sizes.clients + m_sizes.associations;

@@ -1,17 +1,53 @@
 // The benchmark harness: the figures it reports (median, 99th percentile,
-// ratio, budget), how it runs and filters cases, and how it waits for what
-// a control put off to the event loop.
+// ratio, budget), how it runs and filters cases, the exit status it gives,
+// its result files and the table of two engines side by side, and how it
+// waits for what a control put off to the event loop.
 
+#include "benchexitstatus.h"
 #include "benchmarkresult.h"
 #include "benchmarksuite.h"
 #include "pendingevents.h"
+#include "resultfile.h"
 #include "resulttable.h"
 #include "samplestats.h"
+#include "sidebysidetable.h"
 
+#include <QFile>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <numeric>
+
+namespace {
+
+// A timed case's result: a median in ms against a budget (0: none), a
+// median of -1 for a case that gave no figure.
+BenchmarkResult timing(const QString &name, double median, double budget, int unexpected = 0)
+{
+    BenchmarkResult result;
+    result.group = QStringLiteral("Editor");
+    result.name = name;
+    result.budget = budget;
+    result.unexpected = unexpected;
+    if (median >= 0)
+        result.stats = SampleStats::of({median, median, median * 2});
+    return result;
+}
+
+BenchmarkResult comparison(double ratio, double budgetRatio)
+{
+    BenchmarkResult result;
+    result.group = QStringLiteral("TableObject against sqlite3");
+    result.name = QStringLiteral("key");
+    result.isComparison = true;
+    result.budgetRatio = budgetRatio;
+    result.stats = SampleStats::of({ratio});
+    result.sqliteStats = SampleStats::of({1.0});
+    return result;
+}
+
+} // namespace
 
 class TestBenchHarness : public QObject
 {
@@ -26,6 +62,13 @@ private Q_SLOTS:
     void suiteRunsWhatTheFilterSelects();
     void figureCasesReportWhatTheyGive_data();
     void figureCasesReportWhatTheyGive();
+    void exitStatusFollowsTheBudgets_data();
+    void exitStatusFollowsTheBudgets();
+    void resultFileKeepsEveryFigure();
+    void resultFileRefusesOtherFiles_data();
+    void resultFileRefusesOtherFiles();
+    void sideBySideRowsJudgeBothEngines_data();
+    void sideBySideRowsJudgeBothEngines();
     void pendingEventsAreAllHandled_data();
     void pendingEventsAreAllHandled();
 };
@@ -182,6 +225,126 @@ void TestBenchHarness::figureCasesReportWhatTheyGive()
     QFETCH(QString, row);
     const QString markdown = ResultTable(results).markdown();
     QVERIFY2(markdown.split(QLatin1Char('\n')).contains(row), qPrintable(markdown));
+}
+
+void TestBenchHarness::exitStatusFollowsTheBudgets_data()
+{
+    QTest::addColumn<QList<BenchmarkResult>>("results");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("unexpectedLines");
+    const BenchmarkResult met = timing(QStringLiteral("load"), 1.0, 5.0);
+    QTest::newRow("nothing selected") << QList<BenchmarkResult>{} << BenchExitStatus::BudgetsMet << 0;
+    QTest::newRow("every budget met")
+        << QList<BenchmarkResult>{met, comparison(1.2, 1.3)} << BenchExitStatus::BudgetsMet << 0;
+    QTest::newRow("over, with no budget")
+        << QList<BenchmarkResult>{met, timing(QStringLiteral("delete"), 90.0, 0.0)} << BenchExitStatus::BudgetsMet << 0;
+    QTest::newRow("unexpected runs alone do not count")
+        << QList<BenchmarkResult>{met, timing(QStringLiteral("save"), 1.0, 5.0, 4)} << BenchExitStatus::BudgetsMet << 1;
+    QTest::newRow("a time over its budget")
+        << QList<BenchmarkResult>{timing(QStringLiteral("save"), 6.0, 5.0), met} << BenchExitStatus::BudgetMissed << 0;
+    QTest::newRow("a ratio over its budget")
+        << QList<BenchmarkResult>{met, comparison(1.4, 1.3)} << BenchExitStatus::BudgetMissed << 0;
+    QTest::newRow("a case that gave no figure")
+        << QList<BenchmarkResult>{timing(QStringLiteral("save"), 6.0, 5.0), timing(QStringLiteral("memory"), -1, 1024, 3)}
+        << BenchExitStatus::Failed << 1;
+}
+
+void TestBenchHarness::exitStatusFollowsTheBudgets()
+{
+    QFETCH(QList<BenchmarkResult>, results);
+    QTEST(BenchExitStatus::of(results), "status");
+    QTEST(int(ResultTable(results).unexpectedRuns().size()), "unexpectedLines");
+}
+
+void TestBenchHarness::resultFileKeepsEveryFigure()
+{
+    BenchmarkResult memory = timing(QStringLiteral("memory per row"), 311.5, 1024, 2);
+    memory.unit = QStringLiteral("B/row");
+    memory.note = QStringLiteral("heap in use");
+    const ResultFile written{QStringLiteral("SQLite"), QStringLiteral("2 cores"), QStringLiteral("sqlite at /data"),
+                             {timing(QStringLiteral("load"), 0.138, 5.0), memory, comparison(1.4, 1.3)}};
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("results.json"));
+    written.save(path);
+
+    const ResultFile read = ResultFile::load(path);
+    QCOMPARE(read.engine, written.engine);
+    QCOMPARE(read.machine, written.machine);
+    QCOMPARE(read.database, written.database);
+    QCOMPARE(read.results.size(), written.results.size());
+    // The tables made from either say the same, every figure and verdict.
+    QCOMPARE(ResultTable(read.results).markdown(), ResultTable(written.results).markdown());
+    QCOMPARE(read.results.at(1).note, memory.note);
+    QCOMPARE(read.results.at(1).stats.max, memory.stats.max);
+    QCOMPARE(BenchExitStatus::of(read.results), BenchExitStatus::BudgetMissed);
+}
+
+void TestBenchHarness::resultFileRefusesOtherFiles_data()
+{
+    QTest::addColumn<QByteArray>("content");  // empty: no file at all
+    QTest::newRow("no file") << QByteArray();
+    QTest::newRow("not JSON") << QByteArray("| Benchmark | Median |\n");
+    QTest::newRow("other JSON") << QByteArray(R"({"results": []})");
+}
+
+void TestBenchHarness::resultFileRefusesOtherFiles()
+{
+    QFETCH(QByteArray, content);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("results.json"));
+    if (!content.isEmpty()) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, ResultFile::load(path));
+}
+
+void TestBenchHarness::sideBySideRowsJudgeBothEngines_data()
+{
+    QTest::addColumn<QList<BenchmarkResult>>("sqlite");
+    QTest::addColumn<QList<BenchmarkResult>>("postgres");
+    QTest::addColumn<QString>("row");
+    const BenchmarkResult fast = timing(QStringLiteral("save"), 1.0, 5.0);
+    const BenchmarkResult slow = timing(QStringLiteral("save"), 12.0, 5.0);
+    QTest::newRow("met on both") << QList<BenchmarkResult>{fast} << QList<BenchmarkResult>{fast}
+                                 << "| Editor: save | ≤ 5 ms | 1.000 ms / 2.000 ms | 1.000 ms / 2.000 ms | met |";
+    QTest::newRow("missed on one") << QList<BenchmarkResult>{fast} << QList<BenchmarkResult>{slow}
+                                   << "| Editor: save | ≤ 5 ms | 1.000 ms / 2.000 ms | 12.0 ms / 24.0 ms | MISSED on PostgreSQL |";
+    QTest::newRow("missed on both") << QList<BenchmarkResult>{slow} << QList<BenchmarkResult>{slow}
+                                    << "| Editor: save | ≤ 5 ms | 12.0 ms / 24.0 ms | 12.0 ms / 24.0 ms | MISSED on both |";
+    QTest::newRow("ran on one engine only")
+        << QList<BenchmarkResult>{timing(QStringLiteral("load"), 1.0, 5.0)} << QList<BenchmarkResult>{slow}
+        << "| Editor: save | ≤ 5 ms | — | 12.0 ms / 24.0 ms | MISSED on PostgreSQL |";
+    QTest::newRow("no budget, unexpected runs")
+        << QList<BenchmarkResult>{timing(QStringLiteral("delete"), 1.0, 0.0, 2)}
+        << QList<BenchmarkResult>{timing(QStringLiteral("delete"), 3.0, 0.0)}
+        << "| Editor: delete | — | 1.000 ms / 2.000 ms | 3.000 ms / 6.000 ms | (2 unexpected runs on SQLite) |";
+    QTest::newRow("statements compared with sqlite3 in their own table")
+        << QList<BenchmarkResult>{fast, comparison(1.2, 1.3)} << QList<BenchmarkResult>{fast}
+        << "| key | 1.200 ms / 1.200 ms | 1.000 ms / 1.000 ms | 1.20 | ≤ 1.3× | met |";
+}
+
+void TestBenchHarness::sideBySideRowsJudgeBothEngines()
+{
+    QFETCH(QList<BenchmarkResult>, sqlite);
+    QFETCH(QList<BenchmarkResult>, postgres);
+    QFETCH(QString, row);
+    const ResultFile left{QStringLiteral("SQLite"), QStringLiteral("2 cores"), QStringLiteral("sqlite at /data"), sqlite};
+    const ResultFile right{QStringLiteral("PostgreSQL"), QStringLiteral("2 cores"), QStringLiteral("postgresql at db"),
+                           postgres};
+    const QStringList lines = SideBySideTable(left, right).markdown().split(QLatin1Char('\n'));
+    QVERIFY(lines.contains(QStringLiteral("| Benchmark | Budget (median) | SQLite median / p99 | PostgreSQL median / p99 | |")));
+    QVERIFY2(lines.contains(row), qPrintable(lines.join(QLatin1Char('\n'))));
+    // One row per benchmark, whichever engine ran it.
+    QSet<QString> names;
+    for (const QList<BenchmarkResult> &side : {sqlite, postgres})
+        for (const BenchmarkResult &result : side)
+            if (!result.isComparison)
+                names << result.name;
+    const qsizetype rows = std::count_if(lines.begin(), lines.end(),
+                                         [](const QString &line) { return line.startsWith(QLatin1String("| Editor: ")); });
+    QCOMPARE(rows, names.size());
 }
 
 void TestBenchHarness::pendingEventsAreAllHandled_data()
