@@ -48,6 +48,7 @@ private Q_SLOTS:
     void failuresSignalThenThrow();
     void failureWithoutExceptionReturnsMinusOne();
     void statementPastTheDeadlineIsCancelled();
+    void queuedWritesFailTogetherAtTheCommit();
     void fetchReadsUpToTheLimit();
     void textsDownAColumnReadBackExactly();
     void resultDoesNotHideLaterChanges();
@@ -265,6 +266,43 @@ void TableObjectTest::statementPastTheDeadlineIsCancelled()
              qPrintable(log.signalledDescription));
     // and the next statement runs on the same connection.
     QCOMPARE(table.Fetch(SelectParty, QVariantList{1}).rowCount(), 0);
+}
+
+void TableObjectTest::queuedWritesFailTogetherAtTheCommit()
+{
+    const QString insert = QStringLiteral("Insert Into DUVCRT.ARYSEX (SEXCOD,SEXDSC) Values(?,?)");
+    Fixtures::addSex(QStringLiteral("F"), QStringLiteral("FEMALE"));
+    TableObject table;
+    FailureLog log;
+    watch(table, log);
+
+    // Given writes queued in a transaction, one of them breaking the key,
+    table.BeginTransaction();
+    table.QueueWrite(insert, {QStringLiteral("M"), QStringLiteral("MALE")});
+    table.QueueWrite(QStringLiteral("Delete From DUVCRT.ARYSEX Where SEXCOD=?"), {QStringLiteral("F")});
+    try {
+        table.QueueWrite(insert, {QStringLiteral("M"), QStringLiteral("AGAIN")});
+        // when the transaction commits,
+        table.CommitTransaction();
+        QFAIL("the commit of a failed write succeeded");
+    } catch (const DataAccessError &error) {
+        // then the call that learns of it (at once, or at the commit) fails
+        // through Error naming that write,
+        QCOMPARE(error.number(), int(DataAccessError::DuplicateKey));
+        QCOMPARE(error.statement(), insert);
+        table.RollbackTransaction();
+    }
+    QCOMPARE(log.events.size(), 1);
+    // nothing of the transaction is written,
+    QCOMPARE(TestDatabase::value(QStringLiteral("Select Count(*) From DUVCRT.ARYSEX")).toInt(), 1);
+    QCOMPARE(TestDatabase::value(QStringLiteral("Select SEXCOD From DUVCRT.ARYSEX")).toString(), QStringLiteral("F"));
+
+    // and the same writes without the fault are all made.
+    table.BeginTransaction();
+    table.QueueWrite(insert, {QStringLiteral("M"), QStringLiteral("MALE")});
+    table.QueueWrite(QStringLiteral("Delete From DUVCRT.ARYSEX Where SEXCOD=?"), {QStringLiteral("F")});
+    table.CommitTransaction();
+    QCOMPARE(TestDatabase::value(QStringLiteral("Select SEXCOD From DUVCRT.ARYSEX")).toString(), QStringLiteral("M"));
 }
 
 void TableObjectTest::fetchReadsUpToTheLimit()

@@ -1,5 +1,7 @@
 #include "connection.h"
 
+#include <utility>
+
 
 namespace {
 constexpr int KeptStatements = 128;
@@ -104,6 +106,17 @@ DataAccessError Connection::filesReplacedError(const QString &statement) const
                            statement);
 }
 
+void Connection::settleQueued()
+{
+    if (m_queued.isEmpty())
+        return;
+    const QStringList queued = std::exchange(m_queued, {});
+    int failedAt = -1;
+    const QSqlError failure = m_engine->settleQueued(m_database, &failedAt);
+    if (failure.type() != QSqlError::NoError)
+        throw error(failure, queued.value(failedAt, queued.last()));
+}
+
 void Connection::beginTransaction()
 {
     run(m_engine->beginStatement());
@@ -116,6 +129,12 @@ void Connection::commitTransaction()
     // commit leaves nothing of it. Files replaced before it are not
     // committed to; replaced as it commits, what it wrote is not in them.
     m_inTransaction = false;
+    try {
+        settleQueued();
+    } catch (const DataAccessError &) {
+        m_engine->runOwn(m_database, QStringLiteral("ROLLBACK"));
+        throw;
+    }
     if (m_engine->filesReplaced()) {
         m_engine->runOwn(m_database, QStringLiteral("ROLLBACK"));
         m_broken = true;
@@ -128,6 +147,11 @@ void Connection::commitTransaction()
 void Connection::rollbackTransaction()
 {
     m_inTransaction = false;
+    try {
+        settleQueued();
+    } catch (const DataAccessError &) {
+        // rolled back all the same
+    }
     run(QStringLiteral("ROLLBACK"));
 }
 

@@ -45,6 +45,13 @@ public:
     // no write is reported that is not in the files the database has now.
     void confirmWritten(const QString &statement);
 
+    // A write sent without waiting for its answer (TableObject::QueueWrite),
+    // noted so that a failure found later names it.
+    void noteQueued(const QString &statement) { m_queued << statement; }
+    // Waits for the answers of the writes queued so far; throws
+    // DataAccessError naming the first that failed.
+    void settleQueued();
+
     // Runs a statement of the data layer's own, unprepared.
     void run(const QString &statement);
     // One transaction around several statements.
@@ -70,5 +77,6 @@ private:
     std::unique_ptr<PreparedStatement> m_oneOff;
     bool m_broken = false;
     bool m_inTransaction = false;
+    QStringList m_queued;  // writes sent whose answers are still due
     QElapsedTimer m_sinceFilesAsked;
 };

@@ -49,6 +49,17 @@ public:
     // begin or end), unprepared: the database's error, or none.
     virtual QSqlError runOwn(QSqlDatabase &database, const QString &statement) const;
 
+    // Whether a transaction's writes can be sent without waiting for their
+    // answers (a server), and the wait for every answer still due: the first
+    // failure, with its position among the writes in failedAt (-1 when the
+    // connection itself failed).
+    virtual bool queuesWrites() const { return false; }
+    virtual QSqlError settleQueued(QSqlDatabase &, int *failedAt)
+    {
+        *failedAt = -1;
+        return QSqlError();
+    }
+
     // The error of a failed statement, in our terms.
     DataAccessError error(const QSqlError &error, const QString &statement) const;
     // Whether the connection that reported this error is no longer usable.

@@ -152,17 +152,104 @@ PostgresCall::Result PostgresCall::run(const QByteArray &text, const QVariantLis
                                     nullptr, nullptr, 0));
 }
 
+bool PostgresCall::flush(const QDeadlineTimer &deadline)
+{
+    // What did not fit in the socket's buffer goes as the server reads it
+    // (reading its answers meanwhile, so that neither side waits on the other).
+    for (int flushed = PQflush(m_connection); flushed != 0; flushed = PQflush(m_connection)) {
+        if (flushed < 0 || !waitFor(POLLOUT | POLLIN, deadline) || !PQconsumeInput(m_connection)) {
+            gone(QString::fromUtf8(PQerrorMessage(m_connection)).trimmed());
+            return false;
+        }
+    }
+    return true;
+}
+
+bool PostgresCall::sendPrepare(const QByteArray &name, const QByteArray &text)
+{
+    m_error = QSqlError();
+    if (!m_connection || (PQpipelineStatus(m_connection) == PQ_PIPELINE_OFF && !PQenterPipelineMode(m_connection))
+        || !PQsendPrepare(m_connection, name.constData(), text.constData(), 0, nullptr)) {
+        gone(QString::fromUtf8(PQerrorMessage(m_connection)).trimmed());
+        return false;
+    }
+    return flush(m_wait ? QDeadlineTimer(*m_wait) : QDeadlineTimer(QDeadlineTimer::Forever));
+}
+
+bool PostgresCall::sendExecute(const QByteArray &name, const QVariantList &values)
+{
+    m_error = QSqlError();
+    const Parameters parameters(values);
+    if (!m_connection || (PQpipelineStatus(m_connection) == PQ_PIPELINE_OFF && !PQenterPipelineMode(m_connection))
+        || !PQsendQueryPrepared(m_connection, name.constData(), parameters.count(), parameters.data(), nullptr,
+                                nullptr, 0)) {
+        gone(QString::fromUtf8(PQerrorMessage(m_connection)).trimmed());
+        return false;
+    }
+    return flush(m_wait ? QDeadlineTimer(*m_wait) : QDeadlineTimer(QDeadlineTimer::Forever));
+}
+
+bool PostgresCall::commandAnswered(const QDeadlineTimer &deadline, Result *first)
+{
+    for (;;) {
+        while (PQisBusy(m_connection)) {
+            if (!waitFor(POLLIN, deadline) || !PQconsumeInput(m_connection))
+                return false;
+        }
+        Result next(PQgetResult(m_connection));
+        if (!next)
+            return true;
+        if (!*first)
+            *first = std::move(next);
+    }
+}
+
+bool PostgresCall::settle(const QList<bool> &exec, int *failedRun)
+{
+    m_error = QSqlError();
+    *failedRun = -1;
+    const QDeadlineTimer deadline = m_wait ? QDeadlineTimer(*m_wait) : QDeadlineTimer(QDeadlineTimer::Forever);
+    if (!m_connection || !PQpipelineSync(m_connection)) {
+        gone(QString::fromUtf8(PQerrorMessage(m_connection)).trimmed());
+        return false;
+    }
+    if (!flush(deadline))
+        return false;
+    int runs = 0;
+    for (const bool isRun : exec) {
+        Result answer;
+        if (!commandAnswered(deadline, &answer)) {
+            gone(QString::fromUtf8(PQerrorMessage(m_connection)).trimmed());
+            return false;
+        }
+        const ExecStatusType status = answer ? PQresultStatus(answer.get()) : PGRES_FATAL_ERROR;
+        if (status == PGRES_FATAL_ERROR && m_error.type() == QSqlError::NoError) {
+            *failedRun = runs;
+            const char *state = answer ? PQresultErrorField(answer.get(), PG_DIAG_SQLSTATE) : nullptr;
+            const char *message = answer ? PQresultErrorField(answer.get(), PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+            m_error = QSqlError(QString(), QString::fromUtf8(message ? message : PQerrorMessage(m_connection)).trimmed(),
+                                QSqlError::StatementError, QString::fromLatin1(state ? state : ""));
+        }
+        runs += isRun ? 1 : 0;
+    }
+    // The end of the pipeline, then back to one statement at a time.
+    Result end;
+    if (!commandAnswered(deadline, &end) || !end || PQresultStatus(end.get()) != PGRES_PIPELINE_SYNC
+        || !PQexitPipelineMode(m_connection)) {
+        gone(QStringLiteral("the server's answers ended out of order"));
+        return false;
+    }
+    return m_error.type() == QSqlError::NoError;
+}
+
 PostgresCall::Result PostgresCall::finish(bool sent)
 {
     m_error = QSqlError();
     if (!sent)
         return gone(QString::fromUtf8(PQerrorMessage(m_connection)).trimmed());
     const QDeadlineTimer deadline = m_wait ? QDeadlineTimer(*m_wait) : QDeadlineTimer(QDeadlineTimer::Forever);
-    // What did not fit in the socket's buffer goes as the server reads it.
-    for (int flushed = PQflush(m_connection); flushed != 0; flushed = PQflush(m_connection)) {
-        if (flushed < 0 || !waitFor(POLLOUT | POLLIN, deadline) || !PQconsumeInput(m_connection))
-            return gone(QString::fromUtf8(PQerrorMessage(m_connection)).trimmed());
-    }
+    if (!flush(deadline))
+        return Result();
     Result answer;
     for (;;) {
         while (PQisBusy(m_connection)) {

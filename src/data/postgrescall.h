@@ -40,6 +40,16 @@ public:
 
     QSqlError error() const { return m_error; }
 
+    // Pipelined commands: each is sent (and flushed) without waiting for its
+    // answer; settle() then asks for every answer at once. exec[i] says
+    // whether the ith command sent was a statement run (else a preparation).
+    // False with error() when the connection failed, or when settle() found
+    // a command that failed: then failedRun is the position of that run
+    // among the runs (of the run after it, for a preparation), or -1.
+    bool sendPrepare(const QByteArray &name, const QByteArray &text);
+    bool sendExecute(const QByteArray &name, const QVariantList &values);
+    bool settle(const QList<bool> &exec, int *failedRun);
+
     // The rows of an answer (at most maxRows when maxRows >= 0), each value
     // as the others engines give it: whole numbers as integers, texts as
     // the server sent them, a byte order mark included.
@@ -52,6 +62,9 @@ public:
 
 private:
     Result finish(bool sent);
+    bool flush(const class QDeadlineTimer &deadline);
+    // The answers to one command, up to its end; null when the wait failed.
+    bool commandAnswered(const class QDeadlineTimer &deadline, Result *first);
     bool waitFor(short events, const class QDeadlineTimer &deadline);
     Result failed(QSqlError::ErrorType type, const QString &text, const QString &code = QString());
     Result gone(const QString &why);

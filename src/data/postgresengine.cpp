@@ -104,6 +104,9 @@ QSqlDatabase PostgresEngine::open(const QString &connectionName, bool)
     // Statements go to libpq directly from here on, and never wait on the
     // socket without a deadline.
     PQsetnonblocking(connection, 1);
+    // What the server notes (a rollback with no transaction left to end)
+    // is no message for the host's terminal.
+    PQsetNoticeProcessor(connection, [](void *, const char *) {}, nullptr);
     run(database, QStringLiteral("SET application_name = 'TORVAProbationParties'"));
     run(database, QStringLiteral("SET client_min_messages = warning"));
     // A statement still running when its client is gone stops, rather
@@ -224,6 +227,11 @@ std::unique_ptr<RowLockSession> PostgresEngine::newLockSession()
 std::unique_ptr<PreparedStatement> PostgresEngine::newStatement(const QSqlDatabase &database)
 {
     return std::make_unique<PostgresPreparedStatement>(PostgresCall::handleOf(database));
+}
+
+QSqlError PostgresEngine::settleQueued(QSqlDatabase &database, int *failedAt)
+{
+    return PostgresPreparedStatement::settle(PostgresCall::handleOf(database), failedAt);
 }
 
 QString PostgresEngine::pageForm(const QString &statement) const

@@ -20,6 +20,8 @@ public:
     std::unique_ptr<PreparedStatement> newStatement(const QSqlDatabase &database) override;
     QString pageForm(const QString &statement) const override;
     QSqlError runOwn(QSqlDatabase &database, const QString &statement) const override;
+    bool queuesWrites() const override { return true; }
+    QSqlError settleQueued(QSqlDatabase &database, int *failedAt) override;
     bool isConnectionLost(const QSqlError &error) const override;
     bool isAlive(const QSqlDatabase &database) const override;
     // The same for any connection to a server, by Qt's name for it.

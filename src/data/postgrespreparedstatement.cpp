@@ -35,12 +35,65 @@ QHash<pg_conn *, QHash<QByteArray, QByteArray>> &preparedNames()
     return names;
 }
 
+// What a connection has sent in its pipeline and not yet settled.
+struct Pipeline
+{
+    QList<bool> exec;         // per command sent: a run (else a preparation)
+    QList<QByteArray> texts;  // the texts prepared in it, named only once it settles
+};
+
+QHash<pg_conn *, Pipeline> &pipelines()
+{
+    static QHash<pg_conn *, Pipeline> sent;
+    return sent;
+}
+
 } // namespace
 
 void PostgresPreparedStatement::connectionOpened(pg_conn *connection)
 {
     // A new connection may have the address of one closed before.
     preparedNames().remove(connection);
+    pipelines().remove(connection);
+}
+
+bool PostgresPreparedStatement::queue(const QVariantList &values)
+{
+    m_error = QSqlError();
+    PostgresCall call(m_connection, StatementDeadline::answerWait());
+    QHash<QByteArray, QByteArray> &names = preparedNames()[m_connection];
+    Pipeline &pipeline = pipelines()[m_connection];
+    QByteArray name = names.value(m_text);
+    if (name.isEmpty()) {
+        static quint64 counter = 0;
+        name = "torva_q" + QByteArray::number(++counter);
+        if (!call.sendPrepare(name, m_text)) {
+            m_error = call.error();
+            return false;
+        }
+        pipeline.exec << false;
+        pipeline.texts << m_text;
+        names.insert(m_text, name);
+    }
+    if (!call.sendExecute(name, values)) {
+        m_error = call.error();
+        return false;
+    }
+    pipeline.exec << true;
+    return true;
+}
+
+QSqlError PostgresPreparedStatement::settle(pg_conn *connection, int *failedRun)
+{
+    const Pipeline pipeline = pipelines().take(connection);
+    PostgresCall call(connection, StatementDeadline::answerWait());
+    if (call.settle(pipeline.exec, failedRun))
+        return QSqlError();
+    // A preparation that failed, or was never answered, names nothing.
+    QHash<QByteArray, QByteArray> &names = preparedNames()[connection];
+    for (const QByteArray &text : pipeline.texts)
+        names.remove(text);
+    return call.error();
 }
 
 PostgresPreparedStatement::PostgresPreparedStatement(pg_conn *connection)

@@ -19,6 +19,11 @@ public:
     bool prepare(const QString &statement, bool keep) override;
     void setPageForm(const QString &statement) override;
     bool run(const QVariantList &values, QueryResult &rows, int maxRows, bool noteMore) override;
+    // Sends the run into the connection's pipeline, its answer left for settle().
+    bool queue(const QVariantList &values) override;
+    // Waits for the answers to everything the connection's pipeline holds;
+    // the first failure, with its position among the runs in failedRun.
+    static QSqlError settle(pg_conn *connection, int *failedRun);
     bool isSelect() const override { return m_isSelect; }
     int rowsAffected() const override { return m_rowsAffected; }
     QSqlError lastError() const override { return m_error; }

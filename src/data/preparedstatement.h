@@ -31,6 +31,15 @@ public:
     // False on failure, with the reason in lastError().
     virtual bool run(const QVariantList &values, QueryResult &rows, int maxRows, bool noteMore) = 0;
 
+    // Runs a write whose answer the caller does not wait for, where the
+    // engine can send several before their answers (see
+    // TableObject::QueueWrite); elsewhere it simply runs.
+    virtual bool queue(const QVariantList &values)
+    {
+        QueryResult none;
+        return run(values, none, -1, false);
+    }
+
     // After a run: whether it was a select, and the rows a write affected.
     virtual bool isSelect() const = 0;
     virtual int rowsAffected() const = 0;

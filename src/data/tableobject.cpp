@@ -164,8 +164,9 @@ int TableObject::execute(const QString &statement, const QVariant &parameters, b
     return run(connection, statement, values, prepare, result, maxRows);
 }
 
-int TableObject::run(Connection &connection, const QString &statement, const QVariantList &values, bool prepare,
-                     QueryResult *result, int maxRows)
+namespace {
+// The checks before any statement runs, then the hook; the statement's shape.
+const StatementShape &checkRun(Connection &connection, const QString &statement, const QVariantList &values)
 {
     const StatementShape &shape = shapeOf(statement);
     // Some drivers would run a second statement while preparing the first.
@@ -187,6 +188,42 @@ int TableObject::run(Connection &connection, const QString &statement, const QVa
     }
     if (beforeExecute())
         beforeExecute()(statement, values);
+    return shape;
+}
+} // namespace
+
+void TableObject::QueueWrite(const QString &statement, const QVariantList &values)
+{
+    m_lastStatement = statement;
+    clearResult();
+    try {
+        Connection &connection = Database::connection(ConnectionUse::Writing);
+        if (!connection.inTransaction() || !connection.engine().queuesWrites() || shapeOf(statement).readsOnly) {
+            run(connection, statement, values, true, nullptr, -1);
+            return;
+        }
+        checkRun(connection, statement, values);
+        PreparedStatement &prepared = connection.prepared(statement, true);
+        if (!prepared.queue(values))
+            throw connection.error(prepared.lastError(), statement);
+        connection.noteQueued(statement);
+    } catch (const DataAccessError &error) {
+        fail(error, true);
+    }
+}
+
+int TableObject::run(Connection &connection, const QString &statement, const QVariantList &values, bool prepare,
+                     QueryResult *result, int maxRows)
+{
+    // Writes sent before this one are answered first, in order; one that
+    // failed is the statement to name.
+    try {
+        connection.settleQueued();
+    } catch (const DataAccessError &error) {
+        m_lastStatement = error.statement();
+        throw;
+    }
+    const StatementShape &shape = checkRun(connection, statement, values);
     PreparedStatement &prepared = connection.prepared(statement, prepare);
     QueryResult local;
     QueryResult &rows = result ? *result : local;
@@ -362,6 +399,9 @@ void TableObject::transactionStep(const QString &step, void (Connection::*run)()
             beforeExecute()(step, {});
         (connection.*run)();
     } catch (const DataAccessError &error) {
+        // A queued write that failed is named rather than the step that found it.
+        if (!error.statement().isEmpty())
+            m_lastStatement = error.statement();
         fail(error, true);
     }
 }

@@ -80,6 +80,16 @@ public:
     // is taken and the result is true. Failures as for Execute.
     bool ReserveRow(const QString &table, const QVariantList &key);
 
+    // Runs a write of the open transaction whose count of rows the caller
+    // does not need. On a server it is sent without waiting for the answer,
+    // so that many writes cost about one round trip: its outcome, with every
+    // other write queued with it, is known when the transaction commits, or
+    // before the next statement that is not queued; that call then fails
+    // (Error, then the exception, naming the write that failed) and nothing
+    // of the transaction is written. On SQLite, and outside a transaction,
+    // it runs at once as Execute does. Failures as for Execute.
+    void QueueWrite(const QString &statement, const QVariantList &values);
+
     // One transaction around several statements of this object's connection.
     void BeginTransaction();
     void CommitTransaction();

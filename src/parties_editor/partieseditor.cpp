@@ -632,17 +632,18 @@ bool PartiesEditor::SaveRecords()
     if (!adoPRBCLTASC)
         return true;
     const qint32 changed = DateTimeFunctions::DateToNumber(Clock::now(), QString(), QStringLiteral("MMddyyyy"));
+    // The writes go to a server together; their outcome is known at the commit.
     adoPRBCLTASC->BeginTransaction();
     try {
         for (int row = grd->FixedRows(); row < grd->Rows(); ++row) {
             if (m_rows->isAssociate(row) && grd->RowHidden(row))
-                adoPRBCLTASC->Execute(Statements::DeleteAssociation, m_rows->keys(row), true, true);
+                adoPRBCLTASC->QueueWrite(Statements::DeleteAssociation, m_rows->keys(row));
         }
         for (int row = grd->FixedRows(); row < grd->Rows(); ++row) {
             // A row that never got a client or party is no association.
             if (m_rows->isAssociate(row) && m_rows->isNew(row) && !grd->RowHidden(row) && m_rows->hasSubject(row))
-                adoPRBCLTASC->Execute(Statements::InsertAssociation,
-                                      m_rows->keys(row) + QVariantList{changed, storedText(UserID)}, true, true);
+                adoPRBCLTASC->QueueWrite(Statements::InsertAssociation,
+                                         m_rows->keys(row) + QVariantList{changed, storedText(UserID)});
         }
         adoPRBCLTASC->CommitTransaction();
     } catch (const DataAccessError &) {

@@ -8,10 +8,13 @@
 
 #include <QDeadlineTimer>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlQuery>
 #include <QThread>
 
 #include <csignal>
+
+#include <libpq-fe.h>
 
 FaultInjector::FaultInjector()
 {
@@ -71,10 +74,13 @@ void FaultInjector::fire(const QString &statement)
 
 qint64 FaultInjector::sharedBackend()
 {
-    QSqlQuery own(Database::connection().database());
-    if (!own.exec(QStringLiteral("Select pg_backend_pid()")) || !own.next())
+    // Asked of libpq, not the server: the connection may have writes on
+    // their way whose answers are still due.
+    const QVariant handle = Database::connection().database().driver()->handle();
+    const int backend = PQbackendPID(*static_cast<PGconn *const *>(handle.constData()));
+    if (backend <= 0)
         throw DataAccessError(DataAccessError::StatementFailed, QStringLiteral("cannot read the backend id"));
-    return own.value(0).toLongLong();
+    return backend;
 }
 
 void FaultInjector::waitUntilGone(qint64 backend)
