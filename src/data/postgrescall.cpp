@@ -173,7 +173,9 @@ bool PostgresCall::sendPrepare(const QByteArray &name, const QByteArray &text)
         gone(QString::fromUtf8(PQerrorMessage(m_connection)).trimmed());
         return false;
     }
-    return flush(m_wait ? QDeadlineTimer(*m_wait) : QDeadlineTimer(QDeadlineTimer::Forever));
+    // Kept in libpq's buffer (sent as it fills): the commands go out
+    // together when they are settled, rather than waking the server for each.
+    return true;
 }
 
 bool PostgresCall::sendExecute(const QByteArray &name, const QVariantList &values)
@@ -186,7 +188,7 @@ bool PostgresCall::sendExecute(const QByteArray &name, const QVariantList &value
         gone(QString::fromUtf8(PQerrorMessage(m_connection)).trimmed());
         return false;
     }
-    return flush(m_wait ? QDeadlineTimer(*m_wait) : QDeadlineTimer(QDeadlineTimer::Forever));
+    return true;
 }
 
 bool PostgresCall::commandAnswered(const QDeadlineTimer &deadline, Result *first)
@@ -204,7 +206,7 @@ bool PostgresCall::commandAnswered(const QDeadlineTimer &deadline, Result *first
     }
 }
 
-bool PostgresCall::settle(const QList<bool> &exec, int *failedRun)
+bool PostgresCall::settle(const QList<bool> &exec, int *failedRun, std::vector<Result> *answers)
 {
     m_error = QSqlError();
     *failedRun = -1;
@@ -230,6 +232,8 @@ bool PostgresCall::settle(const QList<bool> &exec, int *failedRun)
             m_error = QSqlError(QString(), QString::fromUtf8(message ? message : PQerrorMessage(m_connection)).trimmed(),
                                 QSqlError::StatementError, QString::fromLatin1(state ? state : ""));
         }
+        if (isRun && answers)
+            answers->push_back(std::move(answer));
         runs += isRun ? 1 : 0;
     }
     // The end of the pipeline, then back to one statement at a time.

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <memory>
+#include <vector>
 #include <optional>
 
 class QSqlDatabase;
@@ -40,15 +41,17 @@ public:
 
     QSqlError error() const { return m_error; }
 
-    // Pipelined commands: each is sent (and flushed) without waiting for its
-    // answer; settle() then asks for every answer at once. exec[i] says
+    // Pipelined commands: each is sent without waiting for its answer (kept
+    // in libpq's buffer until it fills); settle() sends what is left and
+    // reads every answer. exec[i] says
     // whether the ith command sent was a statement run (else a preparation).
     // False with error() when the connection failed, or when settle() found
     // a command that failed: then failedRun is the position of that run
     // among the runs (of the run after it, for a preparation), or -1.
     bool sendPrepare(const QByteArray &name, const QByteArray &text);
     bool sendExecute(const QByteArray &name, const QVariantList &values);
-    bool settle(const QList<bool> &exec, int *failedRun);
+    // With answers given, the answer to each run is kept there, in order.
+    bool settle(const QList<bool> &exec, int *failedRun, std::vector<Result> *answers = nullptr);
 
     // The rows of an answer (at most maxRows when maxRows >= 0), each value
     // as the others engines give it: whole numbers as integers, texts as

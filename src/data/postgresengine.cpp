@@ -116,8 +116,6 @@ QSqlDatabase PostgresEngine::open(const QString &connectionName, bool)
     // A new connection may have the address of one closed before.
     deadlinesTold().remove(connection);
     PostgresPreparedStatement::connectionOpened(connection);
-    // Like with a bound prefix uses the name index only in a plan made for the value.
-    run(database, QStringLiteral("SET plan_cache_mode = force_custom_plan"));
     QSqlError error;
     if (!applyDeadline(connection, &error))
         throw Engine::error(error, QStringLiteral("SET statement_timeout"));

@@ -83,6 +83,52 @@ bool PostgresPreparedStatement::queue(const QVariantList &values)
     return true;
 }
 
+bool PostgresPreparedStatement::runEach(const QList<QVariantList> &valueSets, QList<QueryResult> &results)
+{
+    if (valueSets.size() < 2 || !m_keep)
+        return PreparedStatement::runEach(valueSets, results);
+    m_error = QSqlError();
+    m_isSelect = true;
+    if (!PostgresEngine::applyDeadline(m_connection, &m_error))
+        return false;
+    // One pipeline of its own: the runs go out together, then every answer
+    // is read, in order.
+    PostgresCall call(m_connection, StatementDeadline::answerWait());
+    QHash<QByteArray, QByteArray> &names = preparedNames()[m_connection];
+    QByteArray name = names.value(m_text);
+    QList<bool> exec;
+    bool prepared = false;
+    if (name.isEmpty()) {
+        static quint64 counter = 0;
+        name = "torva_e" + QByteArray::number(++counter);
+        if (!call.sendPrepare(name, m_text)) {
+            m_error = call.error();
+            return false;
+        }
+        exec << false;
+        prepared = true;
+    }
+    for (const QVariantList &values : valueSets) {
+        if (!call.sendExecute(name, values)) {
+            m_error = call.error();
+            return false;
+        }
+        exec << true;
+    }
+    std::vector<PostgresCall::Result> answers;
+    int failedRun = -1;
+    if (!call.settle(exec, &failedRun, &answers)) {
+        m_error = call.error();
+        return false;
+    }
+    if (prepared)
+        names.insert(m_text, name);
+    results.clear();
+    for (const PostgresCall::Result &answer : std::as_const(answers))
+        results << PostgresCall::rowsOf(answer.get());
+    return true;
+}
+
 QSqlError PostgresPreparedStatement::settle(pg_conn *connection, int *failedRun)
 {
     const Pipeline pipeline = pipelines().take(connection);
@@ -135,7 +181,7 @@ bool PostgresPreparedStatement::run(const QVariantList &values, QueryResult &row
     if (!m_keep) {
         answer = call.run(text, sent);
     } else {
-        // Parsed once on the server; planned for the values each time.
+        // Parsed once on the server.
         QHash<QByteArray, QByteArray> &names = preparedNames()[m_connection];
         QByteArray name = names.value(text);
         if (name.isEmpty()) {

@@ -7,9 +7,11 @@
 struct pg_conn;
 
 // A statement run on the libpq connection directly, waited for no longer
-// than the statement deadline: a kept one prepared once on the server (and
-// planned for the values of each run, so that a Like prefix finds its
-// index), any other sent with its values in one request. A select asked for some rows only asks the server for that many:
+// than the statement deadline: a kept one prepared once on the server, any
+// other sent with its values in one request. The server plans a prepared
+// statement once for all values where that costs nothing (a lookup by key),
+// and for each run's values where they make the plan (a Like prefix and the
+// name index). A select asked for some rows only asks the server for that many:
 // in its page form when it has one, else with a limit added.
 class PostgresPreparedStatement : public PreparedStatement
 {
@@ -21,6 +23,7 @@ public:
     bool run(const QVariantList &values, QueryResult &rows, int maxRows, bool noteMore) override;
     // Sends the run into the connection's pipeline, its answer left for settle().
     bool queue(const QVariantList &values) override;
+    bool runEach(const QList<QVariantList> &valueSets, QList<QueryResult> &results) override;
     // Waits for the answers to everything the connection's pipeline holds;
     // the first failure, with its position among the runs in failedRun.
     static QSqlError settle(pg_conn *connection, int *failedRun);

@@ -40,6 +40,21 @@ public:
         return run(values, none, -1, false);
     }
 
+    // Runs a select once for each set of values, every row of each into
+    // results; where the engine can, all are sent before the first answer
+    // is read. False on failure, with the reason in lastError().
+    virtual bool runEach(const QList<QVariantList> &valueSets, QList<QueryResult> &results)
+    {
+        results.clear();
+        for (const QVariantList &values : valueSets) {
+            QueryResult rows;
+            if (!run(values, rows, -1, false))
+                return false;
+            results << rows;
+        }
+        return true;
+    }
+
     // After a run: whether it was a select, and the rows a write affected.
     virtual bool isSelect() const = 0;
     virtual int rowsAffected() const = 0;

@@ -212,17 +212,41 @@ void TableObject::QueueWrite(const QString &statement, const QVariantList &value
     }
 }
 
-int TableObject::run(Connection &connection, const QString &statement, const QVariantList &values, bool prepare,
-                     QueryResult *result, int maxRows)
+QList<QueryResult> TableObject::FetchEach(const QString &statement, const QList<QVariantList> &valueSets)
 {
-    // Writes sent before this one are answered first, in order; one that
-    // failed is the statement to name.
+    m_lastStatement = statement;
+    clearResult();
+    QList<QueryResult> results;
+    try {
+        Connection &connection = Database::connection(ConnectionUse::Reading);
+        settleQueued(connection);
+        for (const QVariantList &values : valueSets)
+            checkRun(connection, statement, values);
+        PreparedStatement &prepared = connection.prepared(statement, true);
+        if (!prepared.runEach(valueSets, results))
+            throw connection.error(prepared.lastError(), statement);
+    } catch (const DataAccessError &error) {
+        fail(error, true);
+    }
+    return results;
+}
+
+void TableObject::settleQueued(Connection &connection)
+{
+    // Writes sent before are answered first, in order; one that failed is
+    // the statement to name.
     try {
         connection.settleQueued();
     } catch (const DataAccessError &error) {
         m_lastStatement = error.statement();
         throw;
     }
+}
+
+int TableObject::run(Connection &connection, const QString &statement, const QVariantList &values, bool prepare,
+                     QueryResult *result, int maxRows)
+{
+    settleQueued(connection);
     const StatementShape &shape = checkRun(connection, statement, values);
     PreparedStatement &prepared = connection.prepared(statement, prepare);
     QueryResult local;

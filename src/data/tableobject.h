@@ -80,6 +80,13 @@ public:
     // is taken and the result is true. Failures as for Execute.
     bool ReserveRow(const QString &table, const QVariantList &key);
 
+    // Runs a select once for each set of values (one value per "?" each)
+    // and returns every row of each, in order; on a server all are sent
+    // before the first answer is read, so that many lookups cost about one
+    // round trip. The object stands on no row afterwards. Failures as for
+    // Execute.
+    QList<QueryResult> FetchEach(const QString &statement, const QList<QVariantList> &valueSets);
+
     // Runs a write of the open transaction whose count of rows the caller
     // does not need. On a server it is sent without waiting for the answer,
     // so that many writes cost about one round trip: its outcome, with every
@@ -117,6 +124,7 @@ private:
     int execute(const QString &statement, const QVariant &parameters, bool prepare, QueryResult *result, int maxRows);
     int run(Connection &connection, const QString &statement, const QVariantList &values, bool prepare,
             QueryResult *result, int maxRows);
+    void settleQueued(Connection &connection);
     int runLocked(Connection &connection, const LockedSelect &select, const QVariantList &values, bool prepare,
                   QueryResult *result);
     QList<LockKey> lockKeys(const QString &table, const QueryResult &rows) const;

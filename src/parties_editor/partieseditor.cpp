@@ -587,31 +587,43 @@ bool PartiesEditor::eventFilter(QObject *watched, QEvent *event)
     return handled;
 }
 
-bool PartiesEditor::existsInTable(const QVariantList &keys)
-{
-    adoPRBCLTASC->Execute(Statements::DuplicateAssociation, keys, true, true);
-    return !adoPRBCLTASC->Eof();
-}
-
 bool PartiesEditor::HasErrors()
 {
     if (!adoPRBCLTASC)
         return false;  // nothing loaded, nothing to save
-    // The keys of the new rows above the one checked, so that each new row is
-    // compared with them once rather than by a walk over every row above it.
     // A row's keys as a LockKey: equal for equal keys however a number is held.
     const auto rowKey = [](const QVariantList &keys) { return LockKey(AssociationTable, keys); };
-    QSet<LockKey> newAbove;
+    // The new rows, and every association on file that one of them may
+    // repeat (a symmetric one read either way), looked up all together.
+    QList<int> newRows;
+    QList<QVariantList> lookups;
     const int rows = grd->Rows();
     for (int row = grd->FixedRows(); row < rows; ++row) {
         if (!m_rows->isAssociate(row) || !m_rows->isNew(row) || grd->RowHidden(row) || !m_rows->hasSubject(row))
             continue;
+        newRows << row;
+        lookups << m_rows->keys(row);
+        if (m_rows->isSymmetric(row))
+            lookups << AssociationRows::reversed(lookups.last());
+    }
+    if (newRows.isEmpty())
+        return false;
+    QSet<LockKey> onFile;
+    const QList<QueryResult> found = adoPRBCLTASC->FetchEach(Statements::DuplicateAssociation, lookups);
+    for (qsizetype i = 0; i < found.size(); ++i) {
+        if (!found.at(i).isEmpty())
+            onFile.insert(rowKey(lookups.at(i)));
+    }
+    // The keys of the new rows above the one checked, so that each new row is
+    // compared with them once rather than by a walk over every row above it.
+    QSet<LockKey> newAbove;
+    for (const int row : std::as_const(newRows)) {
         const QVariantList keys = m_rows->keys(row);
         const LockKey key = rowKey(keys);
-        bool duplicate = newAbove.contains(key) || existsInTable(keys);
+        bool duplicate = newAbove.contains(key) || onFile.contains(key);
         if (!duplicate && m_rows->isSymmetric(row)) {
-            const QVariantList reversed = AssociationRows::reversed(keys);
-            duplicate = newAbove.contains(rowKey(reversed)) || existsInTable(reversed);
+            const LockKey reversed = rowKey(AssociationRows::reversed(keys));
+            duplicate = newAbove.contains(reversed) || onFile.contains(reversed);
         }
         if (duplicate) {
             grd->ShowCellError(row, column("ASCNAM"), DuplicateMessage);

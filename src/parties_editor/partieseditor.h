@@ -130,7 +130,6 @@ private:
     void dropOn(int Target);
     bool mayDelete() const;
     int menuRow() const;
-    bool existsInTable(const QVariantList &keys);
     void showSaved();
     void applyGridDesign();
     void enabledSet(bool enabled);
