@@ -151,7 +151,13 @@ bool MainWindow::save()
             return false;
         }
     } catch (const DataAccessError &error) {
-        showFailure(this, tr("The associations were not saved; nothing was changed."), error);
+        // A server lost in the middle may have taken the save as it went.
+        showFailure(this,
+                    error.number() == DataAccessError::ConnectionFailed
+                        ? tr("The associations may not have been saved: the database could not be reached. Once it "
+                             "is back, Reload shows what is on file.")
+                        : tr("The associations were not saved; nothing was changed."),
+                    error);
         return false;
     }
     setDirty(false);
