@@ -157,7 +157,7 @@ int TableObject::execute(const QString &statement, const QVariant &parameters, b
         throw DataAccessError(DataAccessError::NoStatement,
                               QStringLiteral("there is no statement to run: the text is empty and no SQL is held"));
     const QVariantList values = parameterList(parameters, statement);
-    const StatementShape &shape = shapeOf(statement);
+    StatementShape shape = shapeOf(statement);
     Connection &connection = Database::connection(shape.readsOnly ? ConnectionUse::Reading : ConnectionUse::Writing);
     if (shape.locked.isLocked() && connection.engine().rewritesRowLocks())
         return runLocked(connection, shape.locked, values, prepare, result);
@@ -166,9 +166,9 @@ int TableObject::execute(const QString &statement, const QVariant &parameters, b
 
 namespace {
 // The checks before any statement runs, then the hook; the statement's shape.
-const StatementShape &checkRun(Connection &connection, const QString &statement, const QVariantList &values)
+StatementShape checkRun(Connection &connection, const QString &statement, const QVariantList &values)
 {
-    const StatementShape &shape = shapeOf(statement);
+    StatementShape shape = shapeOf(statement);
     // Some drivers would run a second statement while preparing the first.
     if (shape.severalStatements)
         throw DataAccessError(DataAccessError::StatementFailed,
@@ -247,7 +247,7 @@ int TableObject::run(Connection &connection, const QString &statement, const QVa
                      QueryResult *result, int maxRows)
 {
     settleQueued(connection);
-    const StatementShape &shape = checkRun(connection, statement, values);
+    const StatementShape shape = checkRun(connection, statement, values);
     PreparedStatement &prepared = connection.prepared(statement, prepare);
     QueryResult local;
     QueryResult &rows = result ? *result : local;
