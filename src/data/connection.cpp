@@ -24,7 +24,7 @@ Connection::Connection(const DatabaseLocation &location, bool create)
 
 Connection::~Connection()
 {
-    m_statements.clear();
+    forgetStatements();
     m_oneOff.reset();
     m_database.close();
     m_database = QSqlDatabase();
@@ -39,11 +39,18 @@ QSqlDatabase Connection::database() const
 PreparedStatement &Connection::prepared(const QString &statement, bool keep)
 {
     if (keep) {
+        // The text run last is known by where its characters are (held, so
+        // they stay there), unhashed: a statement run again and again.
+        if (m_lastPrepared && statement.constData() == m_lastText.constData() && statement.size() == m_lastText.size())
+            return *m_lastPrepared;
         const auto found = m_statements.find(statement);
-        if (found != m_statements.end())
-            return *found.value();
+        if (found != m_statements.end()) {
+            m_lastText = statement;
+            m_lastPrepared = found.value();
+            return *m_lastPrepared;
+        }
         if (m_statements.size() >= KeptStatements)
-            m_statements.clear();
+            forgetStatements();
     }
     m_oneOff.reset();
     std::unique_ptr<PreparedStatement> prepared = m_engine->newStatement(database());
@@ -55,7 +62,16 @@ PreparedStatement &Connection::prepared(const QString &statement, bool keep)
         m_oneOff = std::move(prepared);
         return *m_oneOff;
     }
-    return *m_statements.insert(statement, std::shared_ptr<PreparedStatement>(std::move(prepared))).value();
+    m_lastText = statement;
+    m_lastPrepared = m_statements.insert(statement, std::shared_ptr<PreparedStatement>(std::move(prepared))).value();
+    return *m_lastPrepared;
+}
+
+void Connection::forgetStatements()
+{
+    m_statements.clear();
+    m_lastPrepared.reset();
+    m_lastText.clear();
 }
 
 DataAccessError Connection::error(const QSqlError &sqlError, const QString &statement)
@@ -68,7 +84,7 @@ DataAccessError Connection::error(const QSqlError &sqlError, const QString &stat
 void Connection::createSchema()
 {
     QSqlDatabase db = database();
-    m_statements.clear();
+    forgetStatements();
     m_engine->createSchema(db);
 }
 

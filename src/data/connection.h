@@ -62,6 +62,7 @@ public:
 
 private:
     DataAccessError filesReplacedError(const QString &statement) const;
+    void forgetStatements();
 
 public:
     void createSchema();
@@ -74,6 +75,8 @@ private:
     // database is closed.
     QSqlDatabase m_database;
     QHash<QString, std::shared_ptr<PreparedStatement>> m_statements;
+    QString m_lastText;  // the kept statement asked for last, and it
+    std::shared_ptr<PreparedStatement> m_lastPrepared;
     std::unique_ptr<PreparedStatement> m_oneOff;
     bool m_broken = false;
     bool m_inTransaction = false;

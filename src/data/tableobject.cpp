@@ -76,12 +76,23 @@ StatementShape shapeOf(const QString &statement)
 {
     constexpr qsizetype KeptShapes = 512;
     static QHash<QString, StatementShape> shapes;
+    // The text asked about last, held so that its characters stay where
+    // they are: the same text again (a statement constant, or the text a
+    // call checks twice) is known by where its characters are, unhashed.
+    static QString lastText;
+    static StatementShape lastShape;
+    if (statement.constData() == lastText.constData() && statement.size() == lastText.size())
+        return lastShape;
     const auto found = shapes.constFind(statement);
-    if (found != shapes.cend())
-        return found.value();
-    if (shapes.size() >= KeptShapes)
-        shapes.clear();
-    return shapes.insert(statement, readShape(statement)).value();
+    if (found == shapes.cend()) {
+        if (shapes.size() >= KeptShapes)
+            shapes.clear();
+        lastShape = shapes.insert(statement, readShape(statement)).value();
+    } else {
+        lastShape = found.value();
+    }
+    lastText = statement;
+    return lastShape;
 }
 
 TableObject::StatementHook &beforeExecute()
