@@ -57,23 +57,39 @@ void PostgresPreparedStatement::connectionOpened(pg_conn *connection)
     pipelines().remove(connection);
 }
 
+QByteArray PostgresPreparedStatement::newName()
+{
+    static quint64 counter = 0;
+    return "torva_" + QByteArray::number(++counter);
+}
+
+bool PostgresPreparedStatement::sendPrepared(PostgresCall &call, QByteArray *name, bool *prepared)
+{
+    *name = preparedNames()[m_connection].value(m_text);
+    *prepared = name->isEmpty();
+    if (!*prepared)
+        return true;
+    *name = newName();
+    if (call.sendPrepare(*name, m_text))
+        return true;
+    m_error = call.error();
+    return false;
+}
+
 bool PostgresPreparedStatement::queue(const QVariantList &values)
 {
     m_error = QSqlError();
     PostgresCall call(m_connection, StatementDeadline::answerWait());
-    QHash<QByteArray, QByteArray> &names = preparedNames()[m_connection];
+    QByteArray name;
+    bool prepared = false;
+    if (!sendPrepared(call, &name, &prepared))
+        return false;
     Pipeline &pipeline = pipelines()[m_connection];
-    QByteArray name = names.value(m_text);
-    if (name.isEmpty()) {
-        static quint64 counter = 0;
-        name = "torva_q" + QByteArray::number(++counter);
-        if (!call.sendPrepare(name, m_text)) {
-            m_error = call.error();
-            return false;
-        }
+    if (prepared) {
+        // Named at once: a later run of the pipeline may use it.
         pipeline.exec << false;
         pipeline.texts << m_text;
-        names.insert(m_text, name);
+        preparedNames()[m_connection].insert(m_text, name);
     }
     if (!call.sendExecute(name, values)) {
         m_error = call.error();
@@ -94,20 +110,13 @@ bool PostgresPreparedStatement::runEach(const QList<QVariantList> &valueSets, QL
     // One pipeline of its own: the runs go out together, then every answer
     // is read, in order.
     PostgresCall call(m_connection, StatementDeadline::answerWait());
-    QHash<QByteArray, QByteArray> &names = preparedNames()[m_connection];
-    QByteArray name = names.value(m_text);
-    QList<bool> exec;
+    QByteArray name;
     bool prepared = false;
-    if (name.isEmpty()) {
-        static quint64 counter = 0;
-        name = "torva_e" + QByteArray::number(++counter);
-        if (!call.sendPrepare(name, m_text)) {
-            m_error = call.error();
-            return false;
-        }
+    if (!sendPrepared(call, &name, &prepared))
+        return false;
+    QList<bool> exec;
+    if (prepared)
         exec << false;
-        prepared = true;
-    }
     for (const QVariantList &values : valueSets) {
         if (!call.sendExecute(name, values)) {
             m_error = call.error();
@@ -122,7 +131,7 @@ bool PostgresPreparedStatement::runEach(const QList<QVariantList> &valueSets, QL
         return false;
     }
     if (prepared)
-        names.insert(m_text, name);
+        preparedNames()[m_connection].insert(m_text, name);
     results.clear();
     for (const PostgresCall::Result &answer : std::as_const(answers))
         results << PostgresCall::rowsOf(answer.get());
@@ -187,8 +196,7 @@ bool PostgresPreparedStatement::run(const QVariantList &values, QueryResult &row
         if (name.isEmpty()) {
             if (names.size() >= MostPrepared && call.run("DEALLOCATE ALL"))
                 names.clear();
-            static quint64 counter = 0;
-            name = "torva_" + QByteArray::number(++counter);
+            name = newName();
             if (call.prepare(name, text))
                 names.insert(text, name);
             else

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 
+class PostgresCall;
 struct pg_conn;
 
 // A statement run on the libpq connection directly, waited for no longer
@@ -38,6 +39,13 @@ public:
     static constexpr char RowsMarker[] = "&ROWS";
 
 private:
+    // A name the server has for no statement yet.
+    static QByteArray newName();
+    // The server's name for the text; when the connection has none yet, a
+    // new one whose preparation goes into the pipeline first (prepared set).
+    // False with lastError() when it cannot be sent.
+    bool sendPrepared(PostgresCall &call, QByteArray *name, bool *prepared);
+
     pg_conn *m_connection;
     bool m_keep = false;  // run again: prepared on the server once
     QByteArray m_text;
