@@ -245,7 +245,11 @@ void TestScaleData::associationPlanAddsUp()
 
 void TestScaleData::generatedDatabaseIsAsPlanned_data()
 {
-    TestDatabase::addEngineRows();
+    // Scale data is written by each engine's own bulk loader; a database
+    // behind an ODBC data source is the agency's, filled by the agency.
+    QTest::addColumn<QString>("engine");
+    for (const QString &engine : {QStringLiteral("sqlite"), QStringLiteral("postgresql")})
+        QTest::newRow(qPrintable(engine)) << engine;
 }
 
 void TestScaleData::generatedDatabaseIsAsPlanned()

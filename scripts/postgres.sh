@@ -28,3 +28,35 @@ torva_postgres_stop() {
     rm -rf "$TORVA_PG_DIR"
     TORVA_PG_DIR=
 }
+
+# The ODBC route to the same server: the PostgreSQL ODBC driver and a data
+# source for it, in files under the folder given (never in /etc). Exports
+# ODBCSYSINI, which tells the driver manager where they are, and
+# TORVA_TEST_ODBC, the connection string the tests add their database to.
+torva_odbc_configure() {
+    local folder="$1"
+    local port="${TORVA_TEST_POSTGRES##*:}"
+    port="${port%%/*}"
+    local driver
+    driver="$(ls /usr/lib/*/odbc/psqlodbcw.so 2>/dev/null | head -n 1)"
+    [ -n "$driver" ] || { echo "the PostgreSQL ODBC driver (odbc-postgresql) is not installed"; return 1; }
+    mkdir -p "$folder"
+    cat >"$folder/odbcinst.ini" <<INI
+[TORVA PostgreSQL Unicode]
+Description=PostgreSQL ODBC driver, for the tests
+Driver=$driver
+INI
+    cat >"$folder/odbc.ini" <<INI
+[torva-test]
+Description=The test server, through ODBC
+Driver=TORVA PostgreSQL Unicode
+Servername=127.0.0.1
+Port=$port
+Username=postgres
+Database=postgres
+INI
+    export ODBCSYSINI="$folder"
+    export ODBCINI="$folder/odbc.ini"
+    export TORVA_TEST_ODBC="DSN=torva-test"
+    echo "ODBC data source torva-test in $folder"
+}

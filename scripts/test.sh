@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
 # Every test: installs what is missing (PostgreSQL included), builds, starts a
-# throwaway PostgreSQL server on loopback, runs the whole suite on both
-# engines and stops the server again, whatever the outcome.
+# throwaway PostgreSQL server on loopback, runs the whole suite on every
+# engine (SQLite, PostgreSQL, and PostgreSQL through ODBC) and stops the
+# server again, whatever the outcome.
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$top/scripts/packages.sh"
 source "$top/scripts/postgres.sh"
 
-torva_install_packages "${TORVA_BUILD_PACKAGES[@]}" postgresql xvfb xauth xdotool openbox scrot sqlite3
+torva_install_packages "${TORVA_BUILD_PACKAGES[@]}" postgresql unixodbc odbc-postgresql xvfb xauth xdotool openbox scrot sqlite3
 torva_build
 
 trap torva_postgres_stop EXIT
 torva_postgres_start
-export TORVA_REQUIRE_POSTGRES=1
+torva_odbc_configure "$top/build/odbc"
+export TORVA_REQUIRE_POSTGRES=1 TORVA_REQUIRE_ODBC=1
 export QT_QPA_PLATFORM=offscreen
 
 cd "$top/build"

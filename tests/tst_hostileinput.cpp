@@ -92,9 +92,9 @@ QString enter(PartyEditorHost &host, const QString &field, const QString &text)
 // Why a value cannot be kept by an engine, or empty when it can.
 QString knownLimit(const QString &engine, const QString &text)
 {
-    if (engine == QLatin1String("postgresql") && text.contains(QChar(0)))
-        return QStringLiteral("PostgreSQL text cannot hold the NUL character, and the Qt driver writes the values "
-                              "into the statement text, which the NUL cuts short (a syntax error)");
+    if (engine != QLatin1String("sqlite") && text.contains(QChar(0)))
+        return QStringLiteral("PostgreSQL text cannot hold the NUL character, and an ODBC driver ends a text "
+                              "there: the save is refused, saying so, rather than store part of the text");
     return QString();
 }
 

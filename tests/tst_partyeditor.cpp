@@ -249,7 +249,7 @@ void PartyEditorTest::failureReachesTheHost()
 
     QCOMPARE(told, QStringList{Statements::LoadPartyForUpdate});
     // The control still works once the table is back.
-    Database::initialize();
+    TestDatabase::initialize();
     Fixtures::addParty(GreenRachel);
     QVERIFY(host.editor->LoadRecord(7));
 }

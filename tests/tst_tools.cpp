@@ -73,6 +73,8 @@ private slots:
     void databaseTool_data();
     void databaseTool();
     void hintIsACommandToPaste();
+    void checkNamesWhatIsMissing_data();
+    void checkNamesWhatIsMissing();
     void demoOnAnUnusableDatabase_data();
     void demoOnAnUnusableDatabase();
     void startupFailureKeepsTheDetails();
@@ -99,7 +101,7 @@ void ToolsTest::databaseTool_data()
     QTest::newRow("version") << QStringList{QStringLiteral("--version")} << 0
                              << QStringLiteral("^probation-db \\d+\\.\\d+\\.\\d+\n$") << QStringLiteral("^$");
     QTest::newRow("help") << QStringList{QStringLiteral("--help")} << 0
-                          << QStringLiteral("^Usage: .*--version.*--database <location>.*init, seed --demo or info") << QStringLiteral("^$");
+                          << QStringLiteral("^Usage: .*--version.*--database <location>.*init, seed --demo, info, or check") << QStringLiteral("^$");
     QTest::newRow("info of a missing folder")
         << QStringList{QStringLiteral("--database"), QStringLiteral("sqlite:{dir}/missing"), QStringLiteral("info")}
         << 1 << QString()
@@ -160,6 +162,65 @@ void ToolsTest::hintIsACommandToPaste()
     ended = run(QStringLiteral(TORVA_DB_TOOL), info, environment);
     QVERIFY2(ended.exitCode == 0, qPrintable(describe(ended)));
     QVERIFY(!QFileInfo::exists(QDir(dataHome.path()).filePath(QStringLiteral("TORVAProbationParties"))));
+}
+
+void ToolsTest::checkNamesWhatIsMissing_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("damage");      // a statement that takes something away, or none
+    QTest::addColumn<QStringList>("failing");  // the report's failed lines, each as it begins
+    for (const QString &engine : TestDatabase::engines()) {
+        QTest::addRow("%s/whole", qPrintable(engine)) << engine << QString() << QStringList{};
+        QTest::addRow("%s/table missing", qPrintable(engine))
+            << engine << QStringLiteral("Drop Table DUVCRT.ARYSEX")
+            << QStringList{QStringLiteral("FAIL  table DUVCRT.ARYSEX: cannot be read: "),
+                           QStringLiteral("FAIL  statement sex list: ")};
+        QTest::addRow("%s/column missing", qPrintable(engine))
+            << engine << QStringLiteral("Alter Table DUVPRB.ARYRLT Drop Column RLTINVDSC")
+            << QStringList{QStringLiteral("FAIL  table DUVPRB.ARYRLT: lacks the column RLTINVDSC"),
+                           QStringLiteral("FAIL  statement associations of a client: "),
+                           QStringLiteral("FAIL  statement associations of a party: ")};
+        // The embedded database has its functions from the data layer itself.
+        if (engine != QLatin1String("sqlite"))
+            QTest::addRow("%s/function missing", qPrintable(engine))
+                << engine << QStringLiteral("Drop Function public.ifnull")
+                << QStringList{QStringLiteral("FAIL  function IfNull: "),
+                               QStringLiteral("FAIL  statement next party key: "),
+                               QStringLiteral("FAIL  statement associations of a client: "),
+                               QStringLiteral("FAIL  statement associations of a party: ")};
+    }
+}
+
+void ToolsTest::checkNamesWhatIsMissing()
+{
+    QFETCH(QString, engine);
+    QFETCH(QString, damage);
+    QFETCH(QStringList, failing);
+    // Given the demo agency's database, less what the row takes away,
+    TORVA_USE_DATABASE(engine);
+    DemoData::seed();
+    if (!damage.isEmpty())
+        Database::connection().run(damage);
+    const QString location = TestDatabase::location();
+    Database::close();
+
+    // when its administrator checks it,
+    QTemporaryDir dataHome;
+    const Ended ended = run(QStringLiteral(TORVA_DB_TOOL), {QStringLiteral("--database"), location, QStringLiteral("check")},
+                            sandboxed(dataHome.path()));
+
+    // then every check has its line, those that fail say so and why, and
+    // the run fails with them.
+    QVERIFY2(ended.exitCode == (failing.isEmpty() ? 0 : 1), qPrintable(describe(ended)));
+    const QStringList failed = ended.out.split(QLatin1Char('\n')).filter(QRegularExpression(QStringLiteral("^FAIL ")));
+    QVERIFY2(failed.size() == failing.size(), qPrintable(describe(ended)));
+    for (const QString &line : failing) {
+        QVERIFY2(std::any_of(failed.cbegin(), failed.cend(), [&line](const QString &f) { return f.startsWith(line); }),
+                 qPrintable(line + QStringLiteral(" in\n") + describe(ended)));
+    }
+    QVERIFY2(ended.out.contains(QStringLiteral("33 checks, %1 failed\n").arg(failing.size())), qPrintable(describe(ended)));
+    QVERIFY2(ended.out.contains(QStringLiteral("ok    row lock: a party held is refused to a second connection")),
+             qPrintable(describe(ended)));
 }
 
 void ToolsTest::demoOnAnUnusableDatabase_data()

@@ -1,18 +1,20 @@
-// probation-db: creates, fills and describes the probation database.
+// probation-db: creates, fills, describes and checks the probation database.
 //
 //   probation-db [--database LOCATION] init
 //   probation-db [--database LOCATION] seed --demo
 //   probation-db [--database LOCATION] info
+//   probation-db [--database LOCATION] check
 //
 // LOCATION is sqlite:/folder, postgresql://user@host:port/database or
 // odbc:DSN=name; without it TORVA_DATABASE or the embedded default is used.
-// Exit status: 0 done, 1 the database failed, 2 a command line it does not
-// understand (nothing is done then).
+// Exit status: 0 done, 1 the database failed (or, for check, a check
+// failed), 2 a command line it does not understand (nothing is done then).
 
 #include "common/addressfunctions.h"
 #include "data/connection.h"
 #include "data/dataaccesserror.h"
 #include "data/database.h"
+#include "data/databasecheck.h"
 #include "data/demodata.h"
 #include "data/schema.h"
 #include "data/tableobject.h"
@@ -82,6 +84,21 @@ void info()
     printSample(table, QStringLiteral("Users:"), QStringLiteral("Select SECUSR,SECNAM,SECP02 From DUVPRB.PRBSEC"), 20);
 }
 
+// One line per check; true when every check passed.
+bool check()
+{
+    out() << "Checking " << Database::location().toDisplayString() << "\n";
+    const QList<DatabaseCheck::Line> lines = DatabaseCheck::all();
+    int failed = 0;
+    for (const DatabaseCheck::Line &line : lines) {
+        failed += line.passed || !line.checked ? 0 : 1;
+        out() << (!line.checked ? "skip  " : line.passed ? "ok    " : "FAIL  ") << line.subject
+              << (line.detail.isEmpty() ? QString() : QStringLiteral(": ") + line.detail) << "\n";
+    }
+    out() << "\n" << lines.size() << " checks, " << failed << " failed\n";
+    return failed == 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -91,7 +108,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(TORVA_VERSION));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Creates, fills and describes the probation database."));
+    parser.setApplicationDescription(QStringLiteral("Creates, fills, describes and checks the probation database."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addOption({QStringLiteral("database"),
@@ -99,8 +116,10 @@ int main(int argc, char *argv[])
                                      "(default: TORVA_DATABASE, else the embedded database)."),
                       QStringLiteral("location")});
     parser.addOption({QStringLiteral("demo"), QStringLiteral("With seed: fill the empty tables with the demo agency.")});
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("init, seed --demo or info"),
-                                 QStringLiteral("init|seed --demo|info"));
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QStringLiteral("init, seed --demo, info, or check (whether the database holds what "
+                                                "the controls need, its row locks included; changes nothing)"),
+                                 QStringLiteral("init|seed --demo|info|check"));
 
     QTextStream err(stderr);
     // A command line the tool does not understand changes nothing: it ends
@@ -122,7 +141,8 @@ int main(int argc, char *argv[])
     if (arguments.isEmpty())
         return refuse(QString());
     const QString command = arguments.first();
-    if (command != QLatin1String("init") && command != QLatin1String("seed") && command != QLatin1String("info"))
+    if (!QStringList{QStringLiteral("init"), QStringLiteral("seed"), QStringLiteral("info"), QStringLiteral("check")}
+             .contains(command))
         return refuse(QStringLiteral("unknown command \"%1\"").arg(command));
     if (arguments.size() > 1)
         return refuse(QStringLiteral("unexpected argument \"%1\" after the command (a database is named with "
@@ -143,6 +163,11 @@ int main(int argc, char *argv[])
                 out() << "The demo data is already there; nothing was added.\n";
             for (auto it = added.cbegin(); it != added.cend(); ++it)
                 out() << "  " << it.key().leftJustified(18) << QString::number(it.value()).rightJustified(8) << " rows added\n";
+        } else if (command == QLatin1String("check")) {
+            if (!check()) {
+                Database::close();
+                return 1;
+            }
         } else {
             info();
         }

@@ -135,7 +135,7 @@ void Connection::settleQueued()
 
 void Connection::beginTransaction()
 {
-    run(m_engine->beginStatement());
+    check(m_engine->beginTransaction(m_database), m_engine->beginStatement());
     m_inTransaction = true;
 }
 
@@ -148,15 +148,15 @@ void Connection::commitTransaction()
     try {
         settleQueued();
     } catch (const DataAccessError &) {
-        m_engine->runOwn(m_database, QStringLiteral("ROLLBACK"));
+        m_engine->endTransaction(m_database, false);
         throw;
     }
     if (m_engine->filesReplaced()) {
-        m_engine->runOwn(m_database, QStringLiteral("ROLLBACK"));
+        m_engine->endTransaction(m_database, false);
         m_broken = true;
         throw filesReplacedError(QStringLiteral("COMMIT"));
     }
-    run(QStringLiteral("COMMIT"));
+    check(m_engine->endTransaction(m_database, true), QStringLiteral("COMMIT"));
     confirmWritten(QStringLiteral("COMMIT"));
 }
 
@@ -168,12 +168,16 @@ void Connection::rollbackTransaction()
     } catch (const DataAccessError &) {
         // rolled back all the same
     }
-    run(QStringLiteral("ROLLBACK"));
+    check(m_engine->endTransaction(m_database, false), QStringLiteral("ROLLBACK"));
 }
 
 void Connection::run(const QString &statement)
 {
-    const QSqlError failure = m_engine->runOwn(m_database, statement);
+    check(m_engine->runOwn(m_database, statement), statement);
+}
+
+void Connection::check(const QSqlError &failure, const QString &statement)
+{
     if (failure.type() != QSqlError::NoError)
         throw error(failure, statement);
 }

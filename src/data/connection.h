@@ -62,6 +62,8 @@ public:
 
 private:
     DataAccessError filesReplacedError(const QString &statement) const;
+    // Throws the error of a failed statement of the data layer's own.
+    void check(const QSqlError &failure, const QString &statement);
     void forgetStatements();
 
 public:

@@ -36,6 +36,13 @@ public:
     virtual std::unique_ptr<RowLockSession> newLockSession() = 0;
     // The statement that opens a transaction.
     virtual QString beginStatement() const { return QStringLiteral("BEGIN"); }
+    // Begins a transaction on the connection, or ends it (committing or
+    // rolling back): the database's error, or none.
+    virtual QSqlError beginTransaction(QSqlDatabase &database) { return runOwn(database, beginStatement()); }
+    virtual QSqlError endTransaction(QSqlDatabase &database, bool commit)
+    {
+        return runOwn(database, commit ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK"));
+    }
     // The statement as this database must be given it, for what it reads
     // otherwise than the others do.
     virtual QString translated(const QString &statement) const { return statement; }

@@ -94,15 +94,7 @@ QVariant valueOf(const char *text, int length, Oid type)
     case Float8Oid: return QVariant(QByteArray::fromRawData(text, length).toDouble());
     case DateOid: return QVariant(QDate::fromString(QString::fromLatin1(text, length), Qt::ISODate));
     case TimestampOid:
-    case TimestampTzOid: {
-        // "2026-12-07 09:15:00.123+00": ISO once the blank is a "T" and the
-        // zone has its minutes.
-        QString iso = QString::fromLatin1(text, length);
-        iso.replace(10, 1, QLatin1Char('T'));
-        if (iso.size() > 3 && (iso.at(iso.size() - 3) == QLatin1Char('+') || iso.at(iso.size() - 3) == QLatin1Char('-')))
-            iso += QStringLiteral(":00");
-        return QVariant(QDateTime::fromString(iso, Qt::ISODateWithMs));
-    }
+    case TimestampTzOid: return PreparedStatement::dateTimeFromText(QString::fromLatin1(text, length));
     default: {
         // Qt takes a byte order mark that begins a text for no character;
         // here it is one (U+FEFF), and stays.
@@ -281,10 +273,8 @@ PostgresCall::Result PostgresCall::finish(bool sent)
     const char *message = PQresultErrorField(answer.get(), PG_DIAG_MESSAGE_PRIMARY);
     QString text = QString::fromUtf8(message ? message : PQresultErrorMessage(answer.get())).trimmed();
     const QString code = QString::fromLatin1(state ? state : "");
-    if (code == QLatin1String("57014") && m_wait) {
-        text = QStringLiteral("the statement did not finish within %1 s and was cancelled")
-                   .arg(std::chrono::duration<double>(StatementDeadline::value()).count(), 0, 'g', 3);
-    }
+    if (code == QLatin1String("57014") && m_wait)
+        text = StatementDeadline::cancelledMessage();
     if (PQstatus(m_connection) != CONNECTION_OK)
         return failed(QSqlError::ConnectionError, text, code);
     return failed(QSqlError::StatementError, text, code);

@@ -234,12 +234,22 @@ QSqlError PostgresEngine::settleQueued(QSqlDatabase &database, int *failedAt)
 
 QString PostgresEngine::pageForm(const QString &statement) const
 {
+    return pageFormOf(statement);
+}
+
+QString PostgresEngine::pageFormOf(const QString &statement)
+{
     // The name search with the typed text bound, as the list runs it.
     static const QString nameSearch = RecordSource::bind(Statements::NameSearchSource, QString()).statement();
     return statement == nameSearch ? Statements::NameSearchPage : QString();
 }
 
 QString PostgresEngine::translated(const QString &statement) const
+{
+    return withoutLikeEscape(statement);
+}
+
+QString PostgresEngine::withoutLikeEscape(const QString &statement)
 {
     static const QRegularExpression boundPattern(QStringLiteral(R"(\bLike\s+\?(?!\s*Escape\b))"),
                                                  QRegularExpression::CaseInsensitiveOption);
@@ -250,11 +260,6 @@ QString PostgresEngine::translated(const QString &statement) const
 }
 
 bool PostgresEngine::isAlive(const QSqlDatabase &database) const
-{
-    return isAliveConnection(database);
-}
-
-bool PostgresEngine::isAliveConnection(const QSqlDatabase &database)
 {
     // Reading what the socket holds, without waiting, notices a server that
     // ended the connection (a restart, a backend ended) before a statement is

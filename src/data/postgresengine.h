@@ -19,17 +19,19 @@ public:
     std::unique_ptr<RowLockSession> newLockSession() override;
     std::unique_ptr<PreparedStatement> newStatement(const QSqlDatabase &database) override;
     QString pageForm(const QString &statement) const override;
+    // The same for any connection to a PostgreSQL server.
+    static QString pageFormOf(const QString &statement);
     QSqlError runOwn(QSqlDatabase &database, const QString &statement) const override;
     bool queuesWrites() const override { return true; }
     QSqlError settleQueued(QSqlDatabase &database, int *failedAt) override;
     bool isConnectionLost(const QSqlError &error) const override;
     bool isAlive(const QSqlDatabase &database) const override;
-    // The same for any connection to a server, by Qt's name for it.
-    static bool isAliveConnection(const QSqlDatabase &database);
     bool storesText(const QString &text) const override;
     // A bound Like pattern gets "Escape ''": PostgreSQL alone takes a
     // backslash in a pattern for an escape, the others search it as text.
     QString translated(const QString &statement) const override;
+    // The same for any connection to a PostgreSQL server.
+    static QString withoutLikeEscape(const QString &statement);
 
     // Tells the server of a connection the statement deadline, unless it
     // knows it already or a transaction is open; false with the error when

@@ -165,6 +165,15 @@ bool PostgresPreparedStatement::prepare(const QString &statement, bool keep)
     return true;
 }
 
+bool PostgresPreparedStatement::describe()
+{
+    PostgresCall call(m_connection, StatementDeadline::answerWait());
+    if (call.prepare(QByteArray(), m_text))
+        return true;
+    m_error = call.error();
+    return false;
+}
+
 void PostgresPreparedStatement::setPageForm(const QString &statement)
 {
     int markers = 0;

@@ -21,6 +21,9 @@ public:
 
     bool prepare(const QString &statement, bool keep) override;
     void setPageForm(const QString &statement) override;
+    // Prepares the text as the server's unnamed statement, which the
+    // server checks; kept statements are prepared on their first run.
+    bool describe() override;
     bool run(const QVariantList &values, QueryResult &rows, int maxRows, bool noteMore) override;
     // Sends the run into the connection's pipeline, its answer left for settle().
     bool queue(const QVariantList &values) override;

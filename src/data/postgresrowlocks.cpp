@@ -1,9 +1,7 @@
 #include "postgresrowlocks.h"
 
-#include "postgresengine.h"
-
-#include "postgrescall.h"
-#include "statementdeadline.h"
+#include "engine.h"
+#include "preparedstatement.h"
 
 #include <QHash>
 
@@ -28,6 +26,7 @@ void dropConnection(const QString &name)
 
 PostgresRowLocks::PostgresRowLocks(const DatabaseLocation &location)
     : m_location(location)
+    , m_engine(Engine::create(location))
 {
     // A kept connection the server has ended meanwhile (a restart) is not
     // handed out again: it goes, and the next one is tried.
@@ -41,7 +40,7 @@ PostgresRowLocks::PostgresRowLocks(const DatabaseLocation &location)
     static int counter = 0;
     m_connectionName = QStringLiteral("torva-rowlocks-%1").arg(++counter);
     try {
-        PostgresEngine(location).open(m_connectionName, false);
+        m_engine->open(m_connectionName, false);
     } catch (const DataAccessError &error) {
         QSqlDatabase::removeDatabase(m_connectionName);
         throw DataAccessError(DataAccessError::LockFailed,
@@ -51,7 +50,7 @@ PostgresRowLocks::PostgresRowLocks(const DatabaseLocation &location)
 
 bool PostgresRowLocks::isAlive() const
 {
-    return PostgresEngine::isAliveConnection(QSqlDatabase::database(m_connectionName, false));
+    return m_engine->isAlive(QSqlDatabase::database(m_connectionName, false));
 }
 
 PostgresRowLocks::~PostgresRowLocks()
@@ -74,21 +73,16 @@ PostgresRowLocks::~PostgresRowLocks()
 
 QueryResult PostgresRowLocks::run(const QString &statement, const QVariantList &values)
 {
-    pg_conn *connection = PostgresCall::handleOf(QSqlDatabase::database(m_connectionName, false));
-    QSqlError error;
-    PostgresCall call(connection, StatementDeadline::answerWait());
-    PostgresCall::Result answer;
-    if (PostgresEngine::applyDeadline(connection, &error)) {
-        answer = call.run(PostgresCall::numberedMarkers(statement), values);
-        error = call.error();
-    }
-    if (!answer) {
+    const std::unique_ptr<PreparedStatement> prepared =
+        m_engine->newStatement(QSqlDatabase::database(m_connectionName, false));
+    QueryResult rows;
+    if (!prepared->prepare(statement, false) || !prepared->run(values, rows, -1, false)) {
         throw DataAccessError(DataAccessError::LockFailed,
                               QStringLiteral("the row lock failed at %1: %2")
-                                  .arg(m_location.toDisplayString(), error.databaseText().trimmed()),
-                              statement, error.nativeErrorCode());
+                                  .arg(m_location.toDisplayString(), prepared->lastError().databaseText().trimmed()),
+                              statement, prepared->lastError().nativeErrorCode());
     }
-    return PostgresCall::rowsOf(answer.get());
+    return rows;
 }
 
 bool PostgresRowLocks::tryLock(const LockKey &key)

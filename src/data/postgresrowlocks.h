@@ -6,10 +6,16 @@
 
 #include <QSqlDatabase>
 
+#include <memory>
+
+class Engine;
+
 // Row locks on PostgreSQL: session advisory locks keyed by the row's lock
 // number, taken on a connection of the session's own (a lock taken twice on
 // one connection would not block), with the holder written to
 // torva.lock_holders. Connections of ended sessions are kept for the next.
+// The connection is opened as the location names it, directly or through
+// an ODBC data source: the same locks either way.
 class PostgresRowLocks : public RowLockSession
 {
 public:
@@ -30,6 +36,7 @@ private:
     QueryResult run(const QString &statement, const QVariantList &values);
 
     DatabaseLocation m_location;
+    std::unique_ptr<Engine> m_engine;
     QString m_connectionName;
     bool m_lockedAny = false;
 };

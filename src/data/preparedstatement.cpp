@@ -1,5 +1,7 @@
 #include "preparedstatement.h"
 
+#include <QDateTime>
+
 #include <cmath>
 
 bool PreparedStatement::wholeNumber(double number)
@@ -23,4 +25,14 @@ bool PreparedStatement::isNullValue(const QVariant &value)
     case QMetaType::QByteArray: return value.toByteArray().isNull();
     default: return false;
     }
+}
+
+QVariant PreparedStatement::dateTimeFromText(QString text)
+{
+    // ISO once the blank is a "T" and the zone has its minutes.
+    if (text.size() > 10)
+        text.replace(10, 1, QLatin1Char('T'));
+    if (text.size() > 3 && (text.at(text.size() - 3) == QLatin1Char('+') || text.at(text.size() - 3) == QLatin1Char('-')))
+        text += QStringLiteral(":00");
+    return QVariant(QDateTime::fromString(text, Qt::ISODateWithMs));
 }

@@ -18,6 +18,11 @@ public:
     // database refuses it, with the reason in lastError().
     virtual bool prepare(const QString &statement, bool keep) = 0;
 
+    // Has the database check the prepared statement (its tables, columns
+    // and functions) without running it, where prepare() left that to the
+    // first run. False when it refuses it, with the reason in lastError().
+    virtual bool describe() { return true; }
+
     // The form of the same statement that reads one page of its rows, the
     // same rows in the same order, with "&ROWS" where the number of rows
     // goes; set before prepare() by an engine that has one. Engines that
@@ -65,6 +70,11 @@ protected:
     // columns (PostgreSQL as double, SQLite as integer); callers get integers.
     static QVariant wholeNumberAsInteger(const QVariant &value);
     static bool wholeNumber(double number);
+
+public:
+    // A timestamp as servers write it ("2026-12-07 09:15:00.123+00", the
+    // zone's minutes optional, or no zone for local time).
+    static QVariant dateTimeFromText(QString text);
 
 public:
     // As Qt's drivers see it: no value, or a value of a type that can be null

@@ -238,8 +238,7 @@ bool SqlitePreparedStatement::failed(int code, QSqlError::ErrorType type)
     // The handle's message and extended code, read before the reset clears them.
     const int extended = sqlite3_extended_errcode(m_handle);
     const QString message = code == SQLITE_INTERRUPT
-                                ? QStringLiteral("the statement did not finish within %1 s and was cancelled")
-                                      .arg(std::chrono::duration<double>(StatementDeadline::value()).count(), 0, 'g', 3)
+                                ? StatementDeadline::cancelledMessage()
                                 : QString::fromUtf8(sqlite3_errmsg(m_handle));
     if (m_statement)
         release();

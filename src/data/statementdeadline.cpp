@@ -39,3 +39,9 @@ int StatementDeadline::generation()
 {
     return changes;
 }
+
+QString StatementDeadline::cancelledMessage()
+{
+    return QStringLiteral("the statement did not finish within %1 s and was cancelled")
+        .arg(std::chrono::duration<double>(value()).count(), 0, 'g', 3);
+}

@@ -2,6 +2,8 @@
 
 #include "database.h"
 
+#include <QString>
+
 #include <algorithm>
 #include <chrono>
 
@@ -28,6 +30,9 @@ public:
     // a statement, and says whether the deadline has passed since.
     static void statementStarts();
     static bool passed();
+
+    // What a statement ended at the deadline says.
+    static QString cancelledMessage();
 
     // Raised on every change, so that connections opened before it can
     // tell their server the new value before their next statement.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 // Every statement the controls run, character for character as the agency's
@@ -112,5 +113,15 @@ inline const QString DeleteAssociation = QStringLiteral(
     "Delete From DUVPRB.PRBCLTASC Where ASCFLG1=? And ASCKEY1=? And ASCRLTCOD=? And ASCFLG2=? And ASCKEY2=?");
 inline const QString InsertAssociation = QStringLiteral(
     "Insert Into DUVPRB.PRBCLTASC (ASCFLG1,ASCKEY1,ASCRLTCOD,ASCFLG2,ASCKEY2,ASCUDT,ASCUSR) Values(?,?,?,?,?,?,?)");
+
+// Every statement above that the controls run, named for a report, as the
+// controls give them to the data layer: the record sources with the typed
+// text bound (see RecordSource), the tree for a client and for a party.
+struct Named
+{
+    QString name;
+    QString text;
+};
+QList<Named> all();
 
 } // namespace Statements

@@ -4,6 +4,7 @@
 #include "data/dataaccesserror.h"
 #include "data/database.h"
 #include "data/databaselocation.h"
+#include "data/odbcpreparedstatement.h"
 #include "data/tableobject.h"
 
 #include <QDeadlineTimer>
@@ -52,7 +53,7 @@ void FaultInjector::fire(const QString &statement)
     m_fired = true;
     if (m_fault == Fault::StatementFails)
         throw DataAccessError(DataAccessError::StatementFailed, QStringLiteral("injected failure"), statement);
-    if (Database::connection().location().engine() == DatabaseLocation::Engine::Postgres) {
+    if (Database::connection().location().engine() != DatabaseLocation::Engine::Sqlite) {
         const qint64 backend = sharedBackend();
         if (m_fault == Fault::ServerStopsAnswering) {
             if (::kill(pid_t(backend), SIGSTOP) != 0)
@@ -74,6 +75,15 @@ void FaultInjector::fire(const QString &statement)
 
 qint64 FaultInjector::sharedBackend()
 {
+    if (Database::connection().location().engine() == DatabaseLocation::Engine::Odbc) {
+        // Through ODBC nothing is on its way unanswered: the server is asked.
+        OdbcPreparedStatement asked(OdbcPreparedStatement::handleOf(Database::connection().database()));
+        QueryResult backend;
+        if (!asked.prepare(QStringLiteral("Select pg_backend_pid()"), false) || !asked.run({}, backend, -1, false)
+            || backend.isEmpty())
+            throw DataAccessError(DataAccessError::StatementFailed, QStringLiteral("cannot read the backend id"));
+        return backend.value(0, 0).toLongLong();
+    }
     // Asked of libpq, not the server: the connection may have writes on
     // their way whose answers are still due.
     const QVariant handle = Database::connection().database().driver()->handle();

@@ -8,12 +8,12 @@
 // fail, for the tests that prove what a failure leaves behind. While it lives
 // it sees every statement a table object runs (through the before-execute
 // hook) and counts them; once armed it fails the Nth statement from the
-// arming on, or that statement finds its connection gone: on PostgreSQL the
-// server ends the backend of the shared connection, on SQLite the statement
-// fails as a lost connection would. Only one fault fires per arming; the
+// arming on, or that statement finds its connection gone: on PostgreSQL
+// (directly or through ODBC) the server ends the backend of the shared
+// connection, on SQLite the statement fails as a lost connection would. Only one fault fires per arming; the
 // statements after it run normally.
 //
-// ServerStopsAnswering (PostgreSQL) stops the shared connection's backend
+// ServerStopsAnswering (PostgreSQL, direct route) stops the shared connection's backend
 // (SIGSTOP) as a frozen server or a cut network would leave it: the
 // statement gets no answer. The backend runs again when the injector goes,
 // which then waits until the server has ended it.

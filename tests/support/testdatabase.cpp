@@ -19,6 +19,7 @@ namespace {
 
 const QString Sqlite = QStringLiteral("sqlite");
 const QString Postgres = QStringLiteral("postgresql");
+const QString Odbc = QStringLiteral("odbc");
 
 struct State
 {
@@ -93,7 +94,7 @@ QString postgresLocation()
 
 QStringList TestDatabase::engines()
 {
-    return {Sqlite, Postgres};
+    return {Sqlite, Postgres, Odbc};
 }
 
 void TestDatabase::addEngineRows()
@@ -107,6 +108,10 @@ bool TestDatabase::isAvailable(const QString &engine, QString *why)
 {
     if (engine == Sqlite)
         return true;
+    if (engine == Odbc && qEnvironmentVariable("TORVA_TEST_ODBC").isEmpty()) {
+        *why = QStringLiteral("no ODBC data source: TORVA_TEST_ODBC is not set (the README's test command sets it)");
+        return false;
+    }
     if (qEnvironmentVariable("TORVA_TEST_POSTGRES").isEmpty()) {
         *why = QStringLiteral("no PostgreSQL server: TORVA_TEST_POSTGRES is not set (the README's test command sets it)");
         return false;
@@ -122,6 +127,8 @@ bool TestDatabase::isAvailable(const QString &engine, QString *why)
 
 bool TestDatabase::isRequired(const QString &engine)
 {
+    if (engine == Odbc)
+        return !qEnvironmentVariable("TORVA_REQUIRE_ODBC").isEmpty();
     return engine == Postgres && !qEnvironmentVariable("TORVA_REQUIRE_POSTGRES").isEmpty();
 }
 
@@ -140,7 +147,26 @@ QString TestDatabase::create(const QString &engine)
         Database::connection().run(QStringLiteral("DROP SCHEMA IF EXISTS duvprb, duvcrt, torva CASCADE"));
         Database::initialize();
     }
+    if (engine == Odbc) {
+        Database::close();
+        current.location = QStringLiteral("odbc:%1;Database=%2")
+                               .arg(qEnvironmentVariable("TORVA_TEST_ODBC"), current.postgresDatabase);
+        Database::setLocation(current.location);
+    }
     return current.location;
+}
+
+void TestDatabase::initialize()
+{
+    if (!state().location.startsWith(QLatin1String("odbc:"))) {
+        Database::initialize();
+        return;
+    }
+    Database::close();
+    Database::setLocation(postgresLocation());
+    Database::initialize();
+    Database::close();
+    Database::setLocation(state().location);
 }
 
 QString TestDatabase::location()

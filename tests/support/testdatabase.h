@@ -4,17 +4,21 @@
 #include <QStringList>
 #include <QVariantList>
 
-// A fresh, empty database with every table for one test, on either engine.
+// A fresh, empty database with every table for one test, on any engine.
 //
 // SQLite gets a new temporary folder per test. PostgreSQL uses the server
 // named by TORVA_TEST_POSTGRES (postgresql://user@host:port/maintenance-db):
 // each test process makes a database of its own there, and every test starts
-// from freshly created schemas. Without that variable the PostgreSQL rows
-// are skipped, unless TORVA_REQUIRE_POSTGRES is set, which makes them fail.
+// from freshly created schemas. ODBC reaches that same database through the
+// data source TORVA_TEST_ODBC names (an ODBC connection string, DSN=name),
+// its tables made beforehand on the direct route, as an agency's are there
+// before the controls come. Without those variables the rows are skipped,
+// unless TORVA_REQUIRE_POSTGRES (TORVA_REQUIRE_ODBC) is set, which makes
+// them fail.
 class TestDatabase
 {
 public:
-    static QStringList engines();              // "sqlite", "postgresql"
+    static QStringList engines();              // "sqlite", "postgresql", "odbc"
     // The data column "engine" with one row per engine, named after it; as
     // a test class's global data (initTestCase_data) it runs every test once
     // per engine, with TORVA_USE_GLOBAL_ENGINE_ROW() in its init().
@@ -24,6 +28,10 @@ public:
 
     // Makes the fresh database current for the data layer; returns its location text.
     static QString create(const QString &engine);
+    // Makes the current test database's missing tables again, as
+    // Database::initialize() does; through ODBC, where nothing is made, on
+    // the direct route to the same database.
+    static void initialize();
     // The current test database's location text (for child processes).
     static QString location();
 
