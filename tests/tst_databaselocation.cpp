@@ -1,5 +1,6 @@
 #include "data/dataaccesserror.h"
 #include "data/databaselocation.h"
+#include "data/odbcengine.h"
 
 #include <QtTest>
 
@@ -12,6 +13,8 @@ private Q_SLOTS:
     void displayReadsBackWithoutPassword();
     void refusesWhatNamesNoDatabase_data();
     void refusesWhatNamesNoDatabase();
+    void odbcStringReachesTheDriverManagerWhole_data();
+    void odbcStringReachesTheDriverManagerWhole();
 };
 
 void DatabaseLocationTest::displayReadsBackWithoutPassword_data()
@@ -99,6 +102,27 @@ void DatabaseLocationTest::refusesWhatNamesNoDatabase()
         QVERIFY2(error.description().contains(QLatin1Char('"') + text + QLatin1Char('"')), qPrintable(error.description()));
         QVERIFY2(error.description().contains(reason), qPrintable(error.description()));
     }
+}
+
+void DatabaseLocationTest::odbcStringReachesTheDriverManagerWhole_data()
+{
+    // Qt's ODBC driver puts "DSN=" before whatever names no driver or
+    // server; what it is given must come out as the location's own string.
+    QTest::addColumn<QString>("connectString");
+    QTest::addColumn<QString>("givenToQt");
+    QTest::newRow("data source alone") << "DSN=AS400" << "AS400";
+    QTest::newRow("data source first") << "DSN=AS400;UID=PROB;PWD=x" << "AS400;UID=PROB;PWD=x";
+    QTest::newRow("data source later, any case, blanks") << "UID=PROB; dsn = AS400 ;PWD=x" << "AS400;UID=PROB;PWD=x";
+    QTest::newRow("a driver named") << "DRIVER={IBM i Access ODBC Driver};SYSTEM=as400;DSN=X"
+                                    << "DRIVER={IBM i Access ODBC Driver};SYSTEM=as400;DSN=X";
+    QTest::newRow("a server named") << "Server=db;Database=p" << "Server=db;Database=p";
+}
+
+void DatabaseLocationTest::odbcStringReachesTheDriverManagerWhole()
+{
+    QFETCH(QString, connectString);
+    QFETCH(QString, givenToQt);
+    QCOMPARE(OdbcEngine::qtDatabaseName(connectString), givenToQt);
 }
 
 QTEST_GUILESS_MAIN(DatabaseLocationTest)

@@ -1,11 +1,15 @@
 #include "childprocess.h"
 #include "data/database.h"
+#include "data/databaselocation.h"
+#include "data/transactionrowlocks.h"
 #include "data/statements.h"
 #include "data/tableobject.h"
 #include "fixtures.h"
 #include "testdatabase.h"
 
 #include <QtTest>
+
+#include <QScopeGuard>
 
 #include <functional>
 #include <memory>
@@ -53,6 +57,8 @@ private Q_SLOTS:
     void whatTheHolderDoesNext();
     void anotherProcessHoldsUntilItEnds_data();
     void anotherProcessHoldsUntilItEnds();
+    void databaseKeptLocksHoldUntilLetGo_data();
+    void databaseKeptLocksHoldUntilLetGo();
 };
 
 void RowLocksTest::init()
@@ -202,6 +208,48 @@ void RowLocksTest::anotherProcessHoldsUntilItEnds()
         QVERIFY(child.waitForEnd());
     }
     QTRY_VERIFY_WITH_TIMEOUT(!freshLoadIsRefused(5), 10000);
+}
+
+void RowLocksTest::databaseKeptLocksHoldUntilLetGo_data()
+{
+    // The row locks a database keeps itself (those DB2 for i gets), asked of
+    // the servers here: SQLite locks whole files, not rows.
+    QTest::addColumn<QString>("engine");
+    for (const QString &engine : TestDatabase::engines()) {
+        if (engine != QLatin1String("sqlite"))
+            QTest::newRow(qPrintable(engine)) << engine;
+    }
+}
+
+void RowLocksTest::databaseKeptLocksHoldUntilLetGo()
+{
+    QFETCH(QString, engine);
+    TORVA_USE_DATABASE(engine);
+    Fixtures::addParty(5, QStringLiteral("SMITH, JOHN"));
+    Fixtures::addParty(6, QStringLiteral("SMITH, JANE"));
+    Database::setStatementDeadline(std::chrono::milliseconds(400));
+    const auto usualDeadline = qScopeGuard([] { Database::setStatementDeadline(Database::DefaultDeadline); });
+    const QString party = QStringLiteral("DUVPRB.PRBPTY");
+    const DatabaseLocation location = DatabaseLocation::parse(TestDatabase::location());
+
+    // Given one session holding party 5, and a party not on file yet,
+    TransactionRowLocks first(location);
+    QVERIFY(first.tryLock(LockKey(party, {5})));
+    QVERIFY(first.tryLock(LockKey(party, {99})));
+
+    // a second session is refused party 5 once the database's lock wait
+    // runs out, and gets party 6;
+    TransactionRowLocks second(location);
+    QVERIFY(!second.tryLock(LockKey(party, {5})));
+    QVERIFY(second.tryLock(LockKey(party, {6})));
+    second.unlock(LockKey(party, {6}));
+    // party 5 stays held while the first holds anything,
+    first.unlock(LockKey(party, {5}));
+    QVERIFY(!second.tryLock(LockKey(party, {5})));
+    // and is the second's once the first has let go of all.
+    first.unlock(LockKey(party, {99}));
+    QVERIFY(second.tryLock(LockKey(party, {5})));
+    QVERIFY(!second.holdsKeysWithoutRows());
 }
 
 QTEST_GUILESS_MAIN(RowLocksTest)

@@ -93,10 +93,10 @@ QList<DatabaseCheck::Line> DatabaseCheck::statements(Engine &engine, QSqlDatabas
     QList<Line> lines;
     for (const Statements::Named &named : Statements::all()) {
         Line line{QStringLiteral("statement ") + named.name};
-        // As the table object gives it to the database: a row lock of our
-        // own instead of the clause, where the database keeps none.
+        // As the table object gives it to the database: without the row
+        // lock's clause, the lock being the row-lock session's.
         const LockedSelect locked = LockedSelect::parse(named.text);
-        const QString text = locked.isLocked() && engine.rewritesRowLocks() ? locked.statement() : named.text;
+        const QString text = locked.isLocked() ? locked.statement() : named.text;
         const std::unique_ptr<PreparedStatement> prepared = engine.newStatement(database);
         line.passed = prepared->prepare(engine.translated(text), false) && prepared->describe();
         if (!line.passed)
@@ -110,12 +110,14 @@ QList<DatabaseCheck::Line> DatabaseCheck::rowLocks()
 {
     Line refused(QStringLiteral("row lock: a party held is refused to a second connection"));
     Line released(QStringLiteral("row lock: the second connection gets it once it is let go"));
-    Connection &connection = Database::connection();
+    // The second connection asks as the party editor of another user would.
+    Connection second(Database::location(), false);
+    const std::unique_ptr<RowLockSession> locks = second.engine().newLockSession();
     TableObject first;
     QVariant key = first.Fetch(QStringLiteral("Select Min(PTYKEY) As PTYKEY From DUVPRB.PRBPTY")).value(0, 0);
     if (!key.isNull()) {
         first.Execute(Statements::LoadPartyForUpdate, QVariantList{key});
-    } else if (connection.engine().rewritesRowLocks()) {
+    } else if (locks->holdsKeysWithoutRows()) {
         // No party on file: the key the first new party would get, held as
         // the party editor holds it before the insert.
         key = 1;
@@ -131,22 +133,11 @@ QList<DatabaseCheck::Line> DatabaseCheck::rowLocks()
         return {refused};
     }
 
-    // The second connection asks as the party editor of another user would.
-    Connection second(Database::location(), false);
-    const auto secondGetsIt = [&second, &key] {
-        Engine &engine = second.engine();
-        if (engine.rewritesRowLocks()) {
-            const std::unique_ptr<RowLockSession> locks = engine.newLockSession();
-            return locks->tryLock(LockKey(partyTable(), {key}));
-        }
-        second.beginTransaction();
-        PreparedStatement &read = second.prepared(Statements::LoadPartyForUpdate, false);
-        QueryResult rows;
-        const bool got = read.run({key}, rows, -1, false);
-        const QSqlError error = read.lastError();
-        second.rollbackTransaction();
-        if (!got && !engine.isRowLockConflict(error))
-            throw second.error(error, Statements::LoadPartyForUpdate);
+    const LockKey party(partyTable(), {key});
+    const auto secondGetsIt = [&locks, &party] {
+        const bool got = locks->tryLock(party);
+        if (got)
+            locks->unlock(party);
         return got;
     };
     refused.passed = !secondGetsIt();

@@ -30,9 +30,8 @@ public:
     virtual QSqlDatabase open(const QString &connectionName, bool create) = 0;
     // Creates whatever tables, indexes and functions are missing; never drops or alters.
     virtual void createSchema(QSqlDatabase &database) = 0;
-    // Whether a trailing "For Update of" clause becomes our own row lock
-    // (otherwise the statement passes through and the database decides).
-    virtual bool rewritesRowLocks() const { return true; }
+    // The row locks of one table object: a trailing "For Update of" clause
+    // comes off the statement, and the session locks the rows it read.
     virtual std::unique_ptr<RowLockSession> newLockSession() = 0;
     // The statement that opens a transaction.
     virtual QString beginStatement() const { return QStringLiteral("BEGIN"); }
@@ -78,9 +77,6 @@ public:
     // embedded database's folder restored from a backup while the host
     // runs has other files under the same names).
     virtual bool filesReplaced() const { return false; }
-    // Whether a locked select failed because another user holds the row
-    // (only where the database keeps the row locks itself).
-    virtual bool isRowLockConflict(const QSqlError &) const { return false; }
     // Whether a text can be stored as it is (PostgreSQL takes no NUL character).
     // Half of a UTF-16 pair (a lone surrogate) is no text: no database can
     // store it, and Qt would write "?" for it. For such a text this throws

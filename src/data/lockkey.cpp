@@ -25,6 +25,7 @@ qint64 fnv1a62(const QByteArray &bytes)
 
 LockKey::LockKey(const QString &table, const QList<QVariant> &keyValues)
     : m_table(table.toUpper())
+    , m_values(keyValues)
 {
     QStringList parts;
     parts.reserve(keyValues.size());

@@ -5,8 +5,9 @@
 #include <QVariant>
 
 // One row lock: a table and the values of that table's key columns.
-// Both engines lock by a 62-bit number derived from it (a byte offset in the
-// SQLite lock file, an advisory lock key on PostgreSQL).
+// Our own row locks go by a 62-bit number derived from it (a byte offset in
+// the SQLite lock file, an advisory lock key on PostgreSQL); a database that
+// keeps its own is asked for the row by its key values.
 class LockKey
 {
 public:
@@ -15,6 +16,8 @@ public:
 
     QString table() const { return m_table; }
     QString rowKey() const { return m_rowKey; }
+    // The key's values, in the table's key order.
+    QVariantList values() const { return m_values; }
     qint64 number() const { return m_number; }
 
     bool operator==(const LockKey &other) const { return m_number == other.m_number && m_rowKey == other.m_rowKey && m_table == other.m_table; }
@@ -22,6 +25,7 @@ public:
 private:
     QString m_table;   // upper case, qualified: DUVPRB.PRBPTY
     QString m_rowKey;  // the key values as text, separated by a unit separator
+    QVariantList m_values;
     qint64 m_number = 0;
 };
 

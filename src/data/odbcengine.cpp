@@ -5,6 +5,7 @@
 #include "postgresengine.h"
 #include "postgresrowlocks.h"
 #include "statementdeadline.h"
+#include "transactionrowlocks.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -103,7 +104,7 @@ std::unique_ptr<RowLockSession> OdbcEngine::newLockSession()
 {
     if (m_postgres)
         return std::make_unique<PostgresRowLocks>(location());
-    return nullptr;
+    return std::make_unique<TransactionRowLocks>(location());
 }
 
 std::unique_ptr<PreparedStatement> OdbcEngine::newStatement(const QSqlDatabase &database)
@@ -161,17 +162,12 @@ bool OdbcEngine::isConnectionLost(const QSqlError &error) const
            || (m_postgres && state.startsWith(QLatin1String("57P0")));
 }
 
-bool OdbcEngine::isRowLockConflict(const QSqlError &error) const
-{
-    // DB2: 57033 a row held by another job past the lock wait, 40001 a deadlock or timeout.
-    return !m_postgres && inState(error, {"57033", "40001"});
-}
-
 int OdbcEngine::classify(const QSqlError &error) const
 {
     if (inState(error, {"23505"}))
         return DataAccessError::DuplicateKey;
-    // PostgreSQL: 55P03 the lock wait ran out, 40P01 a deadlock; DB2: 57033, 40001.
+    // PostgreSQL: 55P03 the lock wait ran out, 40P01 a deadlock; DB2: 57033
+    // a row held by another job past the lock wait, 40001 a deadlock.
     if (inState(error, {"55P03", "40P01", "57033", "40001"}))
         return DataAccessError::DatabaseBusy;
     return Engine::classify(error);

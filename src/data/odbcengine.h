@@ -5,9 +5,10 @@
 // A database reached through an ODBC data source the user configured: the
 // agency's own DB2 for i, or a PostgreSQL server. Statements pass through
 // unchanged and go to the driver manager directly. What the row locks are
-// follows the database behind the data source, as it names itself: DB2
-// keeps its own ("For Update of" passes through and the database decides);
-// PostgreSQL gets the same advisory locks as on the direct route. The
+// follows the database behind the data source, as it names itself:
+// PostgreSQL gets the same advisory locks as on the direct route; any other
+// (DB2 for i) keeps its own, each row read For Update in a transaction held
+// open for as long as the row is (TransactionRowLocks). The
 // tables already exist there: they are not made through ODBC.
 class OdbcEngine : public Engine
 {
@@ -17,7 +18,6 @@ public:
     QSqlDatabase open(const QString &connectionName, bool create) override;
     // Makes nothing: checks that every table is there with its columns.
     void createSchema(QSqlDatabase &database) override;
-    bool rewritesRowLocks() const override { return m_postgres; }
     std::unique_ptr<RowLockSession> newLockSession() override;
     std::unique_ptr<PreparedStatement> newStatement(const QSqlDatabase &database) override;
     QSqlError runOwn(QSqlDatabase &database, const QString &statement) const override;
@@ -27,7 +27,6 @@ public:
     QString pageForm(const QString &statement) const override;
     bool isConnectionLost(const QSqlError &error) const override;
     bool isAlive(const QSqlDatabase &database) const override;
-    bool isRowLockConflict(const QSqlError &error) const override;
     // No text with a NUL character: drivers end a text there.
     bool storesText(const QString &text) const override;
 

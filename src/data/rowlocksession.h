@@ -22,6 +22,9 @@ public:
     // Whether the session still has what holds its locks (a server that
     // restarted has ended it, and its locks with it).
     virtual bool isAlive() const { return true; }
+    // Whether a key no row on file has yet can be held (for a row about to
+    // be inserted): our own locks can; a database's own lock needs the row.
+    virtual bool holdsKeysWithoutRows() const { return true; }
 
 protected:
     // The holder this process writes down for its own locks.

@@ -170,7 +170,7 @@ int TableObject::execute(const QString &statement, const QVariant &parameters, b
     const QVariantList values = parameterList(parameters, statement);
     StatementShape shape = shapeOf(statement);
     Connection &connection = Database::connection(shape.readsOnly ? ConnectionUse::Reading : ConnectionUse::Writing);
-    if (shape.locked.isLocked() && connection.engine().rewritesRowLocks())
+    if (shape.locked.isLocked())
         return runLocked(connection, shape.locked, values, prepare, result);
     return run(connection, statement, values, prepare, result, maxRows);
 }
@@ -258,18 +258,12 @@ int TableObject::run(Connection &connection, const QString &statement, const QVa
                      QueryResult *result, int maxRows)
 {
     settleQueued(connection);
-    const StatementShape shape = checkRun(connection, statement, values);
+    checkRun(connection, statement, values);
     PreparedStatement &prepared = connection.prepared(statement, prepare);
     QueryResult local;
     QueryResult &rows = result ? *result : local;
-    if (!prepared.run(values, rows, maxRows, result != nullptr)) {
-        const QSqlError error = prepared.lastError();
-        if (connection.engine().isRowLockConflict(error) && shape.locked.isLocked()) {
-            m_recordLocked = true;
-            return -1;
-        }
-        throw connection.error(error, statement);
-    }
+    if (!prepared.run(values, rows, maxRows, result != nullptr))
+        throw connection.error(prepared.lastError(), statement);
     if (!prepared.isSelect()) {
         connection.confirmWritten(statement);
         return prepared.rowsAffected();
@@ -370,8 +364,6 @@ bool TableObject::ReserveRow(const QString &table, const QVariantList &key)
     clearResult();
     try {
         Connection &connection = Database::connection();
-        if (!connection.engine().rewritesRowLocks())
-            return true;
         const LockKey lock(table, key);
         dropDeadLockSession();
         if (m_held.contains(lock)) {
