@@ -93,7 +93,7 @@ bool check()
     for (const DatabaseCheck::Line &line : lines) {
         failed += line.passed || !line.checked ? 0 : 1;
         out() << (!line.checked ? "skip  " : line.passed ? "ok    " : "FAIL  ") << line.subject
-              << (line.detail.isEmpty() ? QString() : QStringLiteral(": ") + line.detail) << "\n";
+              << (line.detail.isEmpty() ? QString() : QStringLiteral(": ") + line.detail.simplified()) << "\n";
     }
     out() << "\n" << lines.size() << " checks, " << failed << " failed\n";
     return failed == 0;

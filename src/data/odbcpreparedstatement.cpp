@@ -128,8 +128,12 @@ void OdbcPreparedStatement::setPageForm(const QString &statement)
 bool OdbcPreparedStatement::describe()
 {
     SQLSMALLINT columns = 0;
-    return SQL_SUCCEEDED(SQLNumResultCols(statementOf(m_statement), &columns))
-           || fail(QStringLiteral("cannot describe the statement"));
+    const bool described = SQL_SUCCEEDED(SQLNumResultCols(statementOf(m_statement), &columns))
+                           || fail(QStringLiteral("cannot describe the statement"));
+    // The description is a result of its own to some drivers, let go of
+    // only when closed.
+    closeCursor();
+    return described;
 }
 
 bool OdbcPreparedStatement::run(const QVariantList &values, QueryResult &rows, int maxRows, bool noteMore)
