@@ -37,7 +37,8 @@ QString makeIt(const DatabaseLocation &where, const QString &lead)
 {
     if (where.engine() == DatabaseLocation::Engine::Odbc)
         return QStringLiteral("The libraries DUVPRB and DUVCRT must already exist in the data source, with the "
-                              "demo agency in them.");
+                              "demo agency in them. What is missing there, this says:")
+               + commands(where, {QStringLiteral("check")});
     return lead + commands(where, {QStringLiteral("init"), QStringLiteral("seed --demo")});
 }
 
