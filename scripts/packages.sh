@@ -18,7 +18,7 @@ torva_install_packages() {
 }
 
 TORVA_BUILD_PACKAGES=(build-essential cmake qt6-base-dev qt6-tools-dev libqt6sql6-sqlite libqt6sql6-psql
-                      libqt6sql6-odbc libsqlite3-dev libpq-dev unixodbc-dev libgl-dev fonts-liberation
+                      libqt6sql6-odbc libsqlite3-dev libpq-dev unixodbc-dev libqt6opengl6-dev libgl-dev fonts-liberation
                       clang libclang-rt-14-dev)
 
 # Configures and builds into build/ (the targets given, or everything).

@@ -6,6 +6,7 @@
 #include <QPluginLoader>
 #include <QXmlStreamReader>
 #include <QtTest>
+#include <QtDesigner/QDesignerFormEditorInterface>
 #include <QtUiPlugin/QDesignerCustomWidgetCollectionInterface>
 
 #include <memory>
@@ -156,7 +157,11 @@ void DesignerPluginTest::factoryDescribesAndMakesItsEditor()
     QVERIFY(!widget->toolTip().isEmpty());
     QVERIFY(widget->whatsThis().size() > widget->toolTip().size());
 
-    // Given a form, when Designer asks for two editors on it
+    // Given the plugin initialized by Designer's form editor and a form,
+    // when Designer asks for two editors on it
+    QDesignerFormEditorInterface core;
+    widget->initialize(&core);
+    QVERIFY(widget->isInitialized());
     QWidget form;
     std::unique_ptr<QWidget> first(widget->createWidget(&form));
     std::unique_ptr<QWidget> second(widget->createWidget(&form));

@@ -44,7 +44,8 @@ bool EditorPlugin::isInitialized() const
     return m_initialized;
 }
 
-void EditorPlugin::initialize(QDesignerFormEditorInterface *)
+void EditorPlugin::initialize(QDesignerFormEditorInterface *core)
 {
     m_initialized = true;
+    m_core = core;
 }

@@ -23,14 +23,22 @@ public:
     QIcon icon() const override;
     bool isContainer() const override;
     bool isInitialized() const override;
+    // Qt Designer initializes its plugins with its form editor; a form
+    // loaded at run time (QUiLoader) goes through the same plugin without.
     void initialize(QDesignerFormEditorInterface *core) override;
 
 protected:
     // widgetClass: the editor made; imageKey: its picture in ImageList.
     EditorPlugin(const QMetaObject &widgetClass, const QString &imageKey, QObject *parent);
 
+    // Whether the editors made are for Qt Designer's forms (design mode),
+    // or for a form a running host loads (run mode, where a saved
+    // "Enabled" False disables the fields).
+    bool inDesigner() const { return m_core != nullptr; }
+
 private:
     const QMetaObject &m_widgetClass;
     QString m_imageKey;
     bool m_initialized = false;
+    QDesignerFormEditorInterface *m_core = nullptr;
 };

@@ -44,6 +44,6 @@ QString PartiesEditorPlugin::domXml() const
 QWidget *PartiesEditorPlugin::createWidget(QWidget *parent)
 {
     auto *editor = new PartiesEditor(parent);
-    editor->setDesignMode(true);
+    editor->setDesignMode(inDesigner());
     return editor;
 }

@@ -40,6 +40,6 @@ QString PartyEditorPlugin::domXml() const
 QWidget *PartyEditorPlugin::createWidget(QWidget *parent)
 {
     auto *editor = new PartyEditor(parent);
-    editor->setDesignMode(true);
+    editor->setDesignMode(inDesigner());
     return editor;
 }

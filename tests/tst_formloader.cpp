@@ -1,0 +1,83 @@
+// A form a running host loads with QUiLoader: the controls come from the same
+// designer plugin as in Qt Designer, and must be run-time controls.
+
+#include "controls/datagrid.h"
+#include "parties_editor/partieseditor.h"
+#include "party_editor/partyeditor.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QUiLoader>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// Both editors as a host's form stores them, each saved disabled.
+constexpr char HostForm[] = R"(<?xml version="1.0" encoding="UTF-8"?>
+<ui version="4.0">
+ <class>HostForm</class>
+ <widget class="QWidget" name="HostForm">
+  <layout class="QVBoxLayout" name="layout">
+   <item>
+    <widget class="PartyEditor" name="partyEditor">
+     <property name="Enabled">
+      <bool>false</bool>
+     </property>
+    </widget>
+   </item>
+   <item>
+    <widget class="PartiesEditor" name="partiesEditor">
+     <property name="Enabled">
+      <bool>false</bool>
+     </property>
+    </widget>
+   </item>
+  </layout>
+ </widget>
+</ui>
+)";
+
+} // namespace
+
+class FormLoaderTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void savedDisabledControlsLoadDisabled();
+};
+
+void FormLoaderTest::savedDisabledControlsLoadDisabled()
+{
+    // Given a loader that finds the library's designer plugin,
+    QUiLoader loader;
+    loader.clearPluginPaths();
+    loader.addPluginPath(QFileInfo(QStringLiteral(TORVA_DESIGNER_PLUGIN)).absolutePath());
+    QVERIFY2(loader.availableWidgets().contains(QStringLiteral("PartyEditor")),
+             qPrintable(loader.availableWidgets().join(QLatin1Char(' '))));
+
+    // when a host loads a form whose editors were saved disabled,
+    QByteArray xml(HostForm);
+    QBuffer file(&xml);
+    std::unique_ptr<QWidget> form(loader.load(&file));
+    QVERIFY2(form, qPrintable(loader.errorString()));
+    auto *party = form->findChild<PartyEditor *>(QStringLiteral("partyEditor"));
+    auto *parties = form->findChild<PartiesEditor *>(QStringLiteral("partiesEditor"));
+    QVERIFY(party);
+    QVERIFY(parties);
+
+    // then they are run-time controls, disabled as saved: no field takes input.
+    QVERIFY(!party->DesignMode());
+    QVERIFY(!parties->DesignMode());
+    QVERIFY(!party->Enabled());
+    QVERIFY(!parties->Enabled());
+    const QList<QWidget *> fields = party->findChildren<QWidget *>(QStringLiteral("txtPTYNAM"));
+    QCOMPARE(fields.size(), 1);
+    QVERIFY(!fields.first()->isEnabled());
+    QVERIFY(!parties->grid()->Enabled());
+}
+
+QTEST_MAIN(FormLoaderTest)
+#include "tst_formloader.moc"
