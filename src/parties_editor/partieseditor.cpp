@@ -35,6 +35,7 @@ const QString ViewMode = QStringLiteral("*VIEW");
 constexpr int DesignWidth = 8100;
 constexpr int DesignHeight = 5415;
 constexpr int NameColumnWidth = 3400;
+constexpr bool GridEnabledByDesign = true;
 
 enum Level { HeaderLevel = 0, FolderLevel = 1, AssociateLevel = 2 };
 
@@ -169,13 +170,16 @@ void PartiesEditor::SetHyperlinkNames(bool hyperlink)
 
 void PartiesEditor::ReadProperties(const PropertyBag &bag)
 {
-    SetEnabled(bag.ReadProperty(QStringLiteral("Enabled"), grd->Enabled()).toBool());
+    SetEnabled(bag.ReadProperty(QStringLiteral("Enabled"), GridEnabledByDesign).toBool());
     SetHyperlinkNames(bag.ReadProperty(QStringLiteral("HyperlinkNames"), false).toBool());
 }
 
 void PartiesEditor::WriteProperties(PropertyBag &bag) const
 {
-    bag.WriteProperty(QStringLiteral("Enabled"), Enabled(), grd->Enabled());
+    // The default is the grid's state as designed, not as it is now: a
+    // disabled control also has a disabled grid at run time, and comparing
+    // with that would leave its False unsaved.
+    bag.WriteProperty(QStringLiteral("Enabled"), Enabled(), GridEnabledByDesign);
     bag.WriteProperty(QStringLiteral("HyperlinkNames"), m_hyperlinkNames, false);
 }
 
