@@ -28,10 +28,12 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("probation-demo"));
+    QApplication::setApplicationVersion(QStringLiteral(TORVA_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("The demo host of the probation party controls."));
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addOption({QStringLiteral("database"),
                       QStringLiteral("sqlite:/folder, postgresql://user@host:port/db or odbc:DSN=name "
                                      "(default: TORVA_DATABASE, else the embedded demo database)."),
