@@ -1,6 +1,6 @@
 #include "addressgenerator.h"
 
-#include "data/demoreferencedata.h"
+#include "demoreferencedata.h"
 
 #include <algorithm>
 #include <cmath>

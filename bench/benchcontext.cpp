@@ -1,6 +1,6 @@
 #include "benchcontext.h"
 
-#include "common/parsename.h"
+#include "fields/parsename.h"
 #include "data/connection.h"
 #include "data/database.h"
 #include "data/statements.h"

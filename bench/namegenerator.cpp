@@ -1,6 +1,6 @@
 #include "namegenerator.h"
 
-#include "data/demoreferencedata.h"
+#include "demoreferencedata.h"
 
 #include <algorithm>
 #include <cmath>

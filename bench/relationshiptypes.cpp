@@ -1,6 +1,6 @@
 #include "relationshiptypes.h"
 
-#include "data/demoreferencedata.h"
+#include "demoreferencedata.h"
 
 namespace {
 

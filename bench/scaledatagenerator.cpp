@@ -6,10 +6,10 @@
 #include "relationshiptypes.h"
 
 #include "data/database.h"
-#include "data/demodata.h"
-#include "data/demoreferencedata.h"
+#include "demodata.h"
+#include "demoreferencedata.h"
 #include "data/schema.h"
-#include "data/sqliteengine.h"
+#include "data/engines/sqliteengine.h"
 #include "data/tableobject.h"
 
 #include <QDate>

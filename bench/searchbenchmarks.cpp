@@ -2,7 +2,7 @@
 
 #include "benchmarksuite.h"
 
-#include "common/addressfunctions.h"
+#include "fields/addressfunctions.h"
 #include "data/statements.h"
 
 namespace {

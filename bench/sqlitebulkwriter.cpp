@@ -2,7 +2,7 @@
 
 #include "data/dataaccesserror.h"
 #include "data/database.h"
-#include "data/sqliteengine.h"
+#include "data/engines/sqliteengine.h"
 
 #include <sqlite3.h>
 

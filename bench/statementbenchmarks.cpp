@@ -2,7 +2,7 @@
 
 #include "benchmarksuite.h"
 
-#include "common/parsename.h"
+#include "fields/parsename.h"
 #include "controls/recordsourcemodel.h"
 #include "data/recordsource.h"
 #include "data/statements.h"

@@ -12,7 +12,7 @@
 #include "testdatabase.h"
 
 #include "data/database.h"
-#include "data/demoreferencedata.h"
+#include "demoreferencedata.h"
 #include "data/schema.h"
 #include "data/tableobject.h"
 

@@ -3,7 +3,7 @@
 
 #include "fuzzinput.h"
 
-#include "common/datetimefunctions.h"
+#include "fields/datetimefunctions.h"
 
 #include <QDate>
 

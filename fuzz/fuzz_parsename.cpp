@@ -2,8 +2,8 @@
 
 #include "fuzzinput.h"
 
-#include "common/formfunctions.h"
-#include "common/parsename.h"
+#include "fields/formfunctions.h"
+#include "fields/parsename.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

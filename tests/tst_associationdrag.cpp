@@ -1,6 +1,6 @@
 #include "associationfixture.h"
 #include "associationhost.h"
-#include "common/clock.h"
+#include "base/clock.h"
 #include "controlrows.h"
 #include "controls/datagrid.h"
 #include "fixtures.h"

@@ -1,6 +1,6 @@
 #include "childprocess.h"
 #include "data/database.h"
-#include "data/sqliteengine.h"
+#include "data/engines/sqliteengine.h"
 #include "partyeditorhost.h"
 #include "scriptedmessages.h"
 #include "testdatabase.h"

@@ -1,6 +1,6 @@
 #include "data/dataaccesserror.h"
 #include "data/databaselocation.h"
-#include "data/odbcengine.h"
+#include "data/engines/odbcengine.h"
 
 #include <QtTest>
 

@@ -7,7 +7,7 @@
 #include "controls/datagrid.h"
 #include "controls/listpopup.h"
 #include "data/database.h"
-#include "data/demodata.h"
+#include "demodata.h"
 #include "parties_editor/partieseditor.h"
 #include "party_editor/partyeditor.h"
 #include "fixtures.h"

@@ -1,4 +1,4 @@
-#include "data/demodata.h"
+#include "demodata.h"
 #include "data/tableobject.h"
 #include "controlrows.h"
 

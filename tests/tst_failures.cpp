@@ -1,7 +1,7 @@
 #include "data/connection.h"
 #include "data/dataaccesserror.h"
 #include "data/database.h"
-#include "data/sqliteengine.h"
+#include "data/engines/sqliteengine.h"
 #include "data/statements.h"
 #include "data/tableobject.h"
 #include "fixtures.h"

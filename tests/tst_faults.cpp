@@ -1,4 +1,4 @@
-#include "common/clock.h"
+#include "base/clock.h"
 #include "data/dataaccesserror.h"
 #include "data/statements.h"
 #include "faultinjector.h"

@@ -1,4 +1,4 @@
-#include "common/clock.h"
+#include "base/clock.h"
 #include "controls/datagrid.h"
 #include "controls/propertybag.h"
 #include "data/connection.h"

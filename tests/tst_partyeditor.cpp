@@ -1,4 +1,4 @@
-#include "common/clock.h"
+#include "base/clock.h"
 #include "controls/alphamericbox.h"
 #include "controls/combo.h"
 #include "controls/datalabel.h"

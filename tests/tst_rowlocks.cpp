@@ -1,7 +1,7 @@
 #include "childprocess.h"
 #include "data/database.h"
 #include "data/databaselocation.h"
-#include "data/transactionrowlocks.h"
+#include "data/engines/transactionrowlocks.h"
 #include "data/statements.h"
 #include "data/tableobject.h"
 #include "fixtures.h"

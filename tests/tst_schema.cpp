@@ -2,7 +2,7 @@
 #include "data/database.h"
 #include "data/lockedselect.h"
 #include "data/recordsource.h"
-#include "data/sqliteengine.h"
+#include "data/engines/sqliteengine.h"
 #include "data/statements.h"
 #include "controlrows.h"
 #include "fixtures.h"

@@ -8,7 +8,7 @@
 
 #include "data/connection.h"
 #include "data/database.h"
-#include "data/demodata.h"
+#include "demodata.h"
 
 #include <QDir>
 #include <QFileInfo>

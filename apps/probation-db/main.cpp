@@ -10,12 +10,12 @@
 // Exit status: 0 done, 1 the database failed (or, for check, a check
 // failed), 2 a command line it does not understand (nothing is done then).
 
-#include "common/addressfunctions.h"
+#include "controls/zipcode.h"
 #include "data/connection.h"
 #include "data/dataaccesserror.h"
 #include "data/database.h"
 #include "data/databasecheck.h"
-#include "data/demodata.h"
+#include "demodata.h"
 #include "data/schema.h"
 #include "data/tableobject.h"
 
@@ -41,7 +41,7 @@ void printSample(TableObject &table, const QString &title, const QString &statem
     // A zip is shown in its digits, 01101 too, as everywhere else.
     const auto text = [&result](int row, int column) {
         return result.fieldNames().at(column) == QLatin1String("PTYZIP")
-                   ? AddressFunctions::ZipDigits(result.value(row, column).toInt())
+                   ? ZipCode::ZipDigits(result.value(row, column).toInt())
                    : result.value(row, column).toString();
     };
     for (int row = 0; row < result.rowCount(); ++row) {

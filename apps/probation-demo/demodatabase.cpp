@@ -1,11 +1,11 @@
 #include "demodatabase.h"
 
-#include "common/messageservice.h"
+#include "base/messageservice.h"
 #include "data/dataaccesserror.h"
 #include "data/database.h"
-#include "data/demodata.h"
+#include "demodata.h"
 #include "data/schema.h"
-#include "data/sqliteengine.h"
+#include "data/engines/sqliteengine.h"
 #include "data/tableobject.h"
 
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "failuremessage.h"
 
-#include "common/messageservice.h"
+#include "base/messageservice.h"
 #include "data/dataaccesserror.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include "partywindow.h"
 
 #include "data/database.h"
-#include "data/demodata.h"
+#include "demodata.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

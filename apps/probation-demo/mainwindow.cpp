@@ -3,7 +3,7 @@
 #include "failuremessage.h"
 #include "partywindow.h"
 
-#include "common/messageservice.h"
+#include "base/messageservice.h"
 #include "controls/combo.h"
 #include "data/dataaccesserror.h"
 #include "data/statements.h"

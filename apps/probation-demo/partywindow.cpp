@@ -2,7 +2,7 @@
 
 #include "failuremessage.h"
 
-#include "common/messageservice.h"
+#include "base/messageservice.h"
 #include "data/dataaccesserror.h"
 #include "party_editor/partyeditor.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/messageservice.h"
+#include "base/messageservice.h"
 
 // Stands in for the message boxes where nobody could answer one (a run that
 // renders the window to a file) while it lives: prints each message on

@@ -1,5 +1,6 @@
 #include "combobox.h"
 
+#include "controls/inputevents.h"
 #include "controls/casevalidator.h"
 #include "controls/comboboxcolumns.h"
 #include "controls/datagrid.h"
@@ -79,16 +80,16 @@ ComboBox::ComboBox(QWidget *parent)
     m_addButton->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 
     connect(m_list, &QAbstractItemView::clicked, this, [this](const QModelIndex &index) {
-        DataGrid::atEventBoundary("ComboBox: a pick", [&] { pick(index.row()); });
+        InputEvents::atEventBoundary("ComboBox: a pick", [&] { pick(index.row()); });
     });
     connect(m_addButton, &QToolButton::clicked, this,
-            [this] { DataGrid::atEventBoundary("ComboBox: adding a name", [this] { requestAdd(); }); });
+            [this] { InputEvents::atEventBoundary("ComboBox: adding a name", [this] { requestAdd(); }); });
     connect(m_edit, &QLineEdit::textEdited, this, &ComboBox::typed);
     connect(m_model, &QAbstractItemModel::modelReset, this, &ComboBox::applyColumns);
     m_searchTimer.setSingleShot(true);
     m_searchTimer.setInterval(150);
     connect(&m_searchTimer, &QTimer::timeout, this,
-            [this] { DataGrid::atEventBoundary("ComboBox: the search", [this] { Search(); }); });
+            [this] { InputEvents::atEventBoundary("ComboBox: the search", [this] { Search(); }); });
 }
 
 ComboBox::~ComboBox()
@@ -414,7 +415,7 @@ bool ComboBox::eventFilter(QObject *watched, QEvent *event)
         return QWidget::eventFilter(watched, event);
     // The edit box's events are the combo's boundary: nothing thrown by a handler goes past it.
     bool handled = false;
-    DataGrid::atEventBoundary("ComboBox: a key", [&] {
+    InputEvents::atEventBoundary("ComboBox: a key", [&] {
         if (event->type() == QEvent::KeyPress)
             handled = editKeyPressed(static_cast<QKeyEvent *>(event));
         if (event->type() == QEvent::FocusOut && m_editing && isVisible()) {
@@ -433,7 +434,7 @@ bool ComboBox::eventFilter(QObject *watched, QEvent *event)
 bool ComboBox::editKeyPressed(QKeyEvent *event)
 {
     int code = keyCode(event);
-    int shift = DataGrid::shiftState(event->modifiers());
+    int shift = InputEvents::shiftState(event->modifiers());
     Q_EMIT KeyDown(code, shift);
     if (code == 0)
         return true;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "controls/datagrid.h"
 #include "controls/recordsourcemodel.h"
 
 #include <QPointer>

@@ -54,10 +54,11 @@ DataGrid::DataGrid(QWidget *parent)
     }
 
     connect(m_view, &OutlineView::editRequested, this, [this](int row, int col, bool &cancel) {
-        atEventBoundary("DataGrid: BeforeCellEdit", [&] { Q_EMIT BeforeCellEdit(row, col, cancel); });
+        InputEvents::atEventBoundary("DataGrid: BeforeCellEdit", [&] { Q_EMIT BeforeCellEdit(row, col, cancel); });
     });
-    connect(m_view, &OutlineView::cellCommitted, this,
-            [this](int row, int col) { atEventBoundary("DataGrid: CellEdited", [&] { Q_EMIT CellEdited(row, col); }); });
+    connect(m_view, &OutlineView::cellCommitted, this, [this](int row, int col) {
+        InputEvents::atEventBoundary("DataGrid: CellEdited", [&] { Q_EMIT CellEdited(row, col); });
+    });
     connect(m_view->verticalScrollBar(), &QScrollBar::valueChanged, this, &DataGrid::viewScrolled);
     connect(m_view->horizontalScrollBar(), &QScrollBar::valueChanged, this, &DataGrid::viewScrolled);
     connect(m_view->horizontalHeader(), &QHeaderView::sectionResized, this, [this] {
@@ -75,16 +76,6 @@ DataGrid::DataGrid(QWidget *parent)
 
 DataGrid::~DataGrid() = default;
 
-void DataGrid::atEventBoundary(const char *what, const std::function<void()> &work)
-{
-    try {
-        work();
-    } catch (const std::exception &error) {
-        qWarning("%s failed: %s", what, error.what());
-    } catch (...) {
-        qWarning("%s failed", what);
-    }
-}
 
 void DataGrid::setFixedCols(int cols)
 {
@@ -492,17 +483,7 @@ QAbstractItemView *DataGrid::view() const
     return m_view;
 }
 
-int DataGrid::shiftState(Qt::KeyboardModifiers modifiers)
-{
-    return (modifiers & Qt::ShiftModifier ? ShiftKey : 0) | (modifiers & Qt::ControlModifier ? CtrlKey : 0)
-           | (modifiers & Qt::AltModifier ? AltKey : 0);
-}
 
-int DataGrid::buttonCode(Qt::MouseButtons buttons)
-{
-    return (buttons & Qt::LeftButton ? LeftButton : 0) | (buttons & Qt::RightButton ? RightButton : 0)
-           | (buttons & Qt::MiddleButton ? MiddleButton : 0);
-}
 
 void DataGrid::changeEvent(QEvent *event)
 {
@@ -513,7 +494,7 @@ void DataGrid::changeEvent(QEvent *event)
 
 void DataGrid::viewScrolled()
 {
-    atEventBoundary("DataGrid: ViewChanging", [this] { emitViewChanging(Scrolled); });
+    InputEvents::atEventBoundary("DataGrid: ViewChanging", [this] { emitViewChanging(Scrolled); });
 }
 
 void DataGrid::emitViewChanging(int reason)
@@ -533,7 +514,7 @@ bool DataGrid::eventFilter(QObject *watched, QEvent *event)
     if (!surface)
         return QWidget::eventFilter(watched, event);
     bool handled = false;
-    atEventBoundary("DataGrid: an event", [&] { handled = handleEvent(surface, event); });
+    InputEvents::atEventBoundary("DataGrid: an event", [&] { handled = handleEvent(surface, event); });
     return handled;
 }
 
@@ -593,8 +574,8 @@ bool DataGrid::mousePressed(QWidget *surface, QMouseEvent *event)
 
     bool cancel = false;
     const QPoint at = toGrid(surface, position);
-    Q_EMIT MouseButtonPress(buttonCode(event->button()), shiftState(event->modifiers()), Twips::fromPixels(at.x()),
-                            Twips::fromPixels(at.y()), cancel);
+    Q_EMIT MouseButtonPress(InputEvents::buttonCode(event->button()), InputEvents::shiftState(event->modifiers()),
+                            Twips::fromPixels(at.x()), Twips::fromPixels(at.y()), cancel);
     if (cancel)
         return true;
 
@@ -756,8 +737,9 @@ bool DataGrid::dragEvent(QWidget *surface, QEvent *event)
     drop->accept();
     const QPoint at = toGrid(surface, position);
     const int effect = drop->dropAction() == Qt::MoveAction ? DropMove : DropCopy;
-    Q_EMIT DragDrop(QVariant(drop->mimeData()->data(rowMimeType()).toInt()), effect, buttonCode(drop->buttons()),
-                    shiftState(drop->modifiers()), Twips::fromPixels(at.x()), Twips::fromPixels(at.y()));
+    Q_EMIT DragDrop(QVariant(drop->mimeData()->data(rowMimeType()).toInt()), effect,
+                    InputEvents::buttonCode(drop->buttons()), InputEvents::shiftState(drop->modifiers()),
+                    Twips::fromPixels(at.x()), Twips::fromPixels(at.y()));
     return true;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/inputevents.h"
+
 #include "controls/outlinedelegate.h"
 #include "controls/outlinemodel.h"
 
@@ -57,8 +59,12 @@ class DataGrid : public QWidget
 
 public:
     // Button and Shift codes of MouseButtonPress and DragDrop, and effect bits of drags.
-    enum MouseButton { LeftButton = 1, RightButton = 2, MiddleButton = 4 };
-    enum ShiftState { ShiftKey = 1, CtrlKey = 2, AltKey = 4 };
+    enum MouseButton {
+        LeftButton = InputEvents::LeftButton,
+        RightButton = InputEvents::RightButton,
+        MiddleButton = InputEvents::MiddleButton
+    };
+    enum ShiftState { ShiftKey = InputEvents::ShiftKey, CtrlKey = InputEvents::CtrlKey, AltKey = InputEvents::AltKey };
     enum DropEffect { DropNone = 0, DropCopy = 1, DropMove = 2 };
     // Why ViewChanging was raised.
     enum ViewChange { Scrolled = 0, OutlineChanged = 1, ColumnsResized = 2 };
@@ -227,13 +233,6 @@ public:
     // The view showing the cells; its viewport receives the mouse and drops.
     QAbstractItemView *view() const;
 
-    // The Shift code of keyboard modifiers: 1 Shift, 2 Ctrl, 4 Alt.
-    static int shiftState(Qt::KeyboardModifiers modifiers);
-    // The Button code of a mouse button: 1 left, 2 right, 4 middle.
-    static int buttonCode(Qt::MouseButtons buttons);
-    // Runs work for an event of a widget of ours, whose signal handlers belong
-    // to someone else: whatever they let through ends here, never in Qt's event loop.
-    static void atEventBoundary(const char *what, const std::function<void()> &work);
     // The format a drag of grid rows carries.
     static QString rowMimeType();
 

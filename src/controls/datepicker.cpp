@@ -1,7 +1,6 @@
 #include "datepicker.h"
 
-#include "common/formfunctions.h"
-#include "common/messageservice.h"
+#include "base/messageservice.h"
 
 #include <QCalendarWidget>
 #include <QHBoxLayout>
@@ -153,7 +152,7 @@ void DatePicker::refuse(const QString &why)
     m_edit->setToolTip(message);
     setAccessibleDescription(message);
     Q_EMIT inputRejected(message);
-    MessageService::instance().showMessage(this, message, FormFunctions::ErrorTitle);
+    MessageService::instance().showMessage(this, message, MessageService::ErrorTitle);
     QTimer::singleShot(0, this, [this] { SetFocus(); });
 }
 

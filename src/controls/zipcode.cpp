@@ -1,6 +1,5 @@
 #include "zipcode.h"
 
-#include "common/addressfunctions.h"
 #include "data/dataaccesserror.h"
 #include "data/statements.h"
 
@@ -34,7 +33,7 @@ int ZipCode::Value() const
 
 void ZipCode::setValue(int value)
 {
-    setDigits(AddressFunctions::ZipDigits(value));
+    setDigits(ZipDigits(value));
 }
 
 int ZipCode::ZipProper() const
@@ -75,4 +74,11 @@ void ZipCode::lookUpEnteredZip()
         m_lookedUp = -1;
     }
     Q_EMIT ZipEntered();
+}
+
+QString ZipCode::ZipDigits(qint32 Zip)
+{
+    if (Zip <= 0)
+        return QString();
+    return QString::number(Zip).rightJustified(Zip <= 99999 ? 5 : 9, QLatin1Char('0'));
 }

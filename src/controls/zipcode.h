@@ -21,6 +21,10 @@ class ZipCode : public DigitsBox, public FieldControl
 public:
     explicit ZipCode(QWidget *parent = nullptr);
 
+    // A zip held as a number, in its digits: five (01101), or nine with the
+    // four after them; empty for none (0 or less).
+    static QString ZipDigits(qint32 Zip);
+
     int Value() const;
     void setValue(int value);
     int ZipProper() const;

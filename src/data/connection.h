@@ -2,8 +2,8 @@
 
 #include "connectionuse.h"
 #include "databaselocation.h"
-#include "engine.h"
-#include "preparedstatement.h"
+#include "data/engines/engine.h"
+#include "data/engines/preparedstatement.h"
 
 #include <QElapsedTimer>
 #include <QHash>

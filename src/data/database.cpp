@@ -1,8 +1,8 @@
 #include "database.h"
 
 #include "connection.h"
-#include "postgresrowlocks.h"
-#include "statementdeadline.h"
+#include "data/engines/postgresrowlocks.h"
+#include "data/engines/statementdeadline.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,10 +2,10 @@
 
 #include "connection.h"
 #include "database.h"
-#include "engine.h"
+#include "data/engines/engine.h"
 #include "lockedselect.h"
-#include "preparedstatement.h"
-#include "rowlocksession.h"
+#include "data/engines/preparedstatement.h"
+#include "data/engines/rowlocksession.h"
 #include "schema.h"
 #include "statements.h"
 #include "tableobject.h"

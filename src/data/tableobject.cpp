@@ -4,7 +4,7 @@
 #include "database.h"
 #include "dataaccesserror.h"
 #include "lockedselect.h"
-#include "rowlocksession.h"
+#include "data/engines/rowlocksession.h"
 #include "schema.h"
 
 #include <QHash>

@@ -1,6 +1,6 @@
 #include "associationrows.h"
 
-#include "common/clock.h"
+#include "base/clock.h"
 #include "controls/datagrid.h"
 
 namespace {

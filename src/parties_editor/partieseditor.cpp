@@ -1,11 +1,12 @@
 #include "partieseditor.h"
 
+#include "controls/inputevents.h"
 #include "associationrows.h"
 
-#include "common/clock.h"
-#include "common/datetimefunctions.h"
-#include "common/messageservice.h"
-#include "common/storedtext.h"
+#include "base/clock.h"
+#include "fields/datetimefunctions.h"
+#include "base/messageservice.h"
+#include "fields/storedtext.h"
 #include "controls/combobox.h"
 #include "controls/datagrid.h"
 #include "controls/designfont.h"
@@ -397,7 +398,7 @@ void PartiesEditor::showPopupMenu(int Row, bool ByMouse)
 
 void PartiesEditor::newAssociate()
 {
-    DataGrid::atEventBoundary("PartiesEditor: New", [this] { m_rows->AddAssociateRow(menuRow(), true); });
+    InputEvents::atEventBoundary("PartiesEditor: New", [this] { m_rows->AddAssociateRow(menuRow(), true); });
 }
 
 void PartiesEditor::deleteAssociates()
@@ -446,7 +447,7 @@ void PartiesEditor::nameSearchFinished()
     // Escape, or an entry that ended with no client or party chosen, assigns nothing.
     if (cboPTYNAM->Tag() == Escaped || cboPTYNAM->ListIndex() < 0)
         return;
-    DataGrid::atEventBoundary("PartiesEditor: assigning a name", [this] {
+    InputEvents::atEventBoundary("PartiesEditor: assigning a name", [this] {
         // The row shows the birth date it was picked by, as a stored row does,
         // so that two people of one name can be told apart before a reload.
         const qint32 born = DateTimeFunctions::DateToNumber(cboPTYNAM->Columns(QStringLiteral("PTYBDT")), QString(),
@@ -574,7 +575,7 @@ bool PartiesEditor::eventFilter(QObject *watched, QEvent *event)
     const auto *key = static_cast<QKeyEvent *>(event);
     const int row = grd->Row();
     bool handled = false;
-    DataGrid::atEventBoundary("PartiesEditor: a key", [&] {
+    InputEvents::atEventBoundary("PartiesEditor: a key", [&] {
         if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
             if (PreparePopupMenu(row) && mnuPopDelete->isEnabled())
                 deleteAssociates();

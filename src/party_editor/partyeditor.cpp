@@ -1,12 +1,12 @@
 #include "partyeditor.h"
 
-#include "common/addressfunctions.h"
-#include "common/clock.h"
-#include "common/datetimefunctions.h"
-#include "common/formfunctions.h"
-#include "common/messageservice.h"
-#include "common/parsename.h"
-#include "common/storedtext.h"
+#include "fields/addressfunctions.h"
+#include "base/clock.h"
+#include "fields/datetimefunctions.h"
+#include "fields/formfunctions.h"
+#include "base/messageservice.h"
+#include "fields/parsename.h"
+#include "fields/storedtext.h"
 #include "controls/alphamericbox.h"
 #include "controls/combo.h"
 #include "controls/datalabel.h"
@@ -482,7 +482,7 @@ bool PartyEditor::HasErrors()
             reason = HeldMessage.arg(QString::number(PartyKey), LockedBy().value_or(LockHolder()).describe());
         else if (adoPRBPTY && PartyKey != 0)
             reason = NotLoadedMessage.arg(PartyKey);
-        MessageService::instance().showMessage(this, reason, ErrorTitle);
+        MessageService::instance().showMessage(this, reason, MessageService::ErrorTitle);
         return true;
     }
 
@@ -529,7 +529,7 @@ bool PartyEditor::HasErrors()
             return true;
         }
         if (!m_duplicateAccepted) {
-            if (!MessageService::instance().askYesNo(this, message + QStringLiteral(" Override?"), ErrorTitle))
+            if (!MessageService::instance().askYesNo(this, message + QStringLiteral(" Override?"), MessageService::ErrorTitle))
                 return true;
             m_duplicateAccepted = true;
         }
@@ -592,7 +592,7 @@ bool PartyEditor::SaveRecord()
     // says why; a party that is not loaded is explained by HasErrors.
     if (m_partyLoaded && !mayWrite()) {
         const QString party = PartyKey != 0 ? QStringLiteral("Party #%1").arg(PartyKey) : QStringLiteral("The new party");
-        MessageService::instance().showMessage(this, ViewOnlyMessage.arg(party), FormFunctions::ErrorTitle);
+        MessageService::instance().showMessage(this, ViewOnlyMessage.arg(party), MessageService::ErrorTitle);
         return false;
     }
     // A new party whose insert went unanswered is looked for first: stored,
@@ -667,7 +667,7 @@ bool PartyEditor::insertUnderNextKey(QVariantList values)
     // Every key tried was held by other editors saving new parties.
     PartyKey = 0;
     adoPRBPTY->Close();
-    MessageService::instance().showMessage(this, NoKeyMessage, FormFunctions::ErrorTitle);
+    MessageService::instance().showMessage(this, NoKeyMessage, MessageService::ErrorTitle);
     return false;
 }
 
@@ -706,7 +706,7 @@ bool PartyEditor::holdParty()
     Q_EMIT LockError();
     MessageService::instance().showMessage(
         this, HeldMessage.arg(QString::number(PartyKey), LockedBy().value_or(LockHolder()).describe()),
-        FormFunctions::ErrorTitle);
+        MessageService::ErrorTitle);
     return false;
 }
 

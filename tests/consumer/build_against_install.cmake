@@ -57,7 +57,7 @@ set(package ${INSTALL_LIBDIR}/cmake/TORVAProbationParties)
 foreach(file IN ITEMS
     ${INSTALL_LIBDIR}/libTORVAProbationParties.so
     ${INSTALL_LIBDIR}/libTORVAProbationParties.so.0
-    ${headers}/common/clock.h
+    ${headers}/base/clock.h
     ${headers}/controls/imagelist.h
     ${headers}/data/database.h
     ${headers}/party_editor/partyeditor.h

@@ -14,7 +14,7 @@
 #include "data/dataaccesserror.h"
 #include "data/connection.h"
 #include "data/database.h"
-#include "data/sqliteengine.h"
+#include "data/engines/sqliteengine.h"
 #include "data/tableobject.h"
 #include "scriptedmessages.h"
 #include "writeattempt.h"

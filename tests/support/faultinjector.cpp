@@ -4,7 +4,7 @@
 #include "data/dataaccesserror.h"
 #include "data/database.h"
 #include "data/databaselocation.h"
-#include "data/odbcpreparedstatement.h"
+#include "data/engines/odbcpreparedstatement.h"
 #include "data/tableobject.h"
 
 #include <QDeadlineTimer>

@@ -1,6 +1,6 @@
 #include "fixtures.h"
 
-#include "common/storedtext.h"
+#include "fields/storedtext.h"
 #include "data/statements.h"
 #include "testdatabase.h"
 

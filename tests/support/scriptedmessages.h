@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/messageservice.h"
+#include "base/messageservice.h"
 
 #include <QList>
 #include <QString>

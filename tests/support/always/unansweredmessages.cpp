@@ -3,7 +3,7 @@
 // run. Such a message fails the test that caused it instead, and the code
 // goes on as if the user had said No.
 
-#include "common/messageservice.h"
+#include "base/messageservice.h"
 
 #include <QtTest>
 

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+class FieldControl;
+
+// Reporting a field in error: the focus goes to the field, then one message
+// box titled "Error" says what is wrong. A validation stops at the first
+// check that returns true.
+namespace FormFunctions {
+
+inline const QString RequiredFieldMessage = QStringLiteral("A required field is missing.");
+
+// Moves the focus to the field when it takes input, then shows Message (an
+// empty one shows nothing). Never fails: a field that cannot take the focus
+// still gets its message.
+void ShowFieldError(FieldControl *Field, const QString &Message);
+// True, with the message shown, when the field's text is empty once spaces
+// (only spaces, not tabs) are taken off both ends.
+bool RequiredTextMissing(FieldControl *Field);
+// True, with the message shown, when the field's value is 0; any other value,
+// negative ones too, counts as given.
+bool RequiredLongMissing(FieldControl *Field);
+
+// Text without its leading and trailing space characters (tabs stay).
+QString TrimSpaces(const QString &text);
+
+} // namespace FormFunctions
