@@ -7,6 +7,8 @@
 #include <set>
 #include <tuple>
 
+namespace Torva {
+
 namespace {
 
 // Words that US town names are made of, besides the surnames of the demo list.
@@ -129,3 +131,5 @@ std::string AddressGenerator::secondLine()
         return "APT " + std::to_string(number) + char('A' + number % 6);
     return "STE " + std::to_string(number * 10);
 }
+
+} // namespace Torva

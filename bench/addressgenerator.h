@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace Torva {
+
 // Addresses of a scale database: the zip table (city, state, zip) and the
 // street lines of the parties, whose city, state and zip are always a row
 // of that zip table.
@@ -37,3 +39,5 @@ private:
 
     std::mt19937_64 &m_random;
 };
+
+} // namespace Torva

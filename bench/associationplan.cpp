@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <tuple>
 
+namespace Torva {
+
 namespace {
 
 constexpr double ClientSideShare = 0.9;  // of the associations, those with a client as side 1
@@ -128,3 +130,5 @@ void AssociationPlan::writeSubject(char flag, qint64 key, int count, bool toward
     for (const auto &[code, flag2, key2] : partners)
         write({flag, key, code, flag2, key2});
 }
+
+} // namespace Torva

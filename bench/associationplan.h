@@ -8,6 +8,8 @@
 #include <random>
 #include <vector>
 
+namespace Torva {
+
 // Who is associated with whom in a scale database. Most associations have a
 // client as side 1, some a party; the number per subject is skewed as in
 // real case loads (many with none or a few, some with dozens), and adds up
@@ -58,3 +60,5 @@ private:
     std::vector<quint16> m_partyCounts;
     std::vector<bool> m_towardsHeavy;     // clients with one row whose side 2 is the heavy client
 };
+
+} // namespace Torva

@@ -13,6 +13,8 @@
 
 #include <stdexcept>
 
+namespace Torva {
+
 namespace {
 
 template<typename Item>
@@ -193,3 +195,5 @@ sqlite3 *BenchContext::sqliteHandle() const
         return nullptr;
     return *static_cast<sqlite3 *const *>(handle.data());
 }
+
+} // namespace Torva

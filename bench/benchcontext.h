@@ -11,6 +11,8 @@
 
 struct sqlite3;
 
+namespace Torva {
+
 // What the benchmarks draw on, read once from the scale database in force
 // before anything is timed: a sample of the parties on file (whole rows, of
 // parties without a likely duplicate, so that the editor's checks pass
@@ -88,3 +90,5 @@ private:
     QHash<QString, QString> m_facts;
     QString m_description;
 };
+
+} // namespace Torva

@@ -1,5 +1,7 @@
 #include "benchexitstatus.h"
 
+namespace Torva {
+
 int BenchExitStatus::of(const QList<BenchmarkResult> &results)
 {
     int status = BudgetsMet;
@@ -11,3 +13,5 @@ int BenchExitStatus::of(const QList<BenchmarkResult> &results)
     }
     return status;
 }
+
+} // namespace Torva

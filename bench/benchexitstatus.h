@@ -4,6 +4,8 @@
 
 #include <QList>
 
+namespace Torva {
+
 // What torva-bench's exit status says, and run-benchmarks.sh's after it:
 // whether every budget was met. Runs that did not do what they should are
 // reported apart and leave it as it is; a case that gave no figure at all
@@ -19,3 +21,5 @@ constexpr int BudgetMissed = 3;
 int of(const QList<BenchmarkResult> &results);
 
 } // namespace BenchExitStatus
+
+} // namespace Torva

@@ -5,6 +5,8 @@
 #include <functional>
 #include <optional>
 
+namespace Torva {
+
 // One thing a user waits for, measured on its own: measure runs are timed,
 // prepare runs before each of them untimed (choosing the party, loading it
 // first, ...), cleanUp once after the last. measure returns false when a
@@ -28,3 +30,5 @@ struct BenchmarkCase
     std::function<std::optional<double>()> figure;
     QString unit = QStringLiteral("ms");
 };
+
+} // namespace Torva

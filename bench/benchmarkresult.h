@@ -4,6 +4,8 @@
 
 #include <QString>
 
+namespace Torva {
+
 // The figures of one benchmark case or one statement comparison.
 struct BenchmarkResult
 {
@@ -28,3 +30,5 @@ struct BenchmarkResult
         return budget <= 0 || stats.median <= budget;
     }
 };
+
+} // namespace Torva

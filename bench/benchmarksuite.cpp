@@ -3,6 +3,8 @@
 #include <chrono>
 #include <optional>
 
+namespace Torva {
+
 namespace {
 
 const QString ComparisonGroup = QStringLiteral("TableObject against sqlite3");
@@ -155,3 +157,5 @@ BenchmarkResult BenchmarkSuite::runComparison(const ComparisonCase &comparison, 
     result.sqliteStats = SampleStats::of(std::move(sqlite));
     return result;
 }
+
+} // namespace Torva

@@ -10,6 +10,8 @@
 
 #include <vector>
 
+namespace Torva {
+
 // The benchmarks of one run. Each group of benchmarks adds its cases (a
 // class with addTo(BenchmarkSuite &)); run() times them one after the other
 // and prints a line per case as it finishes.
@@ -45,3 +47,5 @@ private:
     std::vector<BenchmarkCase> m_cases;
     std::vector<ComparisonCase> m_comparisons;
 };
+
+} // namespace Torva

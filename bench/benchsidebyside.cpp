@@ -17,6 +17,8 @@
 
 #include <stdexcept>
 
+using namespace Torva;
+
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);

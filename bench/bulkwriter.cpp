@@ -6,6 +6,8 @@
 #include "data/dataaccesserror.h"
 #include "data/databaselocation.h"
 
+namespace Torva {
+
 BulkWriter::~BulkWriter() = default;
 
 std::unique_ptr<BulkWriter> BulkWriter::create(const DatabaseLocation &location)
@@ -35,3 +37,5 @@ QString BulkWriter::insertInto(const Schema::Table &table)
         columns << column.name;
     return QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(table.qualifiedName(), columns.join(QLatin1Char(',')));
 }
+
+} // namespace Torva

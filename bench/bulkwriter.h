@@ -9,6 +9,8 @@
 #include <variant>
 #include <vector>
 
+namespace Torva {
+
 class DatabaseLocation;
 
 // One value of a bulk-loaded row: null, a whole number or a text.
@@ -41,3 +43,5 @@ protected:
     virtual void run(const QString &statement) = 0;
     static QString insertInto(const Schema::Table &table);
 };
+
+} // namespace Torva

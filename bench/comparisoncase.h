@@ -4,6 +4,8 @@
 
 #include <functional>
 
+namespace Torva {
+
 // One statement run two ways with the same values: through our table object
 // and through the sqlite3 C API directly (prepared once, bound, stepped over
 // as many rows). prepare picks the values for the next pair of runs; the two
@@ -18,3 +20,5 @@ struct ComparisonCase
     std::function<void()> throughSqlite;
     QString note;
 };
+
+} // namespace Torva

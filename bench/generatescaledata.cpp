@@ -19,6 +19,8 @@
 
 #include <stdexcept>
 
+using namespace Torva;
+
 namespace {
 
 QString grouped(qint64 number)

@@ -4,6 +4,8 @@
 
 #include <chrono>
 
+namespace Torva {
+
 // Lifts the statement deadline while it lives, and puts the one before back
 // after: for the bench's own long statements, such as building an index over
 // a million rows or counting three million, which a control's statement
@@ -25,3 +27,5 @@ public:
 private:
     std::chrono::milliseconds m_before;
 };
+
+} // namespace Torva

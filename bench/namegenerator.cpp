@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <vector>
 
+namespace Torva {
+
 namespace {
 
 // Surname endings, the most frequent first.
@@ -126,3 +128,5 @@ std::string NameGenerator::personName(int maxLength)
         name += ' ' + middle;
     return name;
 }
+
+} // namespace Torva

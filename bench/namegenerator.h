@@ -3,6 +3,8 @@
 #include <random>
 #include <string>
 
+namespace Torva {
+
 // Person names as the agency keys them, "LAST, FIRST M", spread over their
 // prefixes as real names are. Surnames begin with each letter as often as US
 // surnames do; common surnames and given names are drawn far more often
@@ -31,3 +33,5 @@ private:
     std::discrete_distribution<int> m_givenNames;
     std::discrete_distribution<int> m_endings;
 };
+
+} // namespace Torva

@@ -14,6 +14,8 @@
 
 #include <stdexcept>
 
+namespace Torva {
+
 namespace {
 
 const QString Group = QStringLiteral("Parties editor");
@@ -271,3 +273,5 @@ void PartiesEditorBenchmarks::addTo(BenchmarkSuite &suite)
     memory.note = QStringLiteral("heap in use (malloc) after LoadRecords into a new editor, less before, per grid row");
     suite.add(memory);
 }
+
+} // namespace Torva

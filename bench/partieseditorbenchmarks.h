@@ -10,6 +10,8 @@
 #include <array>
 #include <optional>
 
+namespace Torva {
+
 class BenchmarkSuite;
 class PartiesEditor;
 class SilentMessages;
@@ -87,3 +89,5 @@ private:
     bool m_outlineStored = false;  // the outline shows the heavy client as stored, no changes pending
     bool m_prepared = false;       // the pending changes are the whole batches
 };
+
+} // namespace Torva

@@ -11,6 +11,8 @@
 
 #include <stdexcept>
 
+namespace Torva {
+
 namespace {
 const QString Group = QStringLiteral("Party editor");
 // Birth dates drawn for a new party before giving up on the name it copies.
@@ -154,3 +156,5 @@ void PartyEditorBenchmarks::addTo(BenchmarkSuite &suite)
     remove.measure = [this] { return m_editor->DeleteRecord(); };
     suite.add(remove);
 }
+
+} // namespace Torva

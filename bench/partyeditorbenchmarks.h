@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+namespace Torva {
+
 class BenchmarkSuite;
 class PartyEditor;
 class SilentMessages;
@@ -42,3 +44,5 @@ private:
     qint32 m_key = 0;       // the party the next LoadRecord reads
     qint32 m_inserted = 0;  // a party the insert case saved and has not deleted yet
 };
+
+} // namespace Torva

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+namespace Torva {
+
 namespace {
 // A guard against a timer that fires every round; no view needs nearly as many.
 constexpr int MostRounds = 100;
@@ -25,3 +27,5 @@ bool PendingEvents::eventFilter(QObject *, QEvent *)
     ++m_delivered;
     return false;
 }
+
+} // namespace Torva

@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+namespace Torva {
+
 // What a user waits for after a call to a control is often put off to the
 // event loop: a view's deferred sync, the paint it asks for, deletions.
 // handleAll() runs the event loop round after round until a round delivers
@@ -17,3 +19,5 @@ protected:
 private:
     int m_delivered = 0;
 };
+
+} // namespace Torva

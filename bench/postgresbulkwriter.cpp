@@ -7,6 +7,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+namespace Torva {
+
 namespace {
 constexpr int RowsPerInsert = 1'000;
 constexpr qint64 RowsPerCommit = 100'000;
@@ -93,3 +95,5 @@ void PostgresBulkWriter::finish()
     run(QStringLiteral("ANALYZE"));
     run(QStringLiteral("SET synchronous_commit = on"));
 }
+
+} // namespace Torva

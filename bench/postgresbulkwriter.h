@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace Torva {
+
 // Bulk load of a PostgreSQL database through the data layer's connection:
 // inserts of a thousand rows each, written as literals (the values are our
 // own, never typed by a user), in transactions of a hundred thousand rows,
@@ -34,3 +36,5 @@ private:
     int m_gathered = 0;
     qint64 m_uncommitted = 0;
 };
+
+} // namespace Torva

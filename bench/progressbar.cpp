@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <unistd.h>
 
+namespace Torva {
+
 namespace {
 constexpr int BarWidth = 30;
 constexpr qint64 RedrawMs = 100;
@@ -66,3 +68,5 @@ void ProgressBar::finish()
         std::fputc('\n', m_out);
     std::fflush(m_out);
 }
+
+} // namespace Torva

@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+namespace Torva {
+
 // A progress bar on one line of a terminal, drawn again in place as the
 // work advances (at most ten times a second), with the step under way, the
 // share done and the time so far. Written to a file or pipe instead, it
@@ -34,3 +36,5 @@ private:
     QString m_step;
     QElapsedTimer m_clock;
 };
+
+} // namespace Torva

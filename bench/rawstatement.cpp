@@ -7,6 +7,8 @@
 
 #include <stdexcept>
 
+namespace Torva {
+
 RawStatement::RawStatement(sqlite3 *database, const QString &statement)
     : m_database(database)
     , m_text(statement)
@@ -117,3 +119,5 @@ QStringList RawStatement::queryPlan(sqlite3 *database, const QString &statement,
     sqlite3_reset(explain.m_statement);
     return lines;
 }
+
+} // namespace Torva

@@ -10,6 +10,8 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
+namespace Torva {
+
 // A statement run straight through the sqlite3 C API, as the yardstick for
 // the table object: prepared once, then for each run bound, stepped over
 // the rows wanted (every column of each read out, as a caller would) and
@@ -48,3 +50,5 @@ private:
     QString m_text;
     qint64 m_checksum = 0;  // what the columns read add up to, so that reading them is not left out
 };
+
+} // namespace Torva

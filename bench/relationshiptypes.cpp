@@ -2,6 +2,8 @@
 
 #include "demoreferencedata.h"
 
+namespace Torva {
+
 namespace {
 
 // Beyond the demo's types: directional ones, then symmetric ones. Codes are
@@ -53,3 +55,5 @@ const std::vector<RelationshipTypes::Type> &RelationshipTypes::all()
     static const std::vector<Type> types = buildTypes();
     return types;
 }
+
+} // namespace Torva

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+namespace Torva {
+
 // The 40 relationship types of a scale database: the demo's types and as
 // many more again, directional ones (a description and its inverse) and
 // symmetric ones (both the same), every code at most 100 as the grid needs.
@@ -22,3 +24,5 @@ public:
 
     static const std::vector<Type> &all();
 };
+
+} // namespace Torva

@@ -7,6 +7,8 @@
 
 #include <stdexcept>
 
+namespace Torva {
+
 namespace {
 
 const QString FormatName = QStringLiteral("torva-bench results");
@@ -100,3 +102,5 @@ ResultFile ResultFile::load(const QString &path)
         loaded.results << resultFrom(value.toObject());
     return loaded;
 }
+
+} // namespace Torva

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+namespace Torva {
+
 // The results of one torva-bench run as a JSON file (--json), with where
 // they were measured, so that bench-side-by-side can set the runs on two
 // engines next to each other.
@@ -20,3 +22,5 @@ struct ResultFile
     void save(const QString &path) const;
     static ResultFile load(const QString &path);
 };
+
+} // namespace Torva

@@ -1,5 +1,7 @@
 #include "resulttable.h"
 
+namespace Torva {
+
 namespace {
 constexpr int NameWidth = 61;
 constexpr int StatementWidth = 52;
@@ -132,3 +134,5 @@ QStringList ResultTable::unexpectedRuns() const
     }
     return lines;
 }
+
+} // namespace Torva

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QTextStream>
 
+namespace Torva {
+
 // The results of a run as two tables, the timings (and figures in other
 // units, such as bytes per grid row) against their budgets and the
 // statements through the table object against sqlite3: as plain text for
@@ -36,3 +38,5 @@ private:
     QList<BenchmarkResult> m_timings;
     QList<BenchmarkResult> m_comparisons;
 };
+
+} // namespace Torva

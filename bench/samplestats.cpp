@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numeric>
 
+namespace Torva {
+
 namespace {
 // The smallest sample with at least the share p of all samples at or below it.
 double nearestRank(const std::vector<double> &sorted, double p)
@@ -28,3 +30,5 @@ SampleStats SampleStats::of(std::vector<double> samples)
     stats.max = samples.back();
     return stats;
 }
+
+} // namespace Torva

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+namespace Torva {
+
 // What a benchmark's runs add up to, in milliseconds (or in the unit of the
 // figure a case gives instead of its time): the median and the 99th
 // percentile (nearest rank) that the budgets speak of, and the rest for a
@@ -17,3 +19,5 @@ struct SampleStats
     double min = 0;
     double max = 0;
 };
+
+} // namespace Torva

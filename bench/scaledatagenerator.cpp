@@ -18,6 +18,8 @@
 
 #include <stdexcept>
 
+namespace Torva {
+
 namespace {
 
 const QString Parties = QStringLiteral("DUVPRB.PRBPTY");
@@ -410,3 +412,5 @@ void ScaleDataGenerator::countDatabaseSize(Outcome &outcome)
     for (const QString &library : Schema::libraries())
         outcome.databaseBytes += QFileInfo(SqliteEngine::libraryFile(folder, library)).size();
 }
+
+} // namespace Torva

@@ -16,6 +16,8 @@
 #include "bulkwriter.h"
 #include "progressbar.h"
 
+namespace Torva {
+
 // Fills the empty tables of the database in force (Database::location())
 // with an agency-scale data set: the code tables, the zip table, parties,
 // clients and their associations, with names and addresses spread as real
@@ -65,3 +67,5 @@ private:
     std::optional<ProgressBar> m_progress;
     std::vector<AddressGenerator::ZipRow> m_zipRows;
 };
+
+} // namespace Torva

@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace Torva {
+
 namespace {
 qint64 scaled(qint64 full, double scale)
 {
@@ -27,3 +29,5 @@ ScaleSizes ScaleSizes::forScale(double scale)
     sizes.typicalClientAssociations = int(std::min<qint64>(TypicalClientAssociations, sizes.associations / 10));
     return sizes;
 }
+
+} // namespace Torva

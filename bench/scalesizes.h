@@ -2,6 +2,8 @@
 
 #include <QtGlobal>
 
+namespace Torva {
+
 // How many rows of each table a scale database holds: the agency's sizes
 // (1,000,000 parties and clients, 3,000,000 associations, 41,000 zip rows)
 // times a factor between MinimumScale and 1. Never more than those sizes.
@@ -28,3 +30,5 @@ struct ScaleSizes
     int heavyClientAssociations = HeavyClientAssociations;
     int typicalClientAssociations = TypicalClientAssociations;
 };
+
+} // namespace Torva

@@ -5,6 +5,8 @@
 #include "fields/addressfunctions.h"
 #include "data/statements.h"
 
+namespace Torva {
+
 namespace {
 const QString Group = QStringLiteral("Searches");
 
@@ -71,3 +73,5 @@ void SearchBenchmarks::addTo(BenchmarkSuite &suite)
     };
     suite.add(address);
 }
+
+} // namespace Torva

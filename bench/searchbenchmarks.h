@@ -5,6 +5,8 @@
 #include "controls/recordsourcemodel.h"
 #include "data/tableobject.h"
 
+namespace Torva {
+
 class BenchmarkSuite;
 
 // The searches that run as a user types: the name search's first page
@@ -33,3 +35,5 @@ private:
     QString m_typed;
     BenchContext::ZipRow m_zip;
 };
+
+} // namespace Torva

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <utility>
 
+namespace Torva {
+
 namespace {
 QString fullName(const BenchmarkResult &result)
 {
@@ -97,3 +99,5 @@ QString SideBySideTable::markdown() const
         out << "\n" << ResultTable(m_comparisons).markdown();
     return text;
 }
+
+} // namespace Torva

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+namespace Torva {
+
 // The runs of the benchmarks on two engines as one Markdown table: each
 // benchmark with its budget, the median and p99 on either engine, and
 // whether the budget was met on both. A benchmark run on one engine only
@@ -32,3 +34,5 @@ private:
     QList<Row> m_rows;
     QList<BenchmarkResult> m_comparisons;
 };
+
+} // namespace Torva

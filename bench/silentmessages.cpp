@@ -1,5 +1,7 @@
 #include "silentmessages.h"
 
+namespace Torva {
+
 void SilentMessages::showMessage(QWidget *, const QString &text, const QString &)
 {
     ++m_shown;
@@ -19,3 +21,5 @@ int SilentMessages::askChoice(QWidget *, const QString &text, const QString &, c
     m_lastText = text;
     return defaultChoice;
 }
+
+} // namespace Torva

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+namespace Torva {
+
 // Stands in for the message boxes while the benchmarks run, so that a field
 // check never waits for a click: it counts the messages, answers every
 // question Yes and every choice with its default. A benchmark that meets a message has timed a check that
@@ -24,3 +26,5 @@ private:
     int m_shown = 0;
     QString m_lastText;
 };
+
+} // namespace Torva

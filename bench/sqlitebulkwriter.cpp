@@ -6,6 +6,8 @@
 
 #include <sqlite3.h>
 
+namespace Torva {
+
 namespace {
 constexpr qint64 RowsPerCommit = 250'000;
 constexpr int CacheKiB = 256 * 1024;  // per library file
@@ -102,3 +104,5 @@ void SqliteBulkWriter::finish()
         run(QStringLiteral("PRAGMA %1.journal_mode=WAL").arg(library));
     close();
 }
+
+} // namespace Torva

@@ -5,6 +5,8 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
+namespace Torva {
+
 // Bulk load of an embedded database folder through the sqlite3 C API: a
 // connection of its own with both library files attached, no rollback
 // journal and no syncing while it loads (a failed load leaves a folder to
@@ -34,3 +36,5 @@ private:
     QString m_insertText;
     qint64 m_uncommitted = 0;
 };
+
+} // namespace Torva

@@ -9,6 +9,8 @@
 
 #include <stdexcept>
 
+namespace Torva {
+
 namespace {
 const QString &PartyByKey = Statements::LoadParty;
 } // namespace
@@ -138,3 +140,5 @@ void StatementBenchmarks::printPlans(QTextStream &out)
             out << "    " << line << "\n";
     }
 }
+
+} // namespace Torva

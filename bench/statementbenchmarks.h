@@ -11,6 +11,8 @@
 #include <memory>
 #include <vector>
 
+namespace Torva {
+
 class BenchmarkSuite;
 
 // Each statement the controls run on every load, check, save and keystroke,
@@ -58,3 +60,5 @@ private:
     QVariantList m_values;
     RawStatement::Values m_rawValues;
 };
+
+} // namespace Torva

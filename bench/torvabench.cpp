@@ -39,6 +39,8 @@
 #include <optional>
 #include <stdexcept>
 
+using namespace Torva;
+
 namespace {
 
 QString processorName()

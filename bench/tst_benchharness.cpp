@@ -19,6 +19,8 @@
 
 #include <numeric>
 
+using namespace Torva;
+
 namespace {
 
 // A timed case's result: a median in ms against a budget (0: none), a

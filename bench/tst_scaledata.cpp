@@ -28,6 +28,8 @@
 #include <stdexcept>
 #include <tuple>
 
+using namespace Torva;
+
 namespace {
 
 constexpr double SmallScale = 0.0005;  // 500 parties and clients, 1,500 associations

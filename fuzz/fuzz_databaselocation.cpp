@@ -6,6 +6,8 @@
 #include "data/dataaccesserror.h"
 #include "data/databaselocation.h"
 
+using namespace Torva;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString text = Fuzz::text(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));

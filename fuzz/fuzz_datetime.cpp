@@ -9,6 +9,8 @@
 
 #include <cstring>
 
+using namespace Torva;
+
 using namespace DateTimeFunctions;
 
 namespace {

@@ -4,6 +4,8 @@
 
 #include "data/lockedselect.h"
 
+using namespace Torva;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString statement = Fuzz::text(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));

@@ -6,6 +6,8 @@
 
 #include "controls/outlinemodel.h"
 
+using namespace Torva;
+
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     Fuzz::makeGuiApplication();

@@ -6,6 +6,8 @@
 
 #include "controls/outlinerow.h"
 
+using namespace Torva;
+
 namespace {
 
 QString cleaned(QString text)

@@ -5,6 +5,8 @@
 #include "fields/formfunctions.h"
 #include "fields/parsename.h"
 
+using namespace Torva;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString name = Fuzz::text(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));

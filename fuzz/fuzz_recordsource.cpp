@@ -5,6 +5,8 @@
 
 #include "data/recordsource.h"
 
+using namespace Torva;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QStringList parts = Fuzz::texts(data, size, 2);

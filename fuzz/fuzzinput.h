@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace Torva {
+
 namespace Fuzz {
 
 // Bytes as a text: UTF-8 (invalid sequences become replacement characters),
@@ -62,3 +64,5 @@ inline void check(bool holds, const char *what, const QString &detail = QString(
 }
 
 } // namespace Fuzz
+
+} // namespace Torva

@@ -7,6 +7,8 @@
 
 #include <cstdlib>
 
+namespace Torva {
+
 namespace Fuzz {
 
 inline void makeGuiApplication()
@@ -19,3 +21,5 @@ inline void makeGuiApplication()
 }
 
 } // namespace Fuzz
+
+} // namespace Torva

@@ -12,6 +12,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+using namespace Torva;
+
 using namespace AssociationFixture;
 
 class AssociationDragTest : public QObject

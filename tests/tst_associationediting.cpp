@@ -15,6 +15,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+using namespace Torva;
+
 using namespace AssociationFixture;
 
 namespace {

@@ -15,6 +15,8 @@
 #include <QToolButton>
 #include <QtTest>
 
+using namespace Torva;
+
 namespace {
 
 // A host with a grid whose row 1 has an empty name cell in column 1, and the

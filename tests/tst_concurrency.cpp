@@ -18,6 +18,8 @@
 
 #include <memory>
 
+using namespace Torva;
+
 // Several users at once, each in a process of its own, on one database.
 
 namespace {

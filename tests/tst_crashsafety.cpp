@@ -14,6 +14,8 @@
 
 #include <memory>
 
+using namespace Torva;
+
 // A user whose program dies in the middle of a save, at each of the save's
 // statements in turn: the database stays sound, holds the old state or the
 // new (never part of an association save), and the party is free again.

@@ -4,6 +4,8 @@
 
 #include <QtTest>
 
+using namespace Torva;
+
 class DatabaseLocationTest : public QObject
 {
     Q_OBJECT

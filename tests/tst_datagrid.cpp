@@ -10,6 +10,8 @@
 #include <QTableView>
 #include <QtTest>
 
+using namespace Torva;
+
 namespace {
 
 // caption | header | Parents (2 associates) | Children (empty) | Siblings (1 associate), shown

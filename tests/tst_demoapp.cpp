@@ -28,6 +28,8 @@
 
 #include <memory>
 
+using namespace Torva;
+
 using namespace AssociationFixture;
 
 namespace {

@@ -4,6 +4,8 @@
 
 #include <QtTest>
 
+using namespace Torva;
+
 namespace {
 int scalar(const QString &statement)
 {

@@ -11,6 +11,8 @@
 
 #include <memory>
 
+using namespace Torva;
+
 namespace {
 
 // What a factory's DOM XML declares about the widget it puts on a form.
@@ -97,8 +99,8 @@ void DesignerPluginTest::factoryDescribesAndMakesItsEditor_data()
     QTest::addColumn<QString>("includeFile");
     QTest::addColumn<QStringList>("storedProperties");
 
-    QTest::newRow("PartyEditor") << "PartyEditor" << "party_editor/partyeditor.h" << QStringList{"Enabled"};
-    QTest::newRow("PartiesEditor") << "PartiesEditor" << "parties_editor/partieseditor.h"
+    QTest::newRow("PartyEditor") << "Torva::PartyEditor" << "party_editor/partyeditor.h" << QStringList{"Enabled"};
+    QTest::newRow("PartiesEditor") << "Torva::PartiesEditor" << "parties_editor/partieseditor.h"
                                    << QStringList{"Enabled", "HyperlinkNames"};
 }
 
@@ -131,7 +133,7 @@ void DesignerPluginTest::collectionOffersBothEditorsInOneGroup()
         names << widget->name();
         groups << widget->group();
     }
-    QCOMPARE(names, (QStringList{"PartyEditor", "PartiesEditor"}));
+    QCOMPARE(names, (QStringList{"Torva::PartyEditor", "Torva::PartiesEditor"}));
     QCOMPARE(groups, (QSet<QString>{"TORVA Probation"}));
 
     // Each has a picture of its own in the widget box.

@@ -11,6 +11,8 @@
 #include <QtTest>
 #include <QTcpServer>
 
+using namespace Torva;
+
 namespace {
 // Runs the security select on a fresh table object and returns what failed:
 // the number its Error signal gave, and the exception's text. Fails the test

@@ -17,6 +17,8 @@
 
 #include <memory>
 
+using namespace Torva;
+
 // Every write path of both editors, failed at each of its statements in turn:
 // the host is told once, the call fails, the database holds all of the old
 // state or all of the new, the party's lock stays, and a retry saves.

@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QtTest>
 
+using namespace Torva;
+
 using namespace FormFunctions;
 using namespace AddressFunctions;
 

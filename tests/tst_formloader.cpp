@@ -12,6 +12,8 @@
 
 #include <memory>
 
+using namespace Torva;
+
 namespace {
 
 // Both editors as a host's form stores them, each saved disabled.
@@ -21,14 +23,14 @@ constexpr char HostForm[] = R"(<?xml version="1.0" encoding="UTF-8"?>
  <widget class="QWidget" name="HostForm">
   <layout class="QVBoxLayout" name="layout">
    <item>
-    <widget class="PartyEditor" name="partyEditor">
+    <widget class="Torva::PartyEditor" name="partyEditor">
      <property name="Enabled">
       <bool>false</bool>
      </property>
     </widget>
    </item>
    <item>
-    <widget class="PartiesEditor" name="partiesEditor">
+    <widget class="Torva::PartiesEditor" name="partiesEditor">
      <property name="Enabled">
       <bool>false</bool>
      </property>
@@ -55,7 +57,7 @@ void FormLoaderTest::savedDisabledControlsLoadDisabled()
     QUiLoader loader;
     loader.clearPluginPaths();
     loader.addPluginPath(QFileInfo(QStringLiteral(TORVA_DESIGNER_PLUGIN)).absolutePath());
-    QVERIFY2(loader.availableWidgets().contains(QStringLiteral("PartyEditor")),
+    QVERIFY2(loader.availableWidgets().contains(QStringLiteral("Torva::PartyEditor")),
              qPrintable(loader.availableWidgets().join(QLatin1Char(' '))));
 
     // when a host loads a form whose editors were saved disabled,

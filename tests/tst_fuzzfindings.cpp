@@ -6,6 +6,8 @@
 
 #include <QtTest>
 
+using namespace Torva;
+
 class FuzzFindingsTest : public QObject
 {
     Q_OBJECT

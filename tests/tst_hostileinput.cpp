@@ -25,6 +25,8 @@
 
 #include <memory>
 
+using namespace Torva;
+
 // Whatever a user types or pastes: saved and read back as it was, searched
 // as text, and never part of a statement.
 

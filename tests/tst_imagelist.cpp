@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QtTest>
 
+using namespace Torva;
+
 class ImageListTest : public QObject
 {
     Q_OBJECT

@@ -16,6 +16,8 @@
 #include <QWindow>
 #include <QtTest>
 
+using namespace Torva;
+
 namespace {
 // A window holding one control, shown and active so that it takes the focus and keys.
 template<typename Control>

@@ -2,6 +2,8 @@
 
 #include <QtTest>
 
+using namespace Torva;
+
 class LockedSelectTest : public QObject
 {
     Q_OBJECT

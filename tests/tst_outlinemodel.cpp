@@ -7,6 +7,8 @@
 #include <QAbstractItemModelTester>
 #include <QtTest>
 
+using namespace Torva;
+
 namespace {
 
 // caption | header 0 | folder 1 with two children | empty folder 1 | folder 1 with one child

@@ -16,6 +16,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+using namespace Torva;
+
 using namespace AssociationFixture;
 
 class PartiesEditorTest : public QObject

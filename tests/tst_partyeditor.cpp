@@ -27,6 +27,8 @@
 
 #include <memory>
 
+using namespace Torva;
+
 namespace {
 
 const Fixtures::Party GreenRachel{.key = 7, .name = QStringLiteral("GREEN, RACHEL O"),

@@ -14,6 +14,8 @@
 
 #include <memory>
 
+using namespace Torva;
+
 namespace {
 
 QStringList storedParty(int key)

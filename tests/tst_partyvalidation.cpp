@@ -13,6 +13,8 @@
 #include <QTableView>
 #include <QtTest>
 
+using namespace Torva;
+
 namespace {
 const QString NameFormat = QStringLiteral(
     "Party names should be entered last name first, followed by a comma and a single space, then first name. ");

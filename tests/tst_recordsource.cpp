@@ -3,6 +3,8 @@
 
 #include <QtTest>
 
+using namespace Torva;
+
 class RecordSourceTest : public QObject
 {
     Q_OBJECT

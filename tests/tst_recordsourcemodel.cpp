@@ -11,6 +11,8 @@
 #include <QAbstractItemModelTester>
 #include <QtTest>
 
+using namespace Torva;
+
 namespace {
 QStringList cities(const RecordSourceModel &model)
 {

@@ -26,6 +26,8 @@
 #include <cstdio>
 #include <unistd.h>
 
+using namespace Torva;
+
 // The database changing under a running host: a server that restarts, files
 // that are replaced, emptied or mended. The next call after the database is
 // back works, and no save is reported that the database does not hold.

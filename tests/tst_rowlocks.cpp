@@ -14,6 +14,8 @@
 #include <functional>
 #include <memory>
 
+using namespace Torva;
+
 namespace {
 
 bool loadIsRefused(TableObject &table, int key)

@@ -11,6 +11,8 @@
 #include <QSqlQuery>
 #include <QtTest>
 
+using namespace Torva;
+
 namespace {
 const QStringList LargeTables{QStringLiteral("PRBPTY"), QStringLiteral("PRBCLT"), QStringLiteral("PRBCLTASC"),
                               QStringLiteral("ZIPDTA")};

@@ -15,6 +15,8 @@
 
 #include <algorithm>
 
+using namespace Torva;
+
 namespace {
 
 QueryResult fetch(const QString &statement, const QVariantList &values = {})

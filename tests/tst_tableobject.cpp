@@ -9,6 +9,8 @@
 #include <QScopeGuard>
 #include <QtTest>
 
+using namespace Torva;
+
 namespace {
 const QString SelectParty = QStringLiteral("Select * From DUVPRB.PRBPTY Where PTYKEY=?");
 

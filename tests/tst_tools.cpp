@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Torva;
+
 namespace {
 
 // A run still going after this long is taken for one that waits for nobody.

@@ -9,6 +9,8 @@
 
 #include <random>
 
+namespace Torva {
+
 namespace {
 
 using namespace DemoReferenceData;
@@ -232,3 +234,5 @@ QMap<QString, int> DemoData::seed()
     }
     return seeder.added();
 }
+
+} // namespace Torva

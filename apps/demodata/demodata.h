@@ -3,6 +3,8 @@
 #include <QMap>
 #include <QString>
 
+namespace Torva {
+
 // A small, realistic agency for the demo application and for trying the
 // controls out: code tables, a few hundred cities with their zip codes,
 // about sixty clients and sixty parties, associations in both directions, and
@@ -20,3 +22,5 @@ public:
     // the rows added per table (qualified name). Tables that hold rows are left alone.
     static QMap<QString, int> seed();
 };
+
+} // namespace Torva

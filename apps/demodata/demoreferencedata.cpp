@@ -1,5 +1,7 @@
 #include "demoreferencedata.h"
 
+namespace Torva {
+
 namespace DemoReferenceData {
 
 static constexpr State kStates[] = {
@@ -332,3 +334,5 @@ std::span<const char *const> firstNames() { return kFirstNames; }
 std::span<const char *const> streetNames() { return kStreetNames; }
 
 } // namespace DemoReferenceData
+
+} // namespace Torva

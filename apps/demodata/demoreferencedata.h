@@ -1,6 +1,8 @@
 #pragma once
 #include <span>
 
+namespace Torva {
+
 // Fixed reference data used to seed a demo database: code tables, a sample of
 // real city/state/zip rows, and name and street lists for generating parties.
 // Everything is static; the spans stay valid for the life of the program.
@@ -29,3 +31,5 @@ std::span<const char *const> firstNames();    // UPPER CASE
 std::span<const char *const> streetNames();   // UPPER CASE, e.g. "MAIN ST", no commas
 
 } // namespace DemoReferenceData
+
+} // namespace Torva

@@ -23,6 +23,8 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
+using namespace Torva;
+
 namespace {
 
 QTextStream &out()

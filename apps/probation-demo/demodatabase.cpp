@@ -10,6 +10,8 @@
 
 #include <QFileInfo>
 
+namespace Torva {
+
 namespace {
 
 const QString Title = QStringLiteral("Probation parties");
@@ -139,3 +141,5 @@ bool openDemoDatabase(const QString &location)
     }
     return true;
 }
+
+} // namespace Torva

@@ -3,6 +3,8 @@
 #include "base/messageservice.h"
 #include "data/dataaccesserror.h"
 
+namespace Torva {
+
 namespace {
 const QString Title = QStringLiteral("Probation parties");
 } // namespace
@@ -14,3 +16,5 @@ void showFailure(QWidget *parent, const QString &what, const DataAccessError &er
     MessageService::instance().showDetailedMessage(parent, what + QStringLiteral("\n\n") + error.description(), Title,
                                                    statement);
 }
+
+} // namespace Torva

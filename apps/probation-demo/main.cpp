@@ -24,6 +24,8 @@
 
 #include <optional>
 
+using namespace Torva;
+
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);

@@ -18,6 +18,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+namespace Torva {
+
 MainWindow::MainWindow(const QString &userId, bool viewOnly, QWidget *parent)
     : QMainWindow(parent)
     , m_userId(userId)
@@ -223,3 +225,5 @@ void MainWindow::closeEvent(QCloseEvent *event)
     }
     event->accept();
 }
+
+} // namespace Torva

@@ -3,11 +3,14 @@
 #include <QMainWindow>
 #include <QPointer>
 
-class Combo;
 class QAction;
+class QLabel;
+
+namespace Torva {
+
+class Combo;
 class PartiesEditor;
 class PartyWindow;
-class QLabel;
 
 // The demo host: find any client or party by the start of its name, see and
 // edit its associations, open an associate (a party in its own window, a
@@ -52,3 +55,5 @@ private:
     int m_key = 0;
     bool m_dirty = false;
 };
+
+} // namespace Torva

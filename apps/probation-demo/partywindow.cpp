@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace Torva {
+
 PartyWindow::PartyWindow(const QString &userId, const QString &mode, QWidget *parent)
     : QDialog(parent)
     , m_editor(new PartyEditor(this))
@@ -172,3 +174,5 @@ void PartyWindow::done(int result)
     }
     QDialog::done(result);
 }
+
+} // namespace Torva

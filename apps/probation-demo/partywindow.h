@@ -2,9 +2,12 @@
 
 #include <QDialog>
 
-class PartyEditor;
 class QLabel;
 class QPushButton;
+
+namespace Torva {
+
+class PartyEditor;
 
 // A window for one party: its PartyEditor, loaded under the party's row lock,
 // with Save, Delete and Close. It says plainly who holds a party it cannot
@@ -53,3 +56,5 @@ private:
     bool m_open = false;
     bool m_heldElsewhere = false;  // the last load found the party held by another user
 };
+
+} // namespace Torva

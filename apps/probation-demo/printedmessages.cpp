@@ -2,6 +2,8 @@
 
 #include <QTextStream>
 
+namespace Torva {
+
 namespace {
 void print(const QString &text)
 {
@@ -33,3 +35,5 @@ int PrintedMessages::askChoice(QWidget *, const QString &text, const QString &, 
     print(text + QStringLiteral(" (nobody to answer: %1)").arg(last));
     return int(choices.size()) - 1;
 }
+
+} // namespace Torva

@@ -2,6 +2,8 @@
 
 #include "base/messageservice.h"
 
+namespace Torva {
+
 // Stands in for the message boxes where nobody could answer one (a run that
 // renders the window to a file) while it lives: prints each message on
 // stderr, declines each question, and counts the messages.
@@ -21,3 +23,5 @@ public:
 private:
     int m_messages = 0;
 };
+
+} // namespace Torva

@@ -1,5 +1,7 @@
 #include "clock.h"
 
+namespace Torva {
+
 namespace {
 QDateTime &pinned()
 {
@@ -22,3 +24,5 @@ void Clock::unpin()
 {
     pinned() = QDateTime();
 }
+
+} // namespace Torva

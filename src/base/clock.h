@@ -3,6 +3,8 @@
 #include <QDate>
 #include <QDateTime>
 
+namespace Torva {
+
 // The one source of the current date and time for the controls (the latest
 // birth date, the change dates written), so that tests can pin it.
 class Clock
@@ -15,3 +17,5 @@ public:
     static void pin(const QDateTime &moment);
     static void unpin();
 };
+
+} // namespace Torva

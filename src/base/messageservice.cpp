@@ -5,6 +5,8 @@
 
 #include <utility>
 
+namespace Torva {
+
 namespace {
 
 class MessageBoxes : public MessageService
@@ -75,3 +77,5 @@ MessageService *MessageService::install(MessageService *service)
 {
     return std::exchange(installed(), service);
 }
+
+} // namespace Torva

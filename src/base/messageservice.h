@@ -5,6 +5,8 @@
 
 class QWidget;
 
+namespace Torva {
+
 // The modal message box of the field checks: a message with an OK button, or
 // a question with Yes and No (Yes the default), titled as given, without an
 // icon; each waits until the user answers. Tests install one of their own
@@ -53,3 +55,5 @@ public:
 private:
     MessageService *m_replaced;
 };
+
+} // namespace Torva

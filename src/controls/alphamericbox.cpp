@@ -5,6 +5,8 @@
 #include <QFocusEvent>
 #include <QTimer>
 
+namespace Torva {
+
 AlphaMericBox::AlphaMericBox(QWidget *parent)
     : QLineEdit(parent)
 {
@@ -35,3 +37,5 @@ void AlphaMericBox::focusOutEvent(QFocusEvent *event)
     if (cancel)
         QTimer::singleShot(0, this, [this] { setFocus(Qt::OtherFocusReason); });
 }
+
+} // namespace Torva

@@ -4,6 +4,8 @@
 
 #include <QLineEdit>
 
+namespace Torva {
+
 // A text box that can turn what the user types into upper or lower case
 // (CaseType as CaseValidator counts it) and
 // holds at most MaxLength characters. Text written by code is kept as given
@@ -46,3 +48,5 @@ private:
     int m_caseType = 0;
     QString m_tag;
 };
+
+} // namespace Torva

@@ -2,6 +2,8 @@
 
 #include <QLineEdit>
 
+namespace Torva {
+
 CaseValidator::CaseValidator(int caseType, QObject *parent)
     : QValidator(parent)
     , m_caseType(caseType)
@@ -72,3 +74,5 @@ void CaseValidator::setTextAsGiven(QLineEdit *box, const QString &text)
         box->setValidator(validator);
     }
 }
+
+} // namespace Torva

@@ -4,6 +4,8 @@
 
 class QLineEdit;
 
+namespace Torva {
+
 // Turns what the user types or pastes into one letter case (0 as typed,
 // 1 upper, 2 lower). Only the new characters change: text that was already in
 // the box, such as a stored value shown as it is, keeps its case. Typing or
@@ -30,3 +32,5 @@ private:
     int m_caseType;
     mutable QString m_previous;  // the text as last accepted
 };
+
+} // namespace Torva

@@ -14,6 +14,8 @@
 #include <QTableView>
 #include <QToolButton>
 
+namespace Torva {
+
 namespace {
 // Shows the list's display column in bold.
 class BoldDelegate : public QStyledItemDelegate
@@ -319,3 +321,5 @@ bool Combo::eventFilter(QObject *watched, QEvent *event)
     }
     return QWidget::eventFilter(watched, event);
 }
+
+} // namespace Torva

@@ -6,9 +6,12 @@
 #include <QTimer>
 #include <QWidget>
 
-class ListPopup;
 class QLineEdit;
 class QToolButton;
+
+namespace Torva {
+
+class ListPopup;
 
 // An edit box with a list of rows from its record source, shown in columns
 // with captions. The user types, or picks a row; the row's code (the
@@ -149,3 +152,5 @@ private:
     QMap<QString, int> m_widths;  // twips by upper-case key
     QString m_tag;
 };
+
+} // namespace Torva

@@ -19,6 +19,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+namespace Torva {
 
 namespace {
 
@@ -472,3 +473,5 @@ bool ComboBox::editKeyPressed(QKeyEvent *event)
         return false;
     }
 }
+
+} // namespace Torva

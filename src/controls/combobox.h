@@ -6,12 +6,15 @@
 #include <QTimer>
 #include <QWidget>
 
-class ComboBoxColumns;
-class DataGrid;
 class QFrame;
 class QLineEdit;
 class QTableView;
 class QToolButton;
+
+namespace Torva {
+
+class ComboBoxColumns;
+class DataGrid;
 
 // The name search that edits a grid cell. EditCell opens it over the grid's
 // current cell; as the user types (in upper case, as names are on file), it
@@ -167,3 +170,5 @@ private:
     int m_row = -1;  // the cell being edited
     int m_col = -1;
 };
+
+} // namespace Torva

@@ -1,5 +1,7 @@
 #include "comboboxcolumns.h"
 
+namespace Torva {
+
 ComboBoxColumns::ComboBoxColumns(QObject *parent)
     : QIdentityProxyModel(parent)
 {
@@ -49,3 +51,5 @@ QVariant ComboBoxColumns::headerData(int section, Qt::Orientation orientation, i
         return int(alignment(m_captionAlignments.value(section), QVariant()));
     return QIdentityProxyModel::headerData(section, orientation, role);
 }
+
+} // namespace Torva

@@ -3,6 +3,8 @@
 #include <QIdentityProxyModel>
 #include <QList>
 
+namespace Torva {
+
 // The columns of the name search's list as its settings describe them: each
 // column's alignment by code (0 numbers right and text left, 1 left,
 // 2 right, 3 centred), for its cells and for its caption.
@@ -26,3 +28,5 @@ private:
     QList<int> m_alignments;
     QList<int> m_captionAlignments;
 };
+
+} // namespace Torva

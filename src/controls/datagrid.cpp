@@ -14,6 +14,8 @@
 
 #include <exception>
 
+namespace Torva {
+
 namespace {
 
 int rowHeightFor(const QFont &font)
@@ -752,3 +754,5 @@ void DataGrid::toggleCheck(int row, int col)
     setCellText(row, col, CellValue(row, col) != 0 ? QStringLiteral("False") : QStringLiteral("True"));
     Q_EMIT CellEdited(row, col);
 }
+
+} // namespace Torva

@@ -14,9 +14,12 @@
 
 #include <functional>
 
-class OutlineView;
 class QAbstractItemView;
 class QMimeData;
+
+namespace Torva {
+
+class OutlineView;
 class TableObject;
 
 // The outline grid: rows with outline levels shown as a tree with folders,
@@ -299,3 +302,5 @@ private:
     bool m_pressedOnCurrent = false;
     QPair<int, int> m_pressedLink{-1, -1};
 };
+
+} // namespace Torva

@@ -3,6 +3,8 @@
 #include <QEvent>
 #include <QPainter>
 
+namespace Torva {
+
 DataLabel::DataLabel(QWidget *parent)
     : QLabel(parent)
 {
@@ -61,3 +63,5 @@ void DataLabel::paintEvent(QPaintEvent *event)
     const QRect area = textArea();
     painter.drawText(area, int(alignment()), fontMetrics().elidedText(text(), Qt::ElideRight, area.width()));
 }
+
+} // namespace Torva

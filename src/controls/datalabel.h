@@ -2,6 +2,8 @@
 
 #include <QLabel>
 
+namespace Torva {
+
 // A label that shows a value (the user and date of the last change); the
 // user cannot change it. A value wider than the label keeps the label's
 // width: it is shown cut with an ellipsis, and the whole of it is the
@@ -33,3 +35,5 @@ private:
 
     QString m_tag;
 };
+
+} // namespace Torva

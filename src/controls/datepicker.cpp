@@ -13,6 +13,8 @@
 #include <QToolButton>
 #include <QWidgetAction>
 
+namespace Torva {
+
 namespace {
 const QString Format = QStringLiteral("MM/dd/yyyy");
 }
@@ -200,3 +202,5 @@ bool DatePicker::eventFilter(QObject *watched, QEvent *event)
     }
     return QWidget::eventFilter(watched, event);
 }
+
+} // namespace Torva

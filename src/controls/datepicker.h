@@ -10,6 +10,8 @@ class QCalendarWidget;
 class QLineEdit;
 class QToolButton;
 
+namespace Torva {
+
 // A date that may be empty, typed as MM/DD/YYYY or picked from a calendar
 // (the button, Alt+Down or F4). Its value is the date as the number yyyymmdd,
 // 0 for no date. Only dates from MinDate to MaxDate are taken: a typed date
@@ -79,3 +81,5 @@ private:
     QDate m_maxDate{9999, 12, 31};
     QString m_tag;
 };
+
+} // namespace Torva

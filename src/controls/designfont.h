@@ -2,6 +2,8 @@
 
 #include <QFont>
 
+namespace Torva {
+
 // The font the controls' fields were designed in (MS Sans Serif, 8.25
 // points), or its nearest metric match on this machine.
 inline QFont designFont()
@@ -13,3 +15,5 @@ inline QFont designFont()
     font.setWeight(QFont::Normal);
     return font;
 }
+
+} // namespace Torva

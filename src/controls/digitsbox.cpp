@@ -3,6 +3,8 @@
 #include <QFocusEvent>
 #include <QTimer>
 
+namespace Torva {
+
 DigitsBox::DigitsBox(const QString &mask, QWidget *parent)
     : QLineEdit(parent)
 {
@@ -47,3 +49,5 @@ void DigitsBox::focusInEvent(QFocusEvent *event)
     else if (digits().isEmpty())
         QTimer::singleShot(0, this, [this] { setCursorPosition(0); });
 }
+
+} // namespace Torva

@@ -2,6 +2,8 @@
 
 #include <QLineEdit>
 
+namespace Torva {
+
 // A box for a number of a fixed layout, typed through a mask of digit places
 // ("(000) 000-0000"). The phone and zip boxes build on it.
 //
@@ -39,3 +41,5 @@ private:
     bool m_highlightOnFocus = false;
     QString m_tag;
 };
+
+} // namespace Torva

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace Torva {
+
 // What the field checks need of an input control, whichever it is: whether
 // it takes input, moving the focus to it, its text, and its value as a
 // 32-bit number (a date as yyyymmdd, a code, a zip).
@@ -15,3 +17,5 @@ public:
     virtual QString Text() const = 0;
     virtual qint32 ValueAsLong() const = 0;
 };
+
+} // namespace Torva

@@ -5,6 +5,8 @@
 
 #include <functional>
 
+namespace Torva {
+
 namespace {
 
 using Drawing = std::function<void(QPainter &)>;
@@ -228,3 +230,5 @@ QPixmap ImageList::Picture(int index) const
 {
     return index >= 0 && index < Count() ? m_images.at(index).picture : QPixmap();
 }
+
+} // namespace Torva

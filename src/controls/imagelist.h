@@ -5,6 +5,8 @@
 #include <QPixmap>
 #include <QStringList>
 
+namespace Torva {
+
 // The small pictures the editors put into grid cells, found by key: fifteen
 // icons drawn here at run time, 16 by 16 pixels, the two check boxes 11 by 11.
 class ImageList : public QObject
@@ -33,3 +35,5 @@ private:
     };
     QList<Image> m_images;
 };
+
+} // namespace Torva

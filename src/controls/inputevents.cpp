@@ -4,6 +4,8 @@
 
 #include <exception>
 
+namespace Torva {
+
 int InputEvents::shiftState(Qt::KeyboardModifiers modifiers)
 {
     return (modifiers & Qt::ShiftModifier ? ShiftKey : 0) | (modifiers & Qt::ControlModifier ? CtrlKey : 0)
@@ -26,3 +28,5 @@ void InputEvents::atEventBoundary(const char *what, const std::function<void()> 
         qWarning("%s failed", what);
     }
 }
+
+} // namespace Torva

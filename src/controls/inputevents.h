@@ -4,6 +4,8 @@
 
 #include <functional>
 
+namespace Torva {
+
 // What the controls make of keyboard and mouse events for the host, in the
 // codes their events carry, and the boundary at which a host's handler ends.
 namespace InputEvents {
@@ -22,3 +24,5 @@ int buttonCode(Qt::MouseButtons buttons);
 void atEventBoundary(const char *what, const std::function<void()> &work);
 
 } // namespace InputEvents
+
+} // namespace Torva

@@ -8,6 +8,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+namespace Torva {
+
 ListPopup::ListPopup(QWidget *editor)
     : QFrame(editor, Qt::Popup)
     , m_editor(editor)
@@ -195,3 +197,5 @@ bool ListPopup::event(QEvent *event)
         return QFrame::event(event);
     }
 }
+
+} // namespace Torva

@@ -6,6 +6,8 @@
 class QAbstractItemModel;
 class QTableView;
 
+namespace Torva {
+
 // The list that drops down under an edit box: the rows of a model in
 // columns, picked with the mouse or the keys. While it is open, keys that do
 // not move in the list go on to the edit box, so the user keeps typing.
@@ -56,3 +58,5 @@ private:
     int m_visibleRows = 12;
     QMap<int, int> m_widths;
 };
+
+} // namespace Torva

@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QPainter>
 
+namespace Torva {
+
 namespace {
 
 constexpr int CellPadding = 3;
@@ -174,3 +176,5 @@ void OutlineDelegate::setEditorData(QWidget *editor, const QModelIndex &index) c
     else
         line->end(false);
 }
+
+} // namespace Torva

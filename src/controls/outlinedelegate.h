@@ -3,6 +3,8 @@
 #include <QColor>
 #include <QStyledItemDelegate>
 
+namespace Torva {
+
 // Paints the cells of the outline grid: the background by row and state,
 // the tree column's indentation and expander, a cell's picture, Boolean
 // cells as check boxes, and text in the cell's own colour, weight and
@@ -62,3 +64,5 @@ private:
     int m_indentation = 16;
     bool m_selectAll = true;
 };
+
+} // namespace Torva

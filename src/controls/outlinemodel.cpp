@@ -7,6 +7,8 @@
 
 #include <climits>
 
+namespace Torva {
+
 namespace {
 
 QString cellText(const QVariant &value)
@@ -732,3 +734,5 @@ void OutlineModel::rowChanged(int row)
     if (!m_quiet && Cols() > 0)
         Q_EMIT dataChanged(index(row, 0), index(row, Cols() - 1));
 }
+
+} // namespace Torva

@@ -11,6 +11,8 @@
 
 #include <vector>
 
+namespace Torva {
+
 // Everything the outline grid knows, without a screen: flat rows, each with
 // an outline level, a node flag, a height and its cells (text, hidden data,
 // picture, colour, bold, underline, hyperlink), and columns with a key, a
@@ -189,3 +191,5 @@ private:
     mutable std::vector<quint8> m_shown;
     mutable bool m_shownValid = false;
 };
+
+} // namespace Torva

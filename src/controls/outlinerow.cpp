@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace Torva {
+
 namespace {
 
 QString cleaned(const QString &text)
@@ -144,3 +146,5 @@ void OutlineRow::compact(int column)
     if (m_extras->empty())
         m_extras.reset();
 }
+
+} // namespace Torva

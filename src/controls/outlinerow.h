@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+namespace Torva {
+
 // One row of the outline grid: the texts of its cells kept back to back in
 // one string, its place in the outline, and the few cells that carry more
 // than text kept apart. A row of plain cells so costs one allocation, which
@@ -73,3 +75,5 @@ private:
     bool m_isNode = false;
     bool m_collapsed = false;
 };
+
+} // namespace Torva

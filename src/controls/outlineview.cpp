@@ -7,6 +7,8 @@
 #include <QHeaderView>
 #include <QScrollBar>
 
+namespace Torva {
+
 OutlineView::OutlineView(QWidget *parent)
     : QTableView(parent)
     , m_fixed(new QTableView(this))
@@ -325,3 +327,5 @@ void OutlineView::commitData(QWidget *editor)
     if (m_model->CellText(index.row(), index.column()) != before)
         Q_EMIT cellCommitted(index.row(), index.column());
 }
+
+} // namespace Torva

@@ -2,6 +2,8 @@
 
 #include <QTableView>
 
+namespace Torva {
+
 class OutlineDelegate;
 class OutlineModel;
 
@@ -78,3 +80,5 @@ private:
     bool m_columnsDirty = true;
     QList<bool> m_fitted;  // per column: fitted to its contents since the columns last changed
 };
+
+} // namespace Torva

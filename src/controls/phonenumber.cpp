@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace Torva {
+
 PhoneNumber::PhoneNumber(QWidget *parent)
     : DigitsBox(QStringLiteral("(000) 000-0000"), parent)
 {
@@ -28,3 +30,5 @@ qint32 PhoneNumber::ValueAsLong() const
     const double value = Value();
     return value > 2147483647.0 ? 2147483647 : qint32(value);
 }
+
+} // namespace Torva

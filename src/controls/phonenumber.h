@@ -3,6 +3,8 @@
 #include "digitsbox.h"
 #include "fieldcontrol.h"
 
+namespace Torva {
+
 // A ten-digit phone number typed as (555) 555-0100. Its value is the number
 // as a double (the column type), 0 for none.
 class PhoneNumber : public DigitsBox, public FieldControl
@@ -24,3 +26,5 @@ public:
 Q_SIGNALS:
     void valueChanged(double value);
 };
+
+} // namespace Torva

@@ -3,6 +3,8 @@
 #include <QVariant>
 #include <QVariantMap>
 
+namespace Torva {
+
 // The saved properties of a control, for hosts that keep them outside a .ui
 // file: each control reads and writes its keys with a default, as a form
 // designer's property bag does (a value equal to its default is not stored).
@@ -30,3 +32,5 @@ public:
 private:
     QVariantMap m_values;
 };
+
+} // namespace Torva

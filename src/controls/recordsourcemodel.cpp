@@ -2,6 +2,8 @@
 
 #include "data/dataaccesserror.h"
 
+namespace Torva {
+
 RecordSourceModel::RecordSourceModel(QObject *parent)
     : QAbstractTableModel(parent)
 {
@@ -167,3 +169,5 @@ void RecordSourceModel::fetchMore(const QModelIndex &parent)
         m_databaseHasMore = false;
     }
 }
+
+} // namespace Torva

@@ -7,6 +7,8 @@
 #include <QHash>
 #include <QStringList>
 
+namespace Torva {
+
 // The rows of a list's record source, read a page at a time as a view asks
 // for more (canFetchMore/fetchMore), so that a search over a large table shows
 // its first rows at once. The typed text replaces the source's '&TEXT%'
@@ -81,3 +83,5 @@ private:
     int m_rowsRead = 0;       // rows the database returned, before leaving any out
     bool m_databaseHasMore = false;
 };
+
+} // namespace Torva

@@ -2,6 +2,8 @@
 
 #include <QRect>
 
+namespace Torva {
+
 // Design positions and sizes are given in twips (1/1440 inch); on screen
 // they are logical pixels at 96 dpi, 15 twips to the pixel (Qt scales
 // logical pixels for high-density screens itself).
@@ -25,3 +27,5 @@ constexpr QRect toPixels(int left, int top, int width, int height)
 }
 
 } // namespace Twips
+
+} // namespace Torva

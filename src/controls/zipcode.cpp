@@ -3,6 +3,8 @@
 #include "data/dataaccesserror.h"
 #include "data/statements.h"
 
+namespace Torva {
+
 ZipCode::ZipCode(QWidget *parent)
     : DigitsBox(QStringLiteral("00000-0000"), parent)
 {
@@ -82,3 +84,5 @@ QString ZipCode::ZipDigits(qint32 Zip)
         return QString();
     return QString::number(Zip).rightJustified(Zip <= 99999 ? 5 : 9, QLatin1Char('0'));
 }
+
+} // namespace Torva

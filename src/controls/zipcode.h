@@ -7,6 +7,8 @@
 
 #include <QVariantList>
 
+namespace Torva {
+
 // A zip code of five or nine digits, typed as 62701 or 62701-1234.
 // Its value is the whole zip (stored), its zip proper the first five digits
 // (matched against the zip table). When the user has entered a zip the box
@@ -56,3 +58,5 @@ private:
     QVariantList m_row;
     int m_lookedUp = -1;  // the zip proper of the last lookup
 };
+
+} // namespace Torva

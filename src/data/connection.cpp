@@ -2,6 +2,7 @@
 
 #include <utility>
 
+namespace Torva {
 
 namespace {
 constexpr int KeptStatements = 128;
@@ -181,3 +182,5 @@ void Connection::check(const QSqlError &failure, const QString &statement)
     if (failure.type() != QSqlError::NoError)
         throw error(failure, statement);
 }
+
+} // namespace Torva

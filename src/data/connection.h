@@ -10,6 +10,8 @@
 
 #include <memory>
 
+namespace Torva {
+
 // The open connection that table objects share, with its engine and the
 // statements prepared on it so far.
 class Connection
@@ -85,3 +87,5 @@ private:
     QStringList m_queued;  // writes sent whose answers are still due
     QElapsedTimer m_sinceFilesAsked;
 };
+
+} // namespace Torva

@@ -1,5 +1,7 @@
 #include "dataaccesserror.h"
 
+namespace Torva {
+
 namespace {
 std::string whatText(const QString &description, const QString &statement)
 {
@@ -18,3 +20,5 @@ DataAccessError::DataAccessError(int number, const QString &description, const Q
     , m_nativeCode(nativeCode)
 {
 }
+
+} // namespace Torva

@@ -3,6 +3,8 @@
 #include <QString>
 #include <stdexcept>
 
+namespace Torva {
+
 // The failure of a data-access call. A table object raises its Error signal
 // first and then throws this, so that the method that made the call ends there
 // and the host sees a failed call.
@@ -38,3 +40,5 @@ private:
     QString m_statement;
     QString m_nativeCode;
 };
+
+} // namespace Torva

@@ -12,6 +12,8 @@
 #include <memory>
 #include <optional>
 
+namespace Torva {
+
 namespace {
 struct State
 {
@@ -145,3 +147,5 @@ void Database::close()
     state().connection.reset();
     PostgresRowLocks::closeIdleConnections();
 }
+
+} // namespace Torva

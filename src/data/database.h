@@ -7,6 +7,8 @@
 
 #include <chrono>
 
+namespace Torva {
+
 class Connection;
 
 // Where the table objects find their database. The host may name it once at
@@ -54,3 +56,5 @@ public:
     // Closes the shared connection; the next use opens the location in force.
     static void close();
 };
+
+} // namespace Torva

@@ -10,6 +10,8 @@
 #include "statements.h"
 #include "tableobject.h"
 
+namespace Torva {
+
 namespace {
 
 // Runs a select that reads no row: the names of its columns, or false
@@ -151,3 +153,5 @@ QList<DatabaseCheck::Line> DatabaseCheck::rowLocks()
                                             .arg(key.toString());
     return {refused, released};
 }
+
+} // namespace Torva

@@ -4,6 +4,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+namespace Torva {
+
 class Engine;
 
 // Whether a database holds what the controls read and write, and whether
@@ -41,3 +43,5 @@ public:
     // given to it once the first lets it go.
     static QList<Line> rowLocks();
 };
+
+} // namespace Torva

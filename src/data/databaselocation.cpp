@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QUrl>
 
+namespace Torva {
+
 namespace {
 [[noreturn]] void refuse(const QString &text, const QString &origin, const QString &why)
 {
@@ -175,3 +177,5 @@ QString DatabaseLocation::toDisplayString() const
     }
     return QString();
 }
+
+} // namespace Torva

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace Torva {
+
 // Where the data lives: an embedded SQLite folder, a PostgreSQL server or an
 // ODBC data source. Written as one text:
 //   sqlite:/path/to/folder
@@ -44,3 +46,5 @@ private:
     QString m_databaseName;
     QString m_odbc;
 };
+
+} // namespace Torva

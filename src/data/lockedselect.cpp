@@ -4,6 +4,8 @@
 
 #include <iterator>
 
+namespace Torva {
+
 namespace {
 
 // Whether the text holds "update" in any letter case. Cheaper than a
@@ -50,3 +52,5 @@ LockedSelect LockedSelect::parse(const QString &statement)
     result.m_table = table.captured(1).toUpper();
     return result;
 }
+
+} // namespace Torva

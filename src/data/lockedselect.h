@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace Torva {
+
 // A select that ends in "For Update of COLUMN": the statement without that
 // clause, which every engine can run, and the table whose rows it locks.
 class LockedSelect
@@ -19,3 +21,5 @@ private:
     QString m_statement;
     QString m_table;
 };
+
+} // namespace Torva

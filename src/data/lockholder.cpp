@@ -1,5 +1,7 @@
 #include "lockholder.h"
 
+namespace Torva {
+
 QString LockHolder::describe() const
 {
     QString text = userName.isEmpty() ? QStringLiteral("another user") : userName;
@@ -11,3 +13,5 @@ QString LockHolder::describe() const
         text += QStringLiteral(" since ") + since.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
     return text;
 }
+
+} // namespace Torva

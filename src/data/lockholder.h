@@ -3,6 +3,8 @@
 #include <QDateTime>
 #include <QString>
 
+namespace Torva {
+
 // Who holds a row lock, as far as the data layer knows: the user name the host
 // gave it, the machine, the process and since when.
 struct LockHolder
@@ -15,3 +17,5 @@ struct LockHolder
     // "JSMITH on probation-pc (process 4242) since 2026-12-06 09:15"
     QString describe() const;
 };
+
+} // namespace Torva

@@ -1,5 +1,7 @@
 #include "lockkey.h"
 
+namespace Torva {
+
 namespace {
 // A whole number stored as a double (a key bound from a double) locks the same row as the integer.
 QString keyText(const QVariant &value)
@@ -34,3 +36,5 @@ LockKey::LockKey(const QString &table, const QList<QVariant> &keyValues)
     m_rowKey = parts.join(QChar(0x1F));
     m_number = fnv1a62((m_table + QChar(0x1E) + m_rowKey).toUtf8());
 }
+
+} // namespace Torva

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QVariant>
 
+namespace Torva {
+
 // One row lock: a table and the values of that table's key columns.
 // Our own row locks go by a 62-bit number derived from it (a byte offset in
 // the SQLite lock file, an advisory lock key on PostgreSQL); a database that
@@ -29,4 +31,6 @@ private:
     qint64 m_number = 0;
 };
 
-inline size_t qHash(const LockKey &key, size_t seed = 0) { return qHash(key.number(), seed); }
+inline size_t qHash(const LockKey &key, size_t seed = 0) { return ::qHash(key.number(), seed); }
+
+} // namespace Torva

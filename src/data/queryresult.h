@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+namespace Torva {
+
 // Rows read by TableObject::Fetch: the field names in select order (upper
 // case, as DB2 names unquoted columns) and the values of each row. The values
 // are kept row after row in one list, so that a result of many short rows
@@ -65,3 +67,5 @@ private:
     QVariantList m_values;
     bool m_hasMore = false;
 };
+
+} // namespace Torva

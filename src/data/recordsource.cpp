@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 
+namespace Torva {
+
 RecordSource RecordSource::bind(const QString &source, const QString &typedText)
 {
     static const QString mark = QStringLiteral("'&TEXT%'");
@@ -37,3 +39,5 @@ bool RecordSource::accepts(const QString &value) const
 {
     return m_exactPrefix.isEmpty() || value.startsWith(m_exactPrefix);
 }
+
+} // namespace Torva

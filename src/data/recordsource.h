@@ -3,6 +3,8 @@
 #include <QString>
 #include <QVariantList>
 
+namespace Torva {
+
 // A list's record source with the text typed so far. The source marks the
 // typed text as '&TEXT%'; each such mark becomes a bound parameter, so that
 // nothing typed ever becomes part of the statement.
@@ -31,3 +33,5 @@ private:
     QString m_searchColumn;
     QString m_exactPrefix;  // the typed text, when it holds a wildcard character
 };
+
+} // namespace Torva

@@ -1,5 +1,7 @@
 #include "schema.h"
 
+namespace Torva {
+
 namespace {
 using Column = Schema::Column;
 using Type = Schema::ColumnType;
@@ -86,3 +88,5 @@ QStringList Schema::keyColumns(const QString &qualifiedName)
     const Table *found = table(qualifiedName);
     return found ? found->primaryKey : QStringList();
 }
+
+} // namespace Torva

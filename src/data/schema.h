@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace Torva {
+
 // The tables the controls read and write, in the two libraries DUVPRB
 // (probation data) and DUVCRT (shared code tables). Each engine renders these
 // definitions in its own dialect; row locks use the key columns.
@@ -45,3 +47,5 @@ public:
     // The key columns that identify a row of the table; empty for an unknown table.
     static QStringList keyColumns(const QString &qualifiedName);
 };
+
+} // namespace Torva

@@ -2,6 +2,8 @@
 
 #include "recordsource.h"
 
+namespace Torva {
+
 QList<Statements::Named> Statements::all()
 {
     const auto bound = [](const QString &source) { return RecordSource::bind(source, QString()).statement(); };
@@ -28,3 +30,5 @@ QList<Statements::Named> Statements::all()
         {QStringLiteral("association insert"), InsertAssociation},
     };
 }
+
+} // namespace Torva

@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+namespace Torva {
+
 // Every statement the controls run, character for character as the agency's
 // DB2 for i takes them; SQLite and PostgreSQL run them unchanged.
 namespace Statements {
@@ -125,3 +127,5 @@ struct Named
 QList<Named> all();
 
 } // namespace Statements
+
+} // namespace Torva

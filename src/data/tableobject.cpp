@@ -12,6 +12,8 @@
 
 #include <algorithm>
 
+namespace Torva {
+
 namespace {
 
 QVariantList parameterList(const QVariant &parameters, const QString &statement)
@@ -467,3 +469,5 @@ int TableObject::fail(const DataAccessError &error, bool raiseException)
         throw DataAccessError(number, description, statement, error.nativeCode());
     return -1;
 }
+
+} // namespace Torva

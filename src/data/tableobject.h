@@ -13,10 +13,13 @@
 #include <memory>
 #include <optional>
 
+class QSqlQuery;
+
+namespace Torva {
+
 class Connection;
 class DataAccessError;
 class LockedSelect;
-class QSqlQuery;
 class RowLockSession;
 
 // The data-access table object: holds one statement, runs statements with
@@ -149,3 +152,5 @@ private:
     QString m_lastStatement;
     QString m_lastNativeCode;
 };
+
+} // namespace Torva

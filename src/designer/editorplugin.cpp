@@ -5,6 +5,8 @@
 #include <QIcon>
 #include <QMetaObject>
 
+namespace Torva {
+
 EditorPlugin::EditorPlugin(const QMetaObject &widgetClass, const QString &imageKey, QObject *parent)
     : QObject(parent)
     , m_widgetClass(widgetClass)
@@ -49,3 +51,5 @@ void EditorPlugin::initialize(QDesignerFormEditorInterface *core)
     m_initialized = true;
     m_core = core;
 }
+
+} // namespace Torva

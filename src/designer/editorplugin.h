@@ -5,6 +5,8 @@
 
 struct QMetaObject;
 
+namespace Torva {
+
 // What the factories of the two editors share: the class name taken from the
 // widget's own meta-object, the widget box group, the icon (a picture of the
 // library's image list) and the answers for a control that holds none of the
@@ -42,3 +44,5 @@ private:
     bool m_initialized = false;
     QDesignerFormEditorInterface *m_core = nullptr;
 };
+
+} // namespace Torva

@@ -2,6 +2,8 @@
 
 #include "parties_editor/partieseditor.h"
 
+namespace Torva {
+
 PartiesEditorPlugin::PartiesEditorPlugin(QObject *parent)
     : EditorPlugin(PartiesEditor::staticMetaObject, QStringLiteral("Parties"), parent)
 {
@@ -29,7 +31,7 @@ QString PartiesEditorPlugin::domXml() const
     // The control's stored properties: its own "Enabled" (apart from
     // QWidget's "enabled") and whether names are links in view mode.
     return QStringLiteral(R"(<ui language="c++" displayname="Parties Editor">
- <widget class="PartiesEditor" name="partiesEditor">
+ <widget class="Torva::PartiesEditor" name="partiesEditor">
   <property name="Enabled">
    <bool>true</bool>
   </property>
@@ -47,3 +49,5 @@ QWidget *PartiesEditorPlugin::createWidget(QWidget *parent)
     editor->setDesignMode(inDesigner());
     return editor;
 }
+
+} // namespace Torva

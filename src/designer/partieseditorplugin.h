@@ -2,6 +2,8 @@
 
 #include "editorplugin.h"
 
+namespace Torva {
+
 // Designer's factory for PartiesEditor, the outline of a client's or party's
 // associations.
 class PartiesEditorPlugin : public EditorPlugin
@@ -17,3 +19,5 @@ public:
     QString domXml() const override;
     QWidget *createWidget(QWidget *parent) override;
 };
+
+} // namespace Torva

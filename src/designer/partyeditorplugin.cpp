@@ -2,6 +2,8 @@
 
 #include "party_editor/partyeditor.h"
 
+namespace Torva {
+
 PartyEditorPlugin::PartyEditorPlugin(QObject *parent)
     : EditorPlugin(PartyEditor::staticMetaObject, QStringLiteral("Party"), parent)
 {
@@ -28,7 +30,7 @@ QString PartyEditorPlugin::domXml() const
 {
     // "Enabled" is the control's own stored property, apart from QWidget's "enabled".
     return QStringLiteral(R"(<ui language="c++" displayname="Party Editor">
- <widget class="PartyEditor" name="partyEditor">
+ <widget class="Torva::PartyEditor" name="partyEditor">
   <property name="Enabled">
    <bool>true</bool>
   </property>
@@ -43,3 +45,5 @@ QWidget *PartyEditorPlugin::createWidget(QWidget *parent)
     editor->setDesignMode(inDesigner());
     return editor;
 }
+
+} // namespace Torva

@@ -2,6 +2,8 @@
 
 #include "editorplugin.h"
 
+namespace Torva {
+
 // Designer's factory for PartyEditor, the control that edits one party.
 class PartyEditorPlugin : public EditorPlugin
 {
@@ -16,3 +18,5 @@ public:
     QString domXml() const override;
     QWidget *createWidget(QWidget *parent) override;
 };
+
+} // namespace Torva

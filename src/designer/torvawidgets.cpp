@@ -3,6 +3,8 @@
 #include "partieseditorplugin.h"
 #include "partyeditorplugin.h"
 
+namespace Torva {
+
 TorvaWidgets::TorvaWidgets(QObject *parent)
     : QObject(parent)
 {
@@ -13,3 +15,5 @@ QList<QDesignerCustomWidgetInterface *> TorvaWidgets::customWidgets() const
 {
     return m_widgets;
 }
+
+} // namespace Torva

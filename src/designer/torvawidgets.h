@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QtUiPlugin/QDesignerCustomWidgetCollectionInterface>
 
+namespace Torva {
+
 // The designer plugin's entry point: the collection of the library's
 // controls that Qt Designer offers in its widget box.
 class TorvaWidgets : public QObject, public QDesignerCustomWidgetCollectionInterface
@@ -20,3 +22,5 @@ public:
 private:
     QList<QDesignerCustomWidgetInterface *> m_widgets;
 };
+
+} // namespace Torva

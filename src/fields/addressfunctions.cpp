@@ -6,6 +6,8 @@
 #include "data/statements.h"
 #include "data/tableobject.h"
 
+namespace Torva {
+
 namespace AddressFunctions {
 
 bool AddressComplete(const QString &Street, const QString &City, const QString &State, qint32 Zip)
@@ -39,3 +41,5 @@ void CompactStreetLines(AlphaMericBox *Line1, AlphaMericBox *Line2)
 }
 
 } // namespace AddressFunctions
+
+} // namespace Torva

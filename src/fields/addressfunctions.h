@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace Torva {
+
 class AlphaMericBox;
 class TableObject;
 
@@ -19,3 +21,5 @@ bool CityStateZipValid(TableObject &ZipTable, const QString &City, const QString
 // A blank first street line takes the second, which becomes empty.
 void CompactStreetLines(AlphaMericBox *Line1, AlphaMericBox *Line2);
 } // namespace AddressFunctions
+
+} // namespace Torva

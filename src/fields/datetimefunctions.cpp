@@ -3,6 +3,8 @@
 #include <QDate>
 #include <QDateTime>
 
+namespace Torva {
+
 namespace DateTimeFunctions {
 
 namespace {
@@ -50,3 +52,5 @@ QString ChangeDateText(qint32 Number)
 }
 
 } // namespace DateTimeFunctions
+
+} // namespace Torva

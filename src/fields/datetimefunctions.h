@@ -3,6 +3,8 @@
 #include <QString>
 #include <QVariant>
 
+namespace Torva {
+
 // Dates as the tables store them: whole numbers laid out by a date picture.
 namespace DateTimeFunctions {
 
@@ -18,3 +20,5 @@ qint32 DateToNumber(const QVariant &Value, const QString &InFormat, const QStrin
 QString ChangeDateText(qint32 Number);
 
 } // namespace DateTimeFunctions
+
+} // namespace Torva

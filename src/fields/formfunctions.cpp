@@ -6,6 +6,8 @@
 
 #include <QWidget>
 
+namespace Torva {
+
 namespace FormFunctions {
 
 void ShowFieldError(FieldControl *Field, const QString &Message)
@@ -44,3 +46,5 @@ QString TrimSpaces(const QString &text)
 }
 
 } // namespace FormFunctions
+
+} // namespace Torva

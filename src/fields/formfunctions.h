@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace Torva {
+
 class FieldControl;
 
 // Reporting a field in error: the focus goes to the field, then one message
@@ -26,3 +28,5 @@ bool RequiredLongMissing(FieldControl *Field);
 QString TrimSpaces(const QString &text);
 
 } // namespace FormFunctions
+
+} // namespace Torva

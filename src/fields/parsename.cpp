@@ -2,6 +2,8 @@
 
 #include "formfunctions.h"
 
+namespace Torva {
+
 ParsedName ParseName(const QString &Name)
 {
     ParsedName parsed;
@@ -26,3 +28,5 @@ ParsedName ParseName(const QString &Name)
         parsed.MiddleInitial = rest.mid(firstLength + 1, 1);
     return parsed;
 }
+
+} // namespace Torva

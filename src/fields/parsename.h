@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace Torva {
+
 // A name typed last name first: "SMITH, JOHN Q".
 struct ParsedName
 {
@@ -13,3 +15,5 @@ struct ParsedName
 // Splits a name at its first comma; a name that cannot be split (no comma,
 // or a comma first or last) gives three empty parts. Names of any length.
 ParsedName ParseName(const QString &Name);
+
+} // namespace Torva

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace Torva {
+
 // A text as the editors write it to a text column: never NULL. The data layer
 // binds a null QString as SQL NULL, as Qt's drivers do, so a column the
 // editors do not fill, a field left empty or a user the host never named
@@ -11,3 +13,5 @@ inline QString storedText(const QString &text)
 {
     return text.isNull() ? QStringLiteral("") : text;
 }
+
+} // namespace Torva

@@ -3,6 +3,8 @@
 #include "base/clock.h"
 #include "controls/datagrid.h"
 
+namespace Torva {
+
 namespace {
 constexpr int InverseCodeOffset = 100;
 }
@@ -134,3 +136,5 @@ bool AssociationRows::isSymmetric(int Row) const
     const int folder = m_grid.RowLevel(Row) == 1 ? Row : m_grid.NodeRow(Row, 1);
     return m_grid.CellValue(folder, column("HASINVCOD")) == 0;
 }
+
+} // namespace Torva

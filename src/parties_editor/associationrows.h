@@ -4,6 +4,8 @@
 #include <QString>
 #include <QVariantList>
 
+namespace Torva {
+
 class DataGrid;
 
 // The changes the user makes to an association outline, row by row: adding
@@ -72,3 +74,5 @@ private:
     const qint32 &m_partyKey;
     const QString &m_userId;
 };
+
+} // namespace Torva

@@ -25,6 +25,8 @@
 #include <QResizeEvent>
 #include <QSet>
 
+namespace Torva {
+
 namespace {
 
 const QString AssociationTable = QStringLiteral("DUVPRB.PRBCLTASC");
@@ -687,3 +689,5 @@ void PartiesEditor::showSaved()
             grd->setCellText(row, column("OLDRCD"), QStringLiteral("True"));
     }
 }
+
+} // namespace Torva

@@ -6,13 +6,16 @@
 
 #include <memory>
 
+class QAction;
+class QMenu;
+
+namespace Torva {
+
 class AssociationRows;
 class ComboBox;
 class DataGrid;
 class ImageList;
 class PropertyBag;
-class QAction;
-class QMenu;
 class TableObject;
 
 // Edits the associations of one client or party: an outline with the client
@@ -160,3 +163,5 @@ private:
     bool m_dragMoves = false;
     QStringList m_dragged;  // every cell of the row taken up, as it was then
 };
+
+} // namespace Torva

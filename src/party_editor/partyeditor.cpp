@@ -28,6 +28,8 @@
 
 #include <utility>
 
+namespace Torva {
+
 namespace {
 
 const QString EditMode = QStringLiteral("*EDIT");
@@ -719,3 +721,5 @@ bool PartyEditor::DeleteRecord()
         return false;
     return adoPRBPTY->Execute(Statements::DeleteParty, QVariantList{PartyKey}, true, true) == 1;
 }
+
+} // namespace Torva

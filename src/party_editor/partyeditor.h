@@ -10,14 +10,17 @@
 #include <memory>
 #include <optional>
 
+class QGroupBox;
+class QLabel;
+
+namespace Torva {
+
 class AlphaMericBox;
 class Combo;
 class DataLabel;
 class DatePicker;
 class PhoneNumber;
 class PropertyBag;
-class QGroupBox;
-class QLabel;
 class TableObject;
 class ZipCode;
 
@@ -187,3 +190,5 @@ private:
     // Every child in creation order: what EnableControls walks.
     QList<QWidget *> m_controls;
 };
+
+} // namespace Torva

@@ -113,7 +113,7 @@ if(NOT consumer)
 endif()
 run("Running the consumer" ${clean_env} ${consumer} sqlite:${database})
 expect_in("${run_output}" "database sqlite:${database}\n" "The consumer did not use the database it was given")
-expect_in("${run_output}" "editors PartyEditor PartiesEditor\n" "The consumer did not create both editors")
+expect_in("${run_output}" "editors Torva::PartyEditor Torva::PartiesEditor\n" "The consumer did not create both editors")
 
 file(REMOVE_RECURSE ${WORK_DIR})
 message(STATUS "The consumer builds and runs against the package installed in ${prefix}")

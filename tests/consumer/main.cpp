@@ -13,6 +13,8 @@
 #include <QApplication>
 #include <QTextStream>
 
+using namespace Torva;
+
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);

@@ -16,6 +16,8 @@
 #include <poll.h>
 #include <unistd.h>
 
+using namespace Torva;
+
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);

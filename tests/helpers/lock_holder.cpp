@@ -15,6 +15,8 @@
 #include <memory>
 #include <vector>
 
+using namespace Torva;
+
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);

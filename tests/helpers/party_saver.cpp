@@ -19,6 +19,8 @@
 
 #include <cstdio>
 
+using namespace Torva;
+
 namespace {
 // 0 -> "AAA", 1 -> "AAB", ...: a first name of letters only, one per party.
 QString lettersOf(int number)

@@ -26,6 +26,8 @@
 #include <csignal>
 #include <cstdio>
 
+using namespace Torva;
+
 namespace {
 // Called as the embedded database is about to commit; dies there when the
 // transaction wrote something.

@@ -9,6 +9,8 @@
 #include <QMenuBar>
 #include <QWidget>
 
+namespace Torva {
+
 namespace {
 void claim(QMap<QKeySequence, QStringList> &claims, const QString &text)
 {
@@ -42,3 +44,5 @@ QStringList clashingAccelerators(QWidget *window)
     }
     return clashes;
 }
+
+} // namespace Torva

@@ -7,6 +7,8 @@
 #include "data/tableobject.h"
 #include "parties_editor/partieseditor.h"
 
+namespace Torva {
+
 namespace AssociationFixture {
 
 void seedClientTwelve()
@@ -94,3 +96,5 @@ QStringList stored()
 }
 
 } // namespace AssociationFixture
+
+} // namespace Torva

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace Torva {
+
 class PartiesEditor;
 
 // A client and its associations on file, and ways to read an association
@@ -26,3 +28,5 @@ QStringList keys(const PartiesEditor &editor, int row);
 QStringList stored();
 
 } // namespace AssociationFixture
+
+} // namespace Torva

@@ -8,6 +8,8 @@
 #include <QAbstractItemView>
 #include <QTest>
 
+namespace Torva {
+
 AssociationHost::AssociationHost()
     : editor(new PartiesEditor(&window))
 {
@@ -104,3 +106,5 @@ bool dropAt(QPair<QWidget *, QPoint> spot, QMimeData &mime)
     QCoreApplication::sendEvent(surface, &drop);
     return enter.isAccepted();
 }
+
+} // namespace Torva

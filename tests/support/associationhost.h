@@ -7,6 +7,8 @@
 #include <QString>
 #include <QWidget>
 
+namespace Torva {
+
 class DataGrid;
 
 // An associations editor in a shown, active window, loaded with a client,
@@ -53,3 +55,5 @@ void selectName(DataGrid *grid, int row);
 QPair<QWidget *, QPoint> cellSpot(const DataGrid &grid, int row, int col, QPoint offset = QPoint(-1, -1));
 // Drags the data over a spot and drops it there as a move; says whether the drag was accepted.
 bool dropAt(QPair<QWidget *, QPoint> spot, QMimeData &mime);
+
+} // namespace Torva

@@ -4,6 +4,8 @@
 
 #include <csignal>
 
+namespace Torva {
+
 ChildProcess::ChildProcess(const QString &program, const QStringList &arguments)
 {
     m_process.start(program, arguments);
@@ -60,3 +62,5 @@ QStringList ChildProcess::remainingLines()
         lines << line.trimmed();
     return lines;
 }
+
+} // namespace Torva

@@ -3,6 +3,8 @@
 #include <QProcess>
 #include <QStringList>
 
+namespace Torva {
+
 // A helper program run as a second user of the test database, with every
 // wait bounded: what it printed, how it ended, and a hard kill for the tests
 // that need a user to vanish. A child still running when this goes is killed.
@@ -33,3 +35,5 @@ public:
 private:
     QProcess m_process;
 };
+
+} // namespace Torva

@@ -4,6 +4,8 @@
 
 #include <QtTest>
 
+namespace Torva {
+
 // Data rows for the tests that run once per engine.
 //
 // In a _data() function, after the column "engine" and the others:
@@ -23,3 +25,5 @@ void forEachEngine(Fill fill)
 #define TORVA_USE_ENGINE_ROW()                                                                                         \
     QFETCH(QString, engine);                                                                                           \
     TORVA_USE_DATABASE(engine)
+
+} // namespace Torva

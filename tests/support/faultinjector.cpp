@@ -17,6 +17,8 @@
 
 #include <libpq-fe.h>
 
+namespace Torva {
+
 FaultInjector::FaultInjector()
 {
     TableObject::setBeforeExecuteHook([this](const QString &statement, const QVariantList &) { before(statement); });
@@ -106,3 +108,5 @@ void FaultInjector::waitUntilGone(qint64 backend)
         QThread::msleep(10);
     }
 }
+
+} // namespace Torva

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QVariantList>
 
+namespace Torva {
+
 // Makes one statement of the data layer fail as the database would make it
 // fail, for the tests that prove what a failure leaves behind. While it lives
 // it sees every statement a table object runs (through the before-execute
@@ -45,3 +47,5 @@ private:
     bool m_fired = false;
     qint64 m_stopped = 0;  // the backend stopped, until it runs again
 };
+
+} // namespace Torva

@@ -4,6 +4,8 @@
 #include "data/statements.h"
 #include "testdatabase.h"
 
+namespace Torva {
+
 namespace Fixtures {
 
 void addParty(const Party &party)
@@ -69,3 +71,5 @@ void addUser(const QString &user, const QString &mayDelete)
 }
 
 } // namespace Fixtures
+
+} // namespace Torva

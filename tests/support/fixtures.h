@@ -3,6 +3,8 @@
 #include <QString>
 #include <QVariant>
 
+namespace Torva {
+
 // Rows that tests put into a fresh test database, with sensible values for
 // whatever a test does not care about.
 namespace Fixtures {
@@ -37,3 +39,5 @@ void addState(const QString &code, const QString &name, const QString &country =
 void addUser(const QString &user, const QString &mayDelete);
 
 } // namespace Fixtures
+
+} // namespace Torva

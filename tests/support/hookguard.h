@@ -2,6 +2,8 @@
 
 #include "data/tableobject.h"
 
+namespace Torva {
+
 // Runs a hook before every statement any table object executes, for as long
 // as the guard lives; the hook is taken off again however the test ends.
 class HookGuard
@@ -12,3 +14,5 @@ public:
     HookGuard(const HookGuard &) = delete;
     HookGuard &operator=(const HookGuard &) = delete;
 };
+
+} // namespace Torva

@@ -11,6 +11,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
+namespace Torva {
+
 PartyEditorHost::PartyEditorHost(const QString &mode)
     : editor(new PartyEditor(&window))
 {
@@ -64,3 +66,5 @@ bool PartyEditorHost::everyFrameEnabled() const
     }
     return true;
 }
+
+} // namespace Torva

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QWidget>
 
+namespace Torva {
+
 // A party editor in a shown, active window, as a host form holds it, with its
 // fields reached by name.
 class PartyEditorHost
@@ -31,3 +33,5 @@ public:
     bool everyFieldEnabled(bool enabled) const;
     bool everyFrameEnabled() const;
 };
+
+} // namespace Torva

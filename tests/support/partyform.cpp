@@ -6,6 +6,8 @@
 #include "controls/phonenumber.h"
 #include "controls/zipcode.h"
 
+namespace Torva {
+
 PartyForm::PartyForm()
 {
     city = QStringLiteral("SALEM");
@@ -58,3 +60,5 @@ Fixtures::Party PartyForm::onFile(int key, const QString &name, const QString &s
     party.street1 = street;
     return party;
 }
+
+} // namespace Torva

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QtTest>
 
+namespace Torva {
+
 // The values of a party as the user would enter them (a valid SMITH, JOHN Q
 // of 12 MAIN ST, SALEM, OR 97301; the key, change date and user are left to
 // the save), written into an editor's fields, and the codes and zip rows that
@@ -41,3 +43,5 @@ inline QTestData &engineRow(const QString &engine, const char *name)
         TORVA_USE_DATABASE(engine);                                                                                    \
         PartyForm::seedCodes();                                                                                        \
     } while (false)
+
+} // namespace Torva

@@ -4,6 +4,8 @@
 #include <QRegularExpression>
 #include <QWidget>
 
+namespace Torva {
+
 namespace {
 QString focusedField()
 {
@@ -47,3 +49,5 @@ QStringList ScriptedMessages::texts() const
         result << message.text;
     return result;
 }
+
+} // namespace Torva

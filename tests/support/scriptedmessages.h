@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+namespace Torva {
+
 // Stands in for the message boxes while it lives: records each message, the
 // field that had the focus when it was shown, and answers questions from a script.
 class ScriptedMessages : public StandInMessages
@@ -32,3 +34,5 @@ public:
 
     QStringList texts() const;
 };
+
+} // namespace Torva

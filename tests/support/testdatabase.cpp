@@ -15,6 +15,8 @@
 
 #include <memory>
 
+namespace Torva {
+
 namespace {
 
 const QString Sqlite = QStringLiteral("sqlite");
@@ -219,3 +221,5 @@ int TestDatabase::rowsWithNull(const QString &table, const QStringList &columns)
                      .arg(table, columns.join(QStringLiteral(" Is Null Or "))))
         .toInt();
 }
+
+} // namespace Torva

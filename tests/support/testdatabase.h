@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QVariantList>
 
+namespace Torva {
+
 // A fresh, empty database with every table for one test, on any engine.
 //
 // SQLite gets a new temporary folder per test. PostgreSQL uses the server
@@ -66,3 +68,5 @@ public:
 #define TORVA_USE_GLOBAL_ENGINE_ROW()                                                                                  \
     QFETCH_GLOBAL(QString, engine);                                                                                    \
     TORVA_USE_DATABASE(engine)
+
+} // namespace Torva

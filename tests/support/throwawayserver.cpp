@@ -8,6 +8,8 @@
 #include <csignal>
 #include <unistd.h>
 
+namespace Torva {
+
 namespace {
 // The installed server's programs: where the test command found them, else
 // the newest of Debian's.
@@ -129,3 +131,5 @@ void ThrowawayServer::thaw()
         ::kill(pid_t(process), SIGCONT);
     m_frozen.clear();
 }
+
+} // namespace Torva

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+namespace Torva {
+
 // A PostgreSQL server of one test's own, on loopback, that the test may stop,
 // start and restart while the data layer is connected to it, as a server
 // that an administrator restarts (the shared test server must stay up for
@@ -41,3 +43,5 @@ private:
     QList<qint64> m_frozen;
     QString m_why;
 };
+
+} // namespace Torva

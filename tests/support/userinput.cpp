@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <QWindow>
 
+namespace Torva {
+
 namespace UserInput {
 
 QWindow *keyboardWindow()
@@ -117,3 +119,5 @@ QWidget *focusWidget()
 }
 
 } // namespace UserInput
+
+} // namespace Torva

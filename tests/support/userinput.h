@@ -7,6 +7,8 @@
 class QWidget;
 class QWindow;
 
+namespace Torva {
+
 // Keys and clicks as a user makes them: sent to a window and delivered by
 // Qt's own routing, so that an open popup list, a menu or a modal box takes
 // them first, as it takes a real keyboard's. Nothing here reaches into a
@@ -43,3 +45,5 @@ void moveMouse(QWidget *widget, QPoint at);
 QWidget *focusWidget();
 
 } // namespace UserInput
+
+} // namespace Torva

@@ -7,6 +7,8 @@
 #include "parties_editor/associationrows.h"
 #include "partyform.h"
 
+namespace Torva {
+
 namespace {
 const QStringList PathNames{QStringLiteral("party-insert"), QStringLiteral("party-update"),
                             QStringLiteral("party-delete"), QStringLiteral("association-save")};
@@ -97,3 +99,5 @@ bool WriteAttempt::write()
     }
     return false;
 }
+
+} // namespace Torva

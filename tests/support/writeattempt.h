@@ -8,6 +8,8 @@
 
 #include <memory>
 
+namespace Torva {
+
 // One editor readied for a write, as the user leaves it just before saving,
 // for the tests (and their child processes) that break a write part way:
 //   PartyInsert      a new party typed in (PartyForm's values)
@@ -47,3 +49,5 @@ private:
     Path m_path;
     bool m_ready = false;
 };
+
+} // namespace Torva

@@ -6,6 +6,8 @@
 
 #include <QSqlQuery>
 
+namespace Torva {
+
 Engine::Engine(const DatabaseLocation &location)
     : m_location(location)
 {
@@ -86,3 +88,5 @@ void Engine::connectionFailed(const QString &why) const
     throw DataAccessError(DataAccessError::ConnectionFailed,
                           QStringLiteral("cannot open the database at %1: %2").arg(m_location.toDisplayString(), why));
 }
+
+} // namespace Torva

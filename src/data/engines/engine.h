@@ -8,6 +8,8 @@
 
 #include <memory>
 
+namespace Torva {
+
 class PreparedStatement;
 class RowLockSession;
 
@@ -92,3 +94,5 @@ protected:
 private:
     DatabaseLocation m_location;
 };
+
+} // namespace Torva

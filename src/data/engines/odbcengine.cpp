@@ -10,6 +10,8 @@
 #include <QHash>
 #include <QRegularExpression>
 
+namespace Torva {
+
 namespace {
 
 // Which deadline each connection's server was told last.
@@ -172,3 +174,5 @@ int OdbcEngine::classify(const QSqlError &error) const
         return DataAccessError::DatabaseBusy;
     return Engine::classify(error);
 }
+
+} // namespace Torva

@@ -2,6 +2,8 @@
 
 #include "engine.h"
 
+namespace Torva {
+
 // A database reached through an ODBC data source the user configured: the
 // agency's own DB2 for i, or a PostgreSQL server. Statements pass through
 // unchanged and go to the driver manager directly. What the row locks are
@@ -49,3 +51,5 @@ private:
     QString m_serverName;
     bool m_postgres = false;
 };
+
+} // namespace Torva

@@ -10,6 +10,8 @@
 
 #include <chrono>
 
+namespace Torva {
+
 static_assert(sizeof(SQLWCHAR) == sizeof(QChar), "the driver manager's wide characters are UTF-16");
 
 namespace {
@@ -427,3 +429,5 @@ QSqlError OdbcPreparedStatement::endTransaction(void *connection, bool commit)
     SQLSetConnectAttr(handle, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
     return error;
 }
+
+} // namespace Torva

@@ -7,6 +7,8 @@
 #include <deque>
 #include <memory>
 
+namespace Torva {
+
 // A statement run through the ODBC driver manager directly, on the
 // connection Qt's driver opened: its errors carry the database's SQLSTATE
 // (which Qt's driver does not hand on), the statement deadline is the
@@ -69,3 +71,5 @@ private:
     int m_rowsAffected = -1;
     QSqlError m_error;
 };
+
+} // namespace Torva

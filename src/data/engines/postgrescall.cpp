@@ -16,6 +16,8 @@
 
 #include <cerrno>
 
+namespace Torva {
+
 namespace {
 
 // The type numbers of the server's built-in types that results carry.
@@ -381,3 +383,5 @@ QByteArray PostgresCall::numberedMarkers(const QString &statement, int *markers)
         *markers = count;
     return numbered;
 }
+
+} // namespace Torva

@@ -11,9 +11,12 @@
 #include <vector>
 #include <optional>
 
+class QDeadlineTimer;
 class QSqlDatabase;
 struct pg_conn;
 struct pg_result;
+
+namespace Torva {
 
 // One request to a PostgreSQL server and its whole answer, straight through
 // libpq on a connection in non-blocking mode, waited for no longer than
@@ -65,10 +68,10 @@ public:
 
 private:
     Result finish(bool sent);
-    bool flush(const class QDeadlineTimer &deadline);
+    bool flush(const QDeadlineTimer &deadline);
     // The answers to one command, up to its end; null when the wait failed.
-    bool commandAnswered(const class QDeadlineTimer &deadline, Result *first);
-    bool waitFor(short events, const class QDeadlineTimer &deadline);
+    bool commandAnswered(const QDeadlineTimer &deadline, Result *first);
+    bool waitFor(short events, const QDeadlineTimer &deadline);
     Result failed(QSqlError::ErrorType type, const QString &text, const QString &code = QString());
     Result gone(const QString &why);
 
@@ -76,3 +79,5 @@ private:
     std::optional<std::chrono::milliseconds> m_wait;
     QSqlError m_error;
 };
+
+} // namespace Torva

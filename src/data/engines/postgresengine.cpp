@@ -14,6 +14,8 @@
 #include <libpq-fe.h>
 #include <poll.h>
 
+namespace Torva {
+
 namespace {
 
 QString postgresType(const Schema::Column &column)
@@ -301,3 +303,5 @@ int PostgresEngine::classify(const QSqlError &error) const
         return DataAccessError::DatabaseBusy;
     return Engine::classify(error);
 }
+
+} // namespace Torva

@@ -6,6 +6,8 @@
 
 struct pg_conn;
 
+namespace Torva {
+
 // A PostgreSQL server for agencies with many users. The libraries are schemas
 // (duvprb, duvcrt), the DB2 functions come from our schema script, and row
 // locks are session advisory locks, recorded in torva.lock_holders.
@@ -47,3 +49,5 @@ private:
 
     bool m_unbounded = false;  // while the schema is made: no deadline
 };
+
+} // namespace Torva

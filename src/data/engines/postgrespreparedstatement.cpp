@@ -9,6 +9,8 @@
 
 #include <libpq-fe.h>
 
+namespace Torva {
+
 namespace {
 
 // A select whose rows a limit can cut: one that has no limit, row lock or
@@ -228,3 +230,5 @@ bool PostgresPreparedStatement::run(const QVariantList &values, QueryResult &row
         rows.setHasMore(false);
     return true;
 }
+
+} // namespace Torva

@@ -4,8 +4,11 @@
 
 #include <QByteArray>
 
-class PostgresCall;
 struct pg_conn;
+
+namespace Torva {
+
+class PostgresCall;
 
 // A statement run on the libpq connection directly, waited for no longer
 // than the statement deadline: a kept one prepared once on the server, any
@@ -57,3 +60,5 @@ private:
     int m_rowsAffected = -1;
     QSqlError m_error;
 };
+
+} // namespace Torva

@@ -5,6 +5,8 @@
 
 #include <QHash>
 
+namespace Torva {
+
 namespace {
 constexpr int KeptConnections = 4;
 
@@ -138,3 +140,5 @@ void PostgresRowLocks::closeIdleConnections()
     }
     idleConnections().clear();
 }
+
+} // namespace Torva

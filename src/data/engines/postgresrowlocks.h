@@ -8,6 +8,8 @@
 
 #include <memory>
 
+namespace Torva {
+
 class Engine;
 
 // Row locks on PostgreSQL: session advisory locks keyed by the row's lock
@@ -40,3 +42,5 @@ private:
     QString m_connectionName;
     bool m_lockedAny = false;
 };
+
+} // namespace Torva

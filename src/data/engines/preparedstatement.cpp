@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+namespace Torva {
+
 bool PreparedStatement::wholeNumber(double number)
 {
     return std::trunc(number) == number && std::fabs(number) < 9.0e15;
@@ -58,3 +60,5 @@ PreparedStatement::Binding PreparedStatement::bindingOf(const QVariant &value)
     default: return Binding::Text;
     }
 }
+
+} // namespace Torva

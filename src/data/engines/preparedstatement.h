@@ -6,6 +6,8 @@
 #include <QString>
 #include <QVariantList>
 
+namespace Torva {
+
 // One statement prepared on a connection and run with positional values,
 // each engine on its database's own interface (sqlite3, libpq, ODBC).
 class PreparedStatement
@@ -85,3 +87,5 @@ public:
     // and is (a null text is bound as NULL, an empty one as '').
     static bool isNullValue(const QVariant &value);
 };
+
+} // namespace Torva

@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <QSysInfo>
 
+namespace Torva {
+
 RowLockSession::~RowLockSession() = default;
 
 void RowLockSession::openConnection(Engine &engine, const QString &connectionName)
@@ -28,3 +30,5 @@ LockHolder RowLockSession::ownHolder()
     holder.since = QDateTime::currentDateTimeUtc();
     return holder;
 }
+
+} // namespace Torva

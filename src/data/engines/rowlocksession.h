@@ -7,6 +7,8 @@
 
 #include <optional>
 
+namespace Torva {
+
 class Engine;
 
 // The row locks of one table object. A lock taken through one session blocks
@@ -37,3 +39,5 @@ protected:
     // DataAccessError(LockFailed) saying why it cannot.
     static void openConnection(Engine &engine, const QString &connectionName);
 };
+
+} // namespace Torva

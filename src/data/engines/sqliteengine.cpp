@@ -21,6 +21,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace Torva {
+
 namespace {
 
 // Digits(n): the absolute whole number as text, zero-padded to the 8 digits of
@@ -224,3 +226,5 @@ int SqliteEngine::classify(const QSqlError &error) const
         return DataAccessError::DatabaseBusy;
     return DataAccessError::StatementFailed;
 }
+
+} // namespace Torva

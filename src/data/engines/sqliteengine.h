@@ -6,6 +6,8 @@
 
 struct sqlite3;
 
+namespace Torva {
+
 // The embedded database: a folder holding one SQLite file per library
 // (DUVPRB.sqlite, DUVCRT.sqlite), attached under the library's name, with the
 // DB2 functions the statements use, case-sensitive Like, WAL and a busy
@@ -41,3 +43,5 @@ private:
     // deleted, leaves this one without a name).
     QList<int> m_attached;
 };
+
+} // namespace Torva

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+namespace Torva {
+
 namespace {
 
 // The most values a statement remembers from its last run: a code list, a
@@ -234,3 +236,5 @@ bool SqlitePreparedStatement::failed(int code, QSqlError::ErrorType type)
                         QString::number(extended ? extended : code));
     return false;
 }
+
+} // namespace Torva

@@ -10,6 +10,8 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
+namespace Torva {
+
 // A statement run on the sqlite3 handle directly: values are bound and read
 // by their storage class, the column names are taken once per preparation,
 // and a kept statement is reset for its next run rather than prepared again.
@@ -56,3 +58,5 @@ private:
     int m_deadlineGeneration = -1;  // the deadline this statement last told the handle
     QSqlError m_error;
 };
+
+} // namespace Torva

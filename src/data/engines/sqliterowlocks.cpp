@@ -10,6 +10,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+namespace Torva {
+
 namespace {
 [[noreturn]] void lockFailed(const QString &what)
 {
@@ -115,3 +117,5 @@ void SqliteRowLocks::writeHolder(const LockKey &key) const
                    .arg(own.since.toString(Qt::ISODateWithMs))
                    .toUtf8());
 }
+
+} // namespace Torva

@@ -5,6 +5,8 @@
 #include <QSet>
 #include <QString>
 
+namespace Torva {
+
 // Row locks of the embedded database: Linux open-file-description locks, one
 // byte per row at the row's lock number in the folder's lock file. Every
 // session opens the file itself, so two sessions of one process block each
@@ -28,3 +30,5 @@ private:
     int m_fd = -1;
     QSet<qint64> m_held;
 };
+
+} // namespace Torva

@@ -4,6 +4,8 @@
 
 #include <QElapsedTimer>
 
+namespace Torva {
+
 namespace {
 std::chrono::milliseconds current = StatementDeadline::Default;
 int changes = 0;
@@ -45,3 +47,5 @@ QString StatementDeadline::cancelledMessage()
     return QStringLiteral("the statement did not finish within %1 s and was cancelled")
         .arg(std::chrono::duration<double>(value()).count(), 0, 'g', 3);
 }
+
+} // namespace Torva

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <chrono>
 
+namespace Torva {
+
 // How long any statement may take before the call that runs it fails: 5 s
 // unless the host sets another (Database::setStatementDeadline). A server
 // that has not answered by then is taken for gone, whether it is busy,
@@ -38,3 +40,5 @@ public:
     // tell their server the new value before their next statement.
     static int generation();
 };
+
+} // namespace Torva

@@ -4,6 +4,8 @@
 #include "preparedstatement.h"
 #include "data/schema.h"
 
+namespace Torva {
+
 TransactionRowLocks::TransactionRowLocks(const DatabaseLocation &location)
     : m_location(location)
     , m_engine(Engine::create(location))
@@ -87,3 +89,5 @@ void TransactionRowLocks::endTransaction()
     // A connection that cannot roll back is gone, and its locks with it.
     m_engine->endTransaction(database, false);
 }
+
+} // namespace Torva

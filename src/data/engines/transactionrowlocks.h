@@ -8,6 +8,8 @@
 
 #include <memory>
 
+namespace Torva {
+
 class Engine;
 
 // Row locks that the database keeps itself (DB2 for i): each row is read
@@ -45,3 +47,5 @@ private:
     QList<LockKey> m_held;
     bool m_inTransaction = false;
 };
+
+} // namespace Torva

@@ -7,6 +7,8 @@
 
 #include <QtTest>
 
+namespace Torva {
+
 namespace {
 
 class UnansweredMessages : public MessageService
@@ -37,3 +39,5 @@ private:
 UnansweredMessages unanswered;
 
 } // namespace
+
+} // namespace Torva
