@@ -8,7 +8,7 @@ if(TARGET tst_designerplugin)
   target_link_libraries(tst_designerplugin PRIVATE Qt6::UiPlugin Qt6::Designer)
   target_compile_definitions(tst_designerplugin PRIVATE
     TORVA_DESIGNER_PLUGIN="$<TARGET_FILE:torva_designer_plugin>"
-    TORVA_HEADER_ROOT="${PROJECT_SOURCE_DIR}/src")
+    TORVA_HEADER_ROOT="${CMAKE_BINARY_DIR}/include")
   add_dependencies(tst_designerplugin torva_designer_plugin)
 endif()
 if(TARGET tst_formloader)

@@ -1,5 +1,5 @@
-#include "parties_editor/partieseditor.h"
-#include "party_editor/partyeditor.h"
+#include <TORVAProbationParties/parties_editor/partieseditor.h>
+#include <TORVAProbationParties/party_editor/partyeditor.h>
 
 #include <QFileInfo>
 #include <QMetaProperty>
@@ -99,8 +99,8 @@ void DesignerPluginTest::factoryDescribesAndMakesItsEditor_data()
     QTest::addColumn<QString>("includeFile");
     QTest::addColumn<QStringList>("storedProperties");
 
-    QTest::newRow("PartyEditor") << "Torva::PartyEditor" << "party_editor/partyeditor.h" << QStringList{"Enabled"};
-    QTest::newRow("PartiesEditor") << "Torva::PartiesEditor" << "parties_editor/partieseditor.h"
+    QTest::newRow("PartyEditor") << "Torva::PartyEditor" << "TORVAProbationParties/party_editor/partyeditor.h" << QStringList{"Enabled"};
+    QTest::newRow("PartiesEditor") << "Torva::PartiesEditor" << "TORVAProbationParties/parties_editor/partieseditor.h"
                                    << QStringList{"Enabled", "HyperlinkNames"};
 }
 

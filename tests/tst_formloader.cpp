@@ -1,9 +1,9 @@
 // A form a running host loads with QUiLoader: the controls come from the same
 // designer plugin as in Qt Designer, and must be run-time controls.
 
-#include "controls/datagrid.h"
-#include "parties_editor/partieseditor.h"
-#include "party_editor/partyeditor.h"
+#include <TORVAProbationParties/controls/datagrid.h>
+#include <TORVAProbationParties/parties_editor/partieseditor.h>
+#include <TORVAProbationParties/party_editor/partyeditor.h>
 
 #include <QBuffer>
 #include <QFileInfo>

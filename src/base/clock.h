@@ -1,5 +1,7 @@
 #pragma once
 
+#include <TORVAProbationParties/torvaprobationparties_export.h>
+
 #include <QDate>
 #include <QDateTime>
 
@@ -7,7 +9,7 @@ namespace Torva {
 
 // The one source of the current date and time for the controls (the latest
 // birth date, the change dates written), so that tests can pin it.
-class Clock
+class TORVA_EXPORT Clock
 {
 public:
     static QDateTime now();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <TORVAProbationParties/torvaprobationparties_export.h>
+
 #include <QString>
 #include <QStringList>
 
@@ -11,7 +13,7 @@ namespace Torva {
 // a question with Yes and No (Yes the default), titled as given, without an
 // icon; each waits until the user answers. Tests install one of their own
 // that records the messages and answers from a script.
-class MessageService
+class TORVA_EXPORT MessageService
 {
 public:
     // The title of every message that says something went wrong.
@@ -42,7 +44,7 @@ public:
 // A service that stands in for the one in use for as long as it lives (a
 // test's scripted answers, a run with nobody to answer), then gives the place
 // back to the one it replaced.
-class StandInMessages : public MessageService
+class TORVA_EXPORT StandInMessages : public MessageService
 {
 protected:
     StandInMessages() : m_replaced(install(this)) {}

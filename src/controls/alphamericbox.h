@@ -1,6 +1,8 @@
 #pragma once
 
-#include "fieldcontrol.h"
+#include <TORVAProbationParties/torvaprobationparties_export.h>
+
+#include <TORVAProbationParties/controls/fieldcontrol.h>
 
 #include <QLineEdit>
 
@@ -14,7 +16,7 @@ namespace Torva {
 // Change is raised for the user's edits only; textChanged for every change.
 // Validate is raised when the user leaves the box: a handler connected
 // directly may set Cancel to keep the focus there.
-class AlphaMericBox : public QLineEdit, public FieldControl
+class TORVA_EXPORT AlphaMericBox : public QLineEdit, public FieldControl
 {
     Q_OBJECT
     Q_PROPERTY(QString Text READ Text WRITE setText USER true)  // QLineEdit::text notifies

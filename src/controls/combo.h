@@ -1,7 +1,9 @@
 #pragma once
 
-#include "fieldcontrol.h"
-#include "recordsourcemodel.h"
+#include <TORVAProbationParties/torvaprobationparties_export.h>
+
+#include <TORVAProbationParties/controls/fieldcontrol.h>
+#include <TORVAProbationParties/controls/recordsourcemodel.h>
 
 #include <QTimer>
 #include <QWidget>
@@ -30,7 +32,7 @@ class ListPopup;
 // that move in it (Up, Down, Page Up, Page Down), pick (Enter, Tab) or close
 // it (Escape, keeping the text) are its own, and every other key goes on to
 // the box.
-class Combo : public QWidget, public FieldControl
+class TORVA_EXPORT Combo : public QWidget, public FieldControl
 {
     Q_OBJECT
     Q_PROPERTY(QString Text READ Text WRITE setText NOTIFY textChanged)

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "controls/recordsourcemodel.h"
+#include <TORVAProbationParties/torvaprobationparties_export.h>
+
+#include <TORVAProbationParties/controls/recordsourcemodel.h>
 
 #include <QPointer>
 #include <QTimer>
@@ -35,7 +37,7 @@ class DataGrid;
 // KeyDown and AddRecordRequest have reference arguments and need a direct
 // connection. Failures of the search are reported by the table object's
 // Error signal (forward it with tableObject()); the list is then left empty.
-class ComboBox : public QWidget
+class TORVA_EXPORT ComboBox : public QWidget
 {
     Q_OBJECT
     Q_PROPERTY(QString RecordSource READ RecordSource WRITE setRecordSource)

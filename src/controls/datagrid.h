@@ -1,9 +1,11 @@
 #pragma once
 
-#include "controls/inputevents.h"
+#include <TORVAProbationParties/torvaprobationparties_export.h>
 
-#include "controls/outlinedelegate.h"
-#include "controls/outlinemodel.h"
+#include <TORVAProbationParties/controls/inputevents.h>
+
+#include <TORVAProbationParties/controls/outlinedelegate.h>
+#include <TORVAProbationParties/controls/outlinemodel.h>
 
 #include <QColor>
 #include <QPixmap>
@@ -36,7 +38,7 @@ class TableObject;
 // DragStart) need a direct connection: the grid reads the argument back when
 // the handler returns. Handlers must not throw; the grid catches what a
 // handler lets through at its own event boundary and drops it.
-class DataGrid : public QWidget
+class TORVA_EXPORT DataGrid : public QWidget
 {
     Q_OBJECT
     Q_PROPERTY(int Rows READ Rows WRITE setRows)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <TORVAProbationParties/torvaprobationparties_export.h>
+
 #include <QLabel>
 
 namespace Torva {
@@ -8,7 +10,7 @@ namespace Torva {
 // user cannot change it. A value wider than the label keeps the label's
 // width: it is shown cut with an ellipsis, and the whole of it is the
 // label's tooltip and accessible description.
-class DataLabel : public QLabel
+class TORVA_EXPORT DataLabel : public QLabel
 {
     Q_OBJECT
     Q_PROPERTY(QString Caption READ Caption WRITE setCaption USER true)

@@ -1,7 +1,9 @@
 #pragma once
 
-#include "digitsbox.h"
-#include "fieldcontrol.h"
+#include <TORVAProbationParties/torvaprobationparties_export.h>
+
+#include <TORVAProbationParties/controls/digitsbox.h>
+#include <TORVAProbationParties/controls/fieldcontrol.h>
 
 #include <QDate>
 #include <QWidget>
@@ -22,7 +24,7 @@ namespace Torva {
 //
 // Change is raised for each key the user types and each date picked from the
 // calendar; valueChanged whenever the value changes, code writes included.
-class DatePicker : public QWidget, public FieldControl
+class TORVA_EXPORT DatePicker : public QWidget, public FieldControl
 {
     Q_OBJECT
     Q_PROPERTY(int Value READ Value WRITE setValue NOTIFY valueChanged USER true)

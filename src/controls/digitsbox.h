@@ -1,5 +1,7 @@
 #pragma once
 
+#include <TORVAProbationParties/torvaprobationparties_export.h>
+
 #include <QLineEdit>
 
 namespace Torva {
@@ -8,7 +10,7 @@ namespace Torva {
 // ("(000) 000-0000"). The phone and zip boxes build on it.
 //
 // Change is raised for the user's edits only; digitsChanged for every change.
-class DigitsBox : public QLineEdit
+class TORVA_EXPORT DigitsBox : public QLineEdit
 {
     Q_OBJECT
     Q_PROPERTY(bool HighlightOnFocus READ HighlightOnFocus WRITE setHighlightOnFocus)

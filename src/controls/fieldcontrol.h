@@ -1,5 +1,7 @@
 #pragma once
 
+#include <TORVAProbationParties/torvaprobationparties_export.h>
+
 #include <QString>
 
 namespace Torva {
@@ -7,7 +9,7 @@ namespace Torva {
 // What the field checks need of an input control, whichever it is: whether
 // it takes input, moving the focus to it, its text, and its value as a
 // 32-bit number (a date as yyyymmdd, a code, a zip).
-class FieldControl
+class TORVA_EXPORT FieldControl
 {
 public:
     virtual ~FieldControl() = default;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <TORVAProbationParties/torvaprobationparties_export.h>
+
 #include <QList>
 #include <QObject>
 #include <QPixmap>
@@ -9,7 +11,7 @@ namespace Torva {
 
 // The small pictures the editors put into grid cells, found by key: fifteen
 // icons drawn here at run time, 16 by 16 pixels, the two check boxes 11 by 11.
-class ImageList : public QObject
+class TORVA_EXPORT ImageList : public QObject
 {
     Q_OBJECT
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <TORVAProbationParties/torvaprobationparties_export.h>
+
 #include <QFrame>
 #include <QMap>
 
@@ -11,7 +13,7 @@ namespace Torva {
 // The list that drops down under an edit box: the rows of a model in
 // columns, picked with the mouse or the keys. While it is open, keys that do
 // not move in the list go on to the edit box, so the user keeps typing.
-class ListPopup : public QFrame
+class TORVA_EXPORT ListPopup : public QFrame
 {
     Q_OBJECT
 

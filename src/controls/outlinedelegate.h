@@ -1,5 +1,7 @@
 #pragma once
 
+#include <TORVAProbationParties/torvaprobationparties_export.h>
+
 #include <QColor>
 #include <QStyledItemDelegate>
 
@@ -9,7 +11,7 @@ namespace Torva {
 // the tree column's indentation and expander, a cell's picture, Boolean
 // cells as check boxes, and text in the cell's own colour, weight and
 // underline. Opens a line edit for the grid's own cell edits.
-class OutlineDelegate : public QStyledItemDelegate
+class TORVA_EXPORT OutlineDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
 

@@ -1,7 +1,9 @@
 #pragma once
 
-#include "controls/outlinerow.h"
-#include "data/tableobject.h"
+#include <TORVAProbationParties/torvaprobationparties_export.h>
+
+#include <TORVAProbationParties/controls/outlinerow.h>
+#include <TORVAProbationParties/data/tableobject.h>
 
 #include <QAbstractTableModel>
 #include <QColor>
@@ -21,7 +23,7 @@ namespace Torva {
 //
 // A row belongs to the nearest row above it with a lower level; its parent's
 // collapse hides it, and so does a height of 0.
-class OutlineModel : public QAbstractTableModel
+class TORVA_EXPORT OutlineModel : public QAbstractTableModel
 {
     Q_OBJECT
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <TORVAProbationParties/torvaprobationparties_export.h>
+
 #include <QColor>
 #include <QPixmap>
 #include <QString>
@@ -15,7 +17,7 @@ namespace Torva {
 // one string, its place in the outline, and the few cells that carry more
 // than text kept apart. A row of plain cells so costs one allocation, which
 // keeps a grid of thousands of rows small.
-class OutlineRow
+class TORVA_EXPORT OutlineRow
 {
 public:
     // What a cell may carry besides its text; most cells carry none of it.

@@ -1,13 +1,15 @@
 #pragma once
 
-#include "digitsbox.h"
-#include "fieldcontrol.h"
+#include <TORVAProbationParties/torvaprobationparties_export.h>
+
+#include <TORVAProbationParties/controls/digitsbox.h>
+#include <TORVAProbationParties/controls/fieldcontrol.h>
 
 namespace Torva {
 
 // A ten-digit phone number typed as (555) 555-0100. Its value is the number
 // as a double (the column type), 0 for none.
-class PhoneNumber : public DigitsBox, public FieldControl
+class TORVA_EXPORT PhoneNumber : public DigitsBox, public FieldControl
 {
     Q_OBJECT
     Q_PROPERTY(double Value READ Value WRITE setValue NOTIFY valueChanged USER true)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <TORVAProbationParties/torvaprobationparties_export.h>
+
 #include <QVariant>
 #include <QVariantMap>
 
@@ -8,7 +10,7 @@ namespace Torva {
 // The saved properties of a control, for hosts that keep them outside a .ui
 // file: each control reads and writes its keys with a default, as a form
 // designer's property bag does (a value equal to its default is not stored).
-class PropertyBag
+class TORVA_EXPORT PropertyBag
 {
 public:
     PropertyBag() = default;

@@ -1,7 +1,9 @@
 #pragma once
 
-#include "data/recordsource.h"
-#include "data/tableobject.h"
+#include <TORVAProbationParties/torvaprobationparties_export.h>
+
+#include <TORVAProbationParties/data/recordsource.h>
+#include <TORVAProbationParties/data/tableobject.h>
 
 #include <QAbstractTableModel>
 #include <QHash>
@@ -17,7 +19,7 @@ namespace Torva {
 // Failures go out through the table object's Error signal (forward it with
 // tableObject()); load() then throws DataAccessError, while fetchMore(),
 // called from a view, stops listing instead.
-class RecordSourceModel : public QAbstractTableModel
+class TORVA_EXPORT RecordSourceModel : public QAbstractTableModel
 {
     Q_OBJECT
 

@@ -1,9 +1,11 @@
 #pragma once
 
-#include "digitsbox.h"
-#include "fieldcontrol.h"
+#include <TORVAProbationParties/torvaprobationparties_export.h>
 
-#include "data/tableobject.h"
+#include <TORVAProbationParties/controls/digitsbox.h>
+#include <TORVAProbationParties/controls/fieldcontrol.h>
+
+#include <TORVAProbationParties/data/tableobject.h>
 
 #include <QVariantList>
 
@@ -14,7 +16,7 @@ namespace Torva {
 // (matched against the zip table). When the user has entered a zip the box
 // looks up the zip table's row for it itself, then raises ZipEntered, so
 // that the owner can take the row's city and state.
-class ZipCode : public DigitsBox, public FieldControl
+class TORVA_EXPORT ZipCode : public DigitsBox, public FieldControl
 {
     Q_OBJECT
     Q_PROPERTY(int Value READ Value WRITE setValue NOTIFY valueChanged USER true)

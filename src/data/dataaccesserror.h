@@ -1,5 +1,7 @@
 #pragma once
 
+#include <TORVAProbationParties/torvaprobationparties_export.h>
+
 #include <QString>
 #include <stdexcept>
 
@@ -8,7 +10,7 @@ namespace Torva {
 // The failure of a data-access call. A table object raises its Error signal
 // first and then throws this, so that the method that made the call ends there
 // and the host sees a failed call.
-class DataAccessError : public std::runtime_error
+class TORVA_EXPORT DataAccessError : public std::runtime_error
 {
 public:
     // Error numbers reported through TableObject::Error and carried here.

@@ -1,7 +1,9 @@
 #pragma once
 
-#include "connectionuse.h"
-#include "databaselocation.h"
+#include <TORVAProbationParties/torvaprobationparties_export.h>
+
+#include <TORVAProbationParties/data/connectionuse.h>
+#include <TORVAProbationParties/data/databaselocation.h>
 
 #include <QString>
 
@@ -15,7 +17,7 @@ class Connection;
 // start-up; otherwise TORVA_DATABASE in the environment names it; otherwise
 // an embedded folder under the user's data location is used, created with its
 // tables on first use. The controls never pass a connection.
-class Database
+class TORVA_EXPORT Database
 {
 public:
     // The host's choice, which wins over the environment. Throws

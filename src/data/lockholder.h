@@ -1,5 +1,7 @@
 #pragma once
 
+#include <TORVAProbationParties/torvaprobationparties_export.h>
+
 #include <QDateTime>
 #include <QString>
 
@@ -7,7 +9,7 @@ namespace Torva {
 
 // Who holds a row lock, as far as the data layer knows: the user name the host
 // gave it, the machine, the process and since when.
-struct LockHolder
+struct TORVA_EXPORT LockHolder
 {
     QString userName;
     QString machine;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <TORVAProbationParties/torvaprobationparties_export.h>
+
 #include <QList>
 #include <QString>
 #include <QVariant>
@@ -10,7 +12,7 @@ namespace Torva {
 // Our own row locks go by a 62-bit number derived from it (a byte offset in
 // the SQLite lock file, an advisory lock key on PostgreSQL); a database that
 // keeps its own is asked for the row by its key values.
-class LockKey
+class TORVA_EXPORT LockKey
 {
 public:
     LockKey() = default;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <TORVAProbationParties/torvaprobationparties_export.h>
+
 #include <QList>
 #include <QStringList>
 #include <QVariant>
@@ -12,7 +14,7 @@ namespace Torva {
 // case, as DB2 names unquoted columns) and the values of each row. The values
 // are kept row after row in one list, so that a result of many short rows
 // costs one allocation for all of them rather than one per row.
-class QueryResult
+class TORVA_EXPORT QueryResult
 {
 public:
     QueryResult() = default;

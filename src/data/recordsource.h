@@ -1,5 +1,7 @@
 #pragma once
 
+#include <TORVAProbationParties/torvaprobationparties_export.h>
+
 #include <QString>
 #include <QVariantList>
 
@@ -13,7 +15,7 @@ namespace Torva {
 // "\\" an escape. The parameter holds the typed text up to the first of them, followed by "%",
 // so the database still finds the rows by the name index; the rows it returns
 // beyond what was typed are then left out by accepts().
-class RecordSource
+class TORVA_EXPORT RecordSource
 {
 public:
     static RecordSource bind(const QString &source, const QString &typedText);

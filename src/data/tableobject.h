@@ -1,8 +1,10 @@
 #pragma once
 
-#include "lockholder.h"
-#include "lockkey.h"
-#include "queryresult.h"
+#include <TORVAProbationParties/torvaprobationparties_export.h>
+
+#include <TORVAProbationParties/data/lockholder.h>
+#include <TORVAProbationParties/data/lockkey.h>
+#include <TORVAProbationParties/data/queryresult.h>
 
 #include <QObject>
 #include <QSet>
@@ -31,7 +33,7 @@ class RowLockSession;
 // connected directly may change) and then throws DataAccessError with the
 // same number, description and the statement, so that the calling method ends
 // there. The details stay readable through LastError*() afterwards.
-class TableObject : public QObject
+class TORVA_EXPORT TableObject : public QObject
 {
     Q_OBJECT
 

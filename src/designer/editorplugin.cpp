@@ -1,6 +1,6 @@
 #include "editorplugin.h"
 
-#include "controls/imagelist.h"
+#include <TORVAProbationParties/controls/imagelist.h>
 
 #include <QIcon>
 #include <QMetaObject>

@@ -1,6 +1,6 @@
 #include "partieseditorplugin.h"
 
-#include "parties_editor/partieseditor.h"
+#include <TORVAProbationParties/parties_editor/partieseditor.h>
 
 namespace Torva {
 
@@ -11,7 +11,7 @@ PartiesEditorPlugin::PartiesEditorPlugin(QObject *parent)
 
 QString PartiesEditorPlugin::includeFile() const
 {
-    return QStringLiteral("parties_editor/partieseditor.h");
+    return QStringLiteral("TORVAProbationParties/parties_editor/partieseditor.h");
 }
 
 QString PartiesEditorPlugin::toolTip() const

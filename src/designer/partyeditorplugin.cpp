@@ -1,6 +1,6 @@
 #include "partyeditorplugin.h"
 
-#include "party_editor/partyeditor.h"
+#include <TORVAProbationParties/party_editor/partyeditor.h>
 
 namespace Torva {
 
@@ -11,7 +11,7 @@ PartyEditorPlugin::PartyEditorPlugin(QObject *parent)
 
 QString PartyEditorPlugin::includeFile() const
 {
-    return QStringLiteral("party_editor/partyeditor.h");
+    return QStringLiteral("TORVAProbationParties/party_editor/partyeditor.h");
 }
 
 QString PartyEditorPlugin::toolTip() const

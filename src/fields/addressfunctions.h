@@ -1,5 +1,7 @@
 #pragma once
 
+#include <TORVAProbationParties/torvaprobationparties_export.h>
+
 #include <QString>
 
 namespace Torva {
@@ -13,13 +15,13 @@ namespace AddressFunctions {
 
 // True when the address is wholly blank (a zip of 0 or less counts as blank)
 // or wholly given (any zip but 0 counts as given).
-bool AddressComplete(const QString &Street, const QString &City, const QString &State, qint32 Zip);
+TORVA_EXPORT bool AddressComplete(const QString &Street, const QString &City, const QString &State, qint32 Zip);
 // True when the zip table has exactly this city, state and zip, or when all
 // three are blank (then without asking the database). The table object keeps
 // the lookup prepared from one call to the next. Throws DataAccessError.
-bool CityStateZipValid(TableObject &ZipTable, const QString &City, const QString &State, qint32 Zip);
+TORVA_EXPORT bool CityStateZipValid(TableObject &ZipTable, const QString &City, const QString &State, qint32 Zip);
 // A blank first street line takes the second, which becomes empty.
-void CompactStreetLines(AlphaMericBox *Line1, AlphaMericBox *Line2);
+TORVA_EXPORT void CompactStreetLines(AlphaMericBox *Line1, AlphaMericBox *Line2);
 } // namespace AddressFunctions
 
 } // namespace Torva

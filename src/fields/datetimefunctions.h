@@ -1,5 +1,7 @@
 #pragma once
 
+#include <TORVAProbationParties/torvaprobationparties_export.h>
+
 #include <QString>
 #include <QVariant>
 
@@ -13,11 +15,11 @@ namespace DateTimeFunctions {
 // first formatted with it and read back as a date. 0 when Value is no date.
 // A month-day-year number loses the month's leading zero in January to
 // September (seven digits).
-qint32 DateToNumber(const QVariant &Value, const QString &InFormat, const QString &OutFormat);
+TORVA_EXPORT qint32 DateToNumber(const QVariant &Value, const QString &InFormat, const QString &OutFormat);
 
 // A month-day-year number laid out through the picture 00/00/0000, which
 // gives back the leading zero a number lost: 1052026 is 01/05/2026.
-QString ChangeDateText(qint32 Number);
+TORVA_EXPORT QString ChangeDateText(qint32 Number);
 
 } // namespace DateTimeFunctions
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <TORVAProbationParties/torvaprobationparties_export.h>
+
 #include <QString>
 
 namespace Torva {
@@ -16,16 +18,16 @@ inline const QString RequiredFieldMessage = QStringLiteral("A required field is 
 // Moves the focus to the field when it takes input, then shows Message (an
 // empty one shows nothing). Never fails: a field that cannot take the focus
 // still gets its message.
-void ShowFieldError(FieldControl *Field, const QString &Message);
+TORVA_EXPORT void ShowFieldError(FieldControl *Field, const QString &Message);
 // True, with the message shown, when the field's text is empty once spaces
 // (only spaces, not tabs) are taken off both ends.
-bool RequiredTextMissing(FieldControl *Field);
+TORVA_EXPORT bool RequiredTextMissing(FieldControl *Field);
 // True, with the message shown, when the field's value is 0; any other value,
 // negative ones too, counts as given.
-bool RequiredLongMissing(FieldControl *Field);
+TORVA_EXPORT bool RequiredLongMissing(FieldControl *Field);
 
 // Text without its leading and trailing space characters (tabs stay).
-QString TrimSpaces(const QString &text);
+TORVA_EXPORT QString TrimSpaces(const QString &text);
 
 } // namespace FormFunctions
 

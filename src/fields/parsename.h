@@ -1,11 +1,13 @@
 #pragma once
 
+#include <TORVAProbationParties/torvaprobationparties_export.h>
+
 #include <QString>
 
 namespace Torva {
 
 // A name typed last name first: "SMITH, JOHN Q".
-struct ParsedName
+struct TORVA_EXPORT ParsedName
 {
     QString FirstName;      // the first word after the comma
     QString LastName;       // everything before the comma, trailing spaces removed
@@ -14,6 +16,6 @@ struct ParsedName
 
 // Splits a name at its first comma; a name that cannot be split (no comma,
 // or a comma first or last) gives three empty parts. Names of any length.
-ParsedName ParseName(const QString &Name);
+TORVA_EXPORT ParsedName ParseName(const QString &Name);
 
 } // namespace Torva

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <TORVAProbationParties/torvaprobationparties_export.h>
+
 #include <QString>
 #include <QVariant>
 #include <QWidget>
@@ -28,7 +30,7 @@ class TableObject;
 // (Error, with the table object that failed; the call then throws
 // DataAccessError), and asks it to create a party (AddParty), to open a client
 // or party (ViewParty) or to act on a name link (HyperlinkClickName).
-class PartiesEditor : public QWidget
+class TORVA_EXPORT PartiesEditor : public QWidget
 {
     Q_OBJECT
     Q_PROPERTY(QString UserID MEMBER UserID)

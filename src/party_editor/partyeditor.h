@@ -1,6 +1,8 @@
 #pragma once
 
-#include "data/lockholder.h"
+#include <TORVAProbationParties/torvaprobationparties_export.h>
+
+#include <TORVAProbationParties/data/lockholder.h>
 
 #include <QList>
 #include <QString>
@@ -32,7 +34,7 @@ class ZipCode;
 // with the table object that failed; the failing call then throws
 // DataAccessError) and of a party that another user holds (LockError, after
 // which the control is disabled until the host enables it again).
-class PartyEditor : public QWidget
+class TORVA_EXPORT PartyEditor : public QWidget
 {
     Q_OBJECT
     Q_PROPERTY(int PartyKey MEMBER PartyKey)

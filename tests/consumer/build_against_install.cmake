@@ -62,6 +62,7 @@ foreach(file IN ITEMS
     ${headers}/data/database.h
     ${headers}/party_editor/partyeditor.h
     ${headers}/parties_editor/partieseditor.h
+    ${headers}/torvaprobationparties_export.h
     ${package}/TORVAProbationPartiesConfig.cmake
     ${package}/TORVAProbationPartiesConfigVersion.cmake
     ${package}/TORVAProbationPartiesTargets.cmake
@@ -71,6 +72,29 @@ foreach(file IN ITEMS
     fail("Not installed: ${file}")
   endif()
 endforeach()
+
+# The private parts are not installed: no engine, statement or connection.
+foreach(file IN ITEMS ${headers}/data/engines ${headers}/data/connection.h ${headers}/data/statements.h
+    ${headers}/data/schema.h ${headers}/controls/outlineview.h)
+  if(EXISTS ${prefix}/${file})
+    fail("Installed, but private: ${file}")
+  endif()
+endforeach()
+
+# The library exports the public API alone.
+find_program(NM nm)
+if(NM)
+  run("nm on the library" ${NM} -DC --defined-only ${prefix}/${INSTALL_LIBDIR}/libTORVAProbationParties.so)
+  # A symbol of its own, not a public member that names a private type.
+  foreach(private IN ITEMS Connection Engine SqliteEngine PostgresCall OdbcPreparedStatement LockedSelect Schema
+      OutlineView)
+    string(REGEX MATCH " [A-Za-z] (typeinfo for |vtable for )?Torva::${private}::" exported "${run_output}")
+    if(exported)
+      fail("The library exports a private part (${exported})")
+    endif()
+  endforeach()
+  expect_in("${run_output}" "Torva::PartyEditor::LoadRecord" "The library does not export the party editor")
+endif()
 
 file(GLOB plugins ${prefix}/${INSTALL_DESIGNERDIR}/*.so)
 list(LENGTH plugins plugin_count)

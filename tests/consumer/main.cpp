@@ -5,10 +5,10 @@
 // names the database, creates a PartyEditor and a PartiesEditor, prints the
 // location in force and the editors' class names, and exits.
 
-#include "data/dataaccesserror.h"
-#include "data/database.h"
-#include "parties_editor/partieseditor.h"
-#include "party_editor/partyeditor.h"
+#include <TORVAProbationParties/data/dataaccesserror.h>
+#include <TORVAProbationParties/data/database.h>
+#include <TORVAProbationParties/parties_editor/partieseditor.h>
+#include <TORVAProbationParties/party_editor/partyeditor.h>
 
 #include <QApplication>
 #include <QTextStream>
