@@ -8,7 +8,7 @@ top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$top/scripts/packages.sh"
 source "$top/scripts/postgres.sh"
 
-torva_install_packages "${TORVA_BUILD_PACKAGES[@]}" postgresql unixodbc odbc-postgresql xvfb xauth xdotool openbox scrot sqlite3
+torva_install_packages "${TORVA_BUILD_PACKAGES[@]}" postgresql unixodbc odbc-postgresql doxygen xvfb xauth xdotool openbox scrot sqlite3
 torva_build
 
 trap torva_postgres_stop EXIT

@@ -8,14 +8,14 @@
 
 namespace Torva {
 
-// A text box that can turn what the user types into upper or lower case
-// (CaseType as CaseValidator counts it) and
-// holds at most MaxLength characters. Text written by code is kept as given
-// (cut to MaxLength), so that a stored value comes back unchanged.
-//
-// Change is raised for the user's edits only; textChanged for every change.
-// Validate is raised when the user leaves the box: a handler connected
-// directly may set Cancel to keep the focus there.
+/// A text box that can turn what the user types into upper or lower case
+/// (CaseType as CaseValidator counts it) and
+/// holds at most MaxLength characters. Text written by code is kept as given
+/// (cut to MaxLength), so that a stored value comes back unchanged.
+///
+/// Change is raised for the user's edits only; textChanged for every change.
+/// Validate is raised when the user leaves the box: a handler connected
+/// directly may set Cancel to keep the focus there.
 class TORVA_EXPORT AlphaMericBox : public QLineEdit, public FieldControl
 {
     Q_OBJECT
@@ -27,7 +27,7 @@ class TORVA_EXPORT AlphaMericBox : public QLineEdit, public FieldControl
 public:
     explicit AlphaMericBox(QWidget *parent = nullptr);
 
-    // Shows text as given: the letter case applies to what the user types.
+    /// Shows text as given: the letter case applies to what the user types.
     void setText(const QString &text);
     int CaseType() const { return m_caseType; }
     void setCaseType(int caseType);

@@ -15,23 +15,23 @@ namespace Torva {
 
 class ListPopup;
 
-// An edit box with a list of rows from its record source, shown in columns
-// with captions. The user types, or picks a row; the row's code (the
-// ValueColumn, the first column unless set) is the combo's value, and the
-// DisplayColumn's text fills the box.
-//
-// A search list (SearchList) lists the rows that begin with the text typed
-// so far, read a page at a time as the user scrolls; other lists are read
-// whole by LoadList and typing moves to the first row that begins with the
-// text. MatchFound tells whether the text is that of a list row.
-//
-// Change is raised for the user's edits and picks; textChanged and
-// valueChanged for every change, code included; activated when the user
-// chooses a row: a pick from the list (Enter, Tab, a click), or Enter on a
-// text that is a row's. While the list is open it has the keyboard: the keys
-// that move in it (Up, Down, Page Up, Page Down), pick (Enter, Tab) or close
-// it (Escape, keeping the text) are its own, and every other key goes on to
-// the box.
+/// An edit box with a list of rows from its record source, shown in columns
+/// with captions. The user types, or picks a row; the row's code (the
+/// ValueColumn, the first column unless set) is the combo's value, and the
+/// DisplayColumn's text fills the box.
+///
+/// A search list (SearchList) lists the rows that begin with the text typed
+/// so far, read a page at a time as the user scrolls; other lists are read
+/// whole by LoadList and typing moves to the first row that begins with the
+/// text. MatchFound tells whether the text is that of a list row.
+///
+/// Change is raised for the user's edits and picks; textChanged and
+/// valueChanged for every change, code included; activated when the user
+/// chooses a row: a pick from the list (Enter, Tab, a click), or Enter on a
+/// text that is a row's. While the list is open it has the keyboard: the keys
+/// that move in it (Up, Down, Page Up, Page Down), pick (Enter, Tab) or close
+/// it (Escape, keeping the text) are its own, and every other key goes on to
+/// the box.
 class TORVA_EXPORT Combo : public QWidget, public FieldControl
 {
     Q_OBJECT
@@ -59,8 +59,8 @@ public:
 
     void setText(const QString &text);
     QVariant Value() const;
-    // Chooses the row whose code this is; no such row leaves no row chosen
-    // and the code itself in the box.
+    /// Chooses the row whose code this is; no such row leaves no row chosen
+    /// and the code itself in the box.
     void setValue(const QVariant &value);
 
     QString RecordSource() const { return m_model.recordSource(); }
@@ -90,17 +90,17 @@ public:
     QString Tag() const { return m_tag; }
     void setTag(const QString &tag) { m_tag = tag; }
 
-    // Fills the list from the record source (a search list: the rows that
-    // begin with the text). Throws DataAccessError after the Error signal of tableObject().
+    /// Fills the list from the record source (a search list: the rows that
+    /// begin with the text). Throws DataAccessError after the Error signal of tableObject().
     void LoadList();
-    // Whether the text is the display text of a list row.
+    /// Whether the text is the display text of a list row.
     bool MatchFound() const;
-    // The number of the current list row, counting from 1; 0 when none is current.
+    /// The number of the current list row, counting from 1; 0 when none is current.
     int RowNumber() const { return m_row + 1; }
-    // The current row's value in the list column of that key (a field name of
-    // the record source, any letter case); null without a current row.
+    /// The current row's value in the list column of that key (a field name of
+    /// the record source, any letter case); null without a current row.
     QVariant Columns(const QString &key) const;
-    // A list column's width in twips (0 hides it) and whether it is shown.
+    /// A list column's width in twips (0 hides it) and whether it is shown.
     void setColumnWidth(const QString &key, int twips);
     int columnWidth(const QString &key) const;
 
@@ -119,7 +119,7 @@ Q_SIGNALS:
     void Change();
     void textChanged(const QString &text);
     void valueChanged();
-    // The user chose a row (counting from 0).
+    /// The user chose a row (counting from 0).
     void activated(int row);
 
 protected:
@@ -128,7 +128,7 @@ protected:
 private:
     void userTyped(const QString &text);
     void search();
-    // Runs a search that typing has left pending, before the list is used.
+    /// Runs a search that typing has left pending, before the list is used.
     void catchUp();
     void pickRow(int row);
     void setCurrentRow(int row);

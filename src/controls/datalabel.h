@@ -6,10 +6,10 @@
 
 namespace Torva {
 
-// A label that shows a value (the user and date of the last change); the
-// user cannot change it. A value wider than the label keeps the label's
-// width: it is shown cut with an ellipsis, and the whole of it is the
-// label's tooltip and accessible description.
+/// A label that shows a value (the user and date of the last change); the
+/// user cannot change it. A value wider than the label keeps the label's
+/// width: it is shown cut with an ellipsis, and the whole of it is the
+/// label's tooltip and accessible description.
 class TORVA_EXPORT DataLabel : public QLabel
 {
     Q_OBJECT
@@ -23,7 +23,7 @@ public:
     void setCaption(const QString &caption);
     QString Tag() const { return m_tag; }
     void setTag(const QString &tag) { m_tag = tag; }
-    // Whether the caption is wider than the label shows.
+    /// Whether the caption is wider than the label shows.
     bool isElided() const;
 
 protected:

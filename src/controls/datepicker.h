@@ -14,16 +14,16 @@ class QToolButton;
 
 namespace Torva {
 
-// A date that may be empty, typed as MM/DD/YYYY or picked from a calendar
-// (the button, Alt+Down or F4). Its value is the date as the number yyyymmdd,
-// 0 for no date. Only dates from MinDate to MaxDate are taken: a typed date
-// outside them, or no date at all, is refused when the user leaves the box:
-// the last good value comes back, the user is told why and which dates the
-// box takes (a message titled "Error", the box's accessible description and
-// inputRejected), and the focus comes back to the box.
-//
-// Change is raised for each key the user types and each date picked from the
-// calendar; valueChanged whenever the value changes, code writes included.
+/// A date that may be empty, typed as MM/DD/YYYY or picked from a calendar
+/// (the button, Alt+Down or F4). Its value is the date as the number yyyymmdd,
+/// 0 for no date. Only dates from MinDate to MaxDate are taken: a typed date
+/// outside them, or no date at all, is refused when the user leaves the box:
+/// the last good value comes back, the user is told why and which dates the
+/// box takes (a message titled "Error", the box's accessible description and
+/// inputRejected), and the focus comes back to the box.
+///
+/// Change is raised for each key the user types and each date picked from the
+/// calendar; valueChanged whenever the value changes, code writes included.
 class TORVA_EXPORT DatePicker : public QWidget, public FieldControl
 {
     Q_OBJECT
@@ -59,7 +59,7 @@ public:
 Q_SIGNALS:
     void Change();
     void valueChanged(int value);
-    // The user left the box with a date it cannot take; why, and what it takes.
+    /// The user left the box with a date it cannot take; why, and what it takes.
     void inputRejected(const QString &message);
 
 protected:
@@ -68,7 +68,7 @@ protected:
 private:
     void takeTypedText(bool leaving);
     enum class Source { Code, Typed, Picked };
-    // Typed keys raise Change themselves; a date picked in the calendar does here.
+    /// Typed keys raise Change themselves; a date picked in the calendar does here.
     void setValueFrom(int value, Source source);
     void showValue();
     bool accepts(const QDate &date) const;

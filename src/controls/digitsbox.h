@@ -6,10 +6,10 @@
 
 namespace Torva {
 
-// A box for a number of a fixed layout, typed through a mask of digit places
-// ("(000) 000-0000"). The phone and zip boxes build on it.
-//
-// Change is raised for the user's edits only; digitsChanged for every change.
+/// A box for a number of a fixed layout, typed through a mask of digit places
+/// ("(000) 000-0000"). The phone and zip boxes build on it.
+///
+/// Change is raised for the user's edits only; digitsChanged for every change.
 class TORVA_EXPORT DigitsBox : public QLineEdit
 {
     Q_OBJECT
@@ -19,9 +19,9 @@ class TORVA_EXPORT DigitsBox : public QLineEdit
 public:
     DigitsBox(const QString &mask, QWidget *parent = nullptr);
 
-    // The digits typed so far, in order, without the mask's separators.
+    /// The digits typed so far, in order, without the mask's separators.
     QString digits() const;
-    // Shows these digits (code writing the value: no Change).
+    /// Shows these digits (code writing the value: no Change).
     void setDigits(const QString &digits);
 
     bool HighlightOnFocus() const { return m_highlightOnFocus; }

@@ -6,9 +6,9 @@
 
 namespace Torva {
 
-// What the field checks need of an input control, whichever it is: whether
-// it takes input, moving the focus to it, its text, and its value as a
-// 32-bit number (a date as yyyymmdd, a code, a zip).
+/// What the field checks need of an input control, whichever it is: whether
+/// it takes input, moving the focus to it, its text, and its value as a
+/// 32-bit number (a date as yyyymmdd, a code, a zip).
 class TORVA_EXPORT FieldControl
 {
 public:

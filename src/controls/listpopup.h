@@ -10,42 +10,42 @@ class QTableView;
 
 namespace Torva {
 
-// The list that drops down under an edit box: the rows of a model in
-// columns, picked with the mouse or the keys. While it is open, keys that do
-// not move in the list go on to the edit box, so the user keeps typing.
+/// The list that drops down under an edit box: the rows of a model in
+/// columns, picked with the mouse or the keys. While it is open, keys that do
+/// not move in the list go on to the edit box, so the user keeps typing.
 class TORVA_EXPORT ListPopup : public QFrame
 {
     Q_OBJECT
 
 public:
-    // editor: the box the list belongs to and the typed keys go to.
+    /// editor: the box the list belongs to and the typed keys go to.
     explicit ListPopup(QWidget *editor);
 
     void setModel(QAbstractItemModel *model);
     QTableView *view() const { return m_view; }
     void setVisibleRows(int rows) { m_visibleRows = rows; }
-    // Fixed widths in pixels by column; 0 hides a column. Others fit their contents.
+    /// Fixed widths in pixels by column; 0 hides a column. Others fit their contents.
     void setColumnWidths(const QMap<int, int> &widths) { m_widths = widths; }
 
-    // Opens under anchor (or moves and sizes itself again while open), at
-    // least as wide as it and as wide as the columns need, within the screen.
+    /// Opens under anchor (or moves and sizes itself again while open), at
+    /// least as wide as it and as wide as the columns need, within the screen.
     void open(QWidget *anchor);
-    // The size of a list view that shows every shown column whole and up to
-    // visibleRows rows, frame, captions and vertical scroll bar included.
+    /// The size of a list view that shows every shown column whole and up to
+    /// visibleRows rows, frame, captions and vertical scroll bar included.
     static QSize fittingSize(const QTableView *view, int visibleRows);
     int currentRow() const;
     void setCurrentRow(int row);
 
-    // Handles a key pressed in the edit box: the arrows and page keys move in
-    // the list (opening it), Enter picks, Escape closes. True when it was used.
+    /// Handles a key pressed in the edit box: the arrows and page keys move in
+    /// the list (opening it), Enter picks, Escape closes. True when it was used.
     bool handleEditorKey(QKeyEvent *event, QWidget *anchor);
 
 Q_SIGNALS:
     void rowPicked(int row);
-    // Up or Down asked for the list while it was closed.
+    /// Up or Down asked for the list while it was closed.
     void openRequested();
-    // A key is about to move in the list or pick from it: a list that
-    // follows typed text should catch up with it now.
+    /// A key is about to move in the list or pick from it: a list that
+    /// follows typed text should catch up with it now.
     void aboutToMove();
 
 protected:

@@ -7,8 +7,8 @@
 
 namespace Torva {
 
-// A ten-digit phone number typed as (555) 555-0100. Its value is the number
-// as a double (the column type), 0 for none.
+/// A ten-digit phone number typed as (555) 555-0100. Its value is the number
+/// as a double (the column type), 0 for none.
 class TORVA_EXPORT PhoneNumber : public DigitsBox, public FieldControl
 {
     Q_OBJECT

@@ -7,9 +7,9 @@
 
 namespace Torva {
 
-// The saved properties of a control, for hosts that keep them outside a .ui
-// file: each control reads and writes its keys with a default, as a form
-// designer's property bag does (a value equal to its default is not stored).
+/// The saved properties of a control, for hosts that keep them outside a .ui
+/// file: each control reads and writes its keys with a default, as a form
+/// designer's property bag does (a value equal to its default is not stored).
 class TORVA_EXPORT PropertyBag
 {
 public:

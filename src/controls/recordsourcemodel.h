@@ -11,14 +11,14 @@
 
 namespace Torva {
 
-// The rows of a list's record source, read a page at a time as a view asks
-// for more (canFetchMore/fetchMore), so that a search over a large table shows
-// its first rows at once. The typed text replaces the source's '&TEXT%'
-// marks as a bound parameter, and is searched as text.
-//
-// Failures go out through the table object's Error signal (forward it with
-// tableObject()); load() then throws DataAccessError, while fetchMore(),
-// called from a view, stops listing instead.
+/// The rows of a list's record source, read a page at a time as a view asks
+/// for more (canFetchMore/fetchMore), so that a search over a large table shows
+/// its first rows at once. The typed text replaces the source's '&TEXT%'
+/// marks as a bound parameter, and is searched as text.
+///
+/// Failures go out through the table object's Error signal (forward it with
+/// tableObject()); load() then throws DataAccessError, while fetchMore(),
+/// called from a view, stops listing instead.
 class TORVA_EXPORT RecordSourceModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -28,31 +28,31 @@ public:
 
     void setRecordSource(const QString &source);
     QString recordSource() const { return m_source; }
-    // Captions of the columns, in select order; the field names where none is given.
+    /// Captions of the columns, in select order; the field names where none is given.
     void setHeaderCaptions(const QStringList &captions);
     QStringList headerCaptions() const { return m_captions; }
-    // The most rows ever listed; 0 for no limit.
+    /// The most rows ever listed; 0 for no limit.
     void setMaxRecords(int maxRecords) { m_maxRecords = maxRecords; }
     int maxRecords() const { return m_maxRecords; }
-    // A whole number in this field is shown with at least this many digits,
-    // zero-padded (a zip's five); the value itself stays the number.
+    /// A whole number in this field is shown with at least this many digits,
+    /// zero-padded (a zip's five); the value itself stays the number.
     void setColumnDigits(const QString &field, int digits);
-    // Rows read from the database at a time.
+    /// Rows read from the database at a time.
     void setPageSize(int rows) { m_pageSize = qMax(1, rows); }
     int pageSize() const { return m_pageSize; }
 
-    // Runs the source for the typed text and lists its first page.
+    /// Runs the source for the typed text and lists its first page.
     void load(const QString &typedText = QString());
     void clear();
     bool isLoaded() const { return m_loaded; }
     QString typedText() const { return m_typed; }
 
     QStringList fieldNames() const { return m_fieldNames; }
-    // The column of a field (any letter case); -1 when the source has none.
+    /// The column of a field (any letter case); -1 when the source has none.
     int fieldIndex(const QString &name) const;
     QVariant value(int row, int column) const;
     QVariant value(int row, const QString &field) const;
-    // The first listed row whose column holds exactly this text; -1 for none.
+    /// The first listed row whose column holds exactly this text; -1 for none.
     int findRow(int column, const QString &text) const;
 
     TableObject &tableObject() { return m_table; }
@@ -65,9 +65,9 @@ public:
     void fetchMore(const QModelIndex &parent) override;
 
 private:
-    // Reads on from the rows already read and returns the next page of those
-    // that belong in the list (fewer only when the source has no more).
-    // Throws DataAccessError.
+    /// Reads on from the rows already read and returns the next page of those
+    /// that belong in the list (fewer only when the source has no more).
+    /// Throws DataAccessError.
     QList<QVariantList> readMore();
 
     TableObject m_table;

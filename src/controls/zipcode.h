@@ -11,11 +11,11 @@
 
 namespace Torva {
 
-// A zip code of five or nine digits, typed as 62701 or 62701-1234.
-// Its value is the whole zip (stored), its zip proper the first five digits
-// (matched against the zip table). When the user has entered a zip the box
-// looks up the zip table's row for it itself, then raises ZipEntered, so
-// that the owner can take the row's city and state.
+/// A zip code of five or nine digits, typed as 62701 or 62701-1234.
+/// Its value is the whole zip (stored), its zip proper the first five digits
+/// (matched against the zip table). When the user has entered a zip the box
+/// looks up the zip table's row for it itself, then raises ZipEntered, so
+/// that the owner can take the row's city and state.
 class TORVA_EXPORT ZipCode : public DigitsBox, public FieldControl
 {
     Q_OBJECT
@@ -25,22 +25,22 @@ class TORVA_EXPORT ZipCode : public DigitsBox, public FieldControl
 public:
     explicit ZipCode(QWidget *parent = nullptr);
 
-    // A zip held as a number, in its digits: five (01101), or nine with the
-    // four after them; empty for none (0 or less).
+    /// A zip held as a number, in its digits: five (01101), or nine with the
+    /// four after them; empty for none (0 or less).
     static QString ZipDigits(qint32 Zip);
 
     int Value() const;
     void setValue(int value);
     int ZipProper() const;
-    // Sets the first five digits; the four after them stay only when the five do not change.
+    /// Sets the first five digits; the four after them stay only when the five do not change.
     void setZipProper(int zip);
 
-    // Whether the box holds the zip table's row for the zip last entered.
+    /// Whether the box holds the zip table's row for the zip last entered.
     bool HasZipRow() const { return !m_row.isEmpty(); }
-    // A column of that row (ZIPCTY, ZIPSTA, ZIPKEY), as text; empty without a row.
+    /// A column of that row (ZIPCTY, ZIPSTA, ZIPKEY), as text; empty without a row.
     QString ZipColumn(const QString &name) const;
 
-    // The table object of the lookup, whose Error signal the owner forwards.
+    /// The table object of the lookup, whose Error signal the owner forwards.
     TableObject &tableObject() { return m_lookup; }
 
     bool Enabled() const override { return isEnabled(); }

@@ -7,13 +7,13 @@
 
 namespace Torva {
 
-// The failure of a data-access call. A table object raises its Error signal
-// first and then throws this, so that the method that made the call ends there
-// and the host sees a failed call.
+/// The failure of a data-access call. A table object raises its Error signal
+/// first and then throws this, so that the method that made the call ends there
+/// and the host sees a failed call.
 class TORVA_EXPORT DataAccessError : public std::runtime_error
 {
 public:
-    // Error numbers reported through TableObject::Error and carried here.
+    /// Error numbers reported through TableObject::Error and carried here.
     enum Code {
         ConfigurationError = 1001,  // a database location that cannot be used
         ConnectionFailed = 1002,    // the database cannot be opened or reached
@@ -31,9 +31,9 @@ public:
 
     int number() const { return m_number; }
     QString description() const { return m_description; }
-    // The statement text as the caller gave it (empty when no statement was involved).
+    /// The statement text as the caller gave it (empty when no statement was involved).
     QString statement() const { return m_statement; }
-    // The database's own code (SQLite result code, PostgreSQL SQLSTATE, ODBC state).
+    /// The database's own code (SQLite result code, PostgreSQL SQLSTATE, ODBC state).
     QString nativeCode() const { return m_nativeCode; }
 
 private:

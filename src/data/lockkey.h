@@ -8,10 +8,10 @@
 
 namespace Torva {
 
-// One row lock: a table and the values of that table's key columns.
-// Our own row locks go by a 62-bit number derived from it (a byte offset in
-// the SQLite lock file, an advisory lock key on PostgreSQL); a database that
-// keeps its own is asked for the row by its key values.
+/// One row lock: a table and the values of that table's key columns.
+/// Our own row locks go by a 62-bit number derived from it (a byte offset in
+/// the SQLite lock file, an advisory lock key on PostgreSQL); a database that
+/// keeps its own is asked for the row by its key values.
 class TORVA_EXPORT LockKey
 {
 public:
@@ -20,7 +20,7 @@ public:
 
     QString table() const { return m_table; }
     QString rowKey() const { return m_rowKey; }
-    // The key's values, in the table's key order.
+    /// The key's values, in the table's key order.
     QVariantList values() const { return m_values; }
     qint64 number() const { return m_number; }
 

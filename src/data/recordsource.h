@@ -7,14 +7,14 @@
 
 namespace Torva {
 
-// A list's record source with the text typed so far. The source marks the
-// typed text as '&TEXT%'; each such mark becomes a bound parameter, so that
-// nothing typed ever becomes part of the statement.
-//
-// The typed text is searched as text: "%" and "_" are not wildcards, nor is
-// "\\" an escape. The parameter holds the typed text up to the first of them, followed by "%",
-// so the database still finds the rows by the name index; the rows it returns
-// beyond what was typed are then left out by accepts().
+/// A list's record source with the text typed so far. The source marks the
+/// typed text as '&TEXT%'; each such mark becomes a bound parameter, so that
+/// nothing typed ever becomes part of the statement.
+///
+/// The typed text is searched as text: "%" and "_" are not wildcards, nor is
+/// "\\" an escape. The parameter holds the typed text up to the first of them, followed by "%",
+/// so the database still finds the rows by the name index; the rows it returns
+/// beyond what was typed are then left out by accepts().
 class TORVA_EXPORT RecordSource
 {
 public:
@@ -22,11 +22,11 @@ public:
 
     QString statement() const { return m_statement; }
     QVariantList parameters() const { return m_parameters; }
-    // The column the source searches (the one before its first Like), upper case.
+    /// The column the source searches (the one before its first Like), upper case.
     QString searchColumn() const { return m_searchColumn; }
-    // Whether a row whose searched column holds value belongs in the list.
+    /// Whether a row whose searched column holds value belongs in the list.
     bool accepts(const QString &value) const;
-    // Whether some rows the statement returns may not belong in the list.
+    /// Whether some rows the statement returns may not belong in the list.
     bool needsFiltering() const { return !m_exactPrefix.isEmpty(); }
 
 private:

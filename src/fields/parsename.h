@@ -6,7 +6,7 @@
 
 namespace Torva {
 
-// A name typed last name first: "SMITH, JOHN Q".
+/// A name typed last name first: "SMITH, JOHN Q".
 struct TORVA_EXPORT ParsedName
 {
     QString FirstName;      // the first word after the comma
@@ -14,8 +14,8 @@ struct TORVA_EXPORT ParsedName
     QString MiddleInitial;  // the character right after the first word, or empty
 };
 
-// Splits a name at its first comma; a name that cannot be split (no comma,
-// or a comma first or last) gives three empty parts. Names of any length.
+/// Splits a name at its first comma; a name that cannot be split (no comma,
+/// or a comma first or last) gives three empty parts. Names of any length.
 TORVA_EXPORT ParsedName ParseName(const QString &Name);
 
 } // namespace Torva

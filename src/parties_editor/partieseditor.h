@@ -20,16 +20,16 @@ class ImageList;
 class PropertyBag;
 class TableObject;
 
-// Edits the associations of one client or party: an outline with the client
-// or party at the top, one folder per relationship type (and per inverse
-// type), and under each the clients and parties associated that way.
-//
-// The host calls LoadRecords with the user, the kind ("C" client, "P" party)
-// and the key; a party is always shown read-only. The control tells the host
-// of every change of an association row (Change), of database failures
-// (Error, with the table object that failed; the call then throws
-// DataAccessError), and asks it to create a party (AddParty), to open a client
-// or party (ViewParty) or to act on a name link (HyperlinkClickName).
+/// Edits the associations of one client or party: an outline with the client
+/// or party at the top, one folder per relationship type (and per inverse
+/// type), and under each the clients and parties associated that way.
+///
+/// The host calls LoadRecords with the user, the kind ("C" client, "P" party)
+/// and the key; a party is always shown read-only. The control tells the host
+/// of every change of an association row (Change), of database failures
+/// (Error, with the table object that failed; the call then throws
+/// DataAccessError), and asks it to create a party (AddParty), to open a client
+/// or party (ViewParty) or to act on a name link (HyperlinkClickName).
 class TORVA_EXPORT PartiesEditor : public QWidget
 {
     Q_OBJECT
@@ -43,7 +43,7 @@ class TORVA_EXPORT PartiesEditor : public QWidget
 
 public:
     QString UserID;
-    // "*EDIT" or "*VIEW" once loaded; only "*EDIT" lets the user change anything.
+    /// "*EDIT" or "*VIEW" once loaded; only "*EDIT" lets the user change anything.
     QString UserMode;
     QString PartyType;
     qint32 PartyKey = 0;
@@ -51,45 +51,45 @@ public:
     explicit PartiesEditor(QWidget *parent = nullptr);
     ~PartiesEditor() override;
 
-    // The control's own enabled state; at run time the outline follows it.
+    /// The control's own enabled state; at run time the outline follows it.
     bool Enabled() const;
     void SetEnabled(bool enabled);
-    // Whether associate names are links in view mode (HyperlinkClickName).
+    /// Whether associate names are links in view mode (HyperlinkClickName).
     bool HyperlinkNames() const { return m_hyperlinkNames; }
     void SetHyperlinkNames(bool hyperlink);
-    // The same, under the name code generated from a form uses.
+    /// The same, under the name code generated from a form uses.
     void setHyperlinkNames(bool hyperlink) { SetHyperlinkNames(hyperlink); }
 
-    // Set by the designer plugin on the widgets it creates.
+    /// Set by the designer plugin on the widgets it creates.
     bool DesignMode() const { return m_designMode; }
     void setDesignMode(bool designMode) { m_designMode = designMode; }
 
-    // Loads the associations of the client or party; returns true.
+    /// Loads the associations of the client or party; returns true.
     bool LoadRecords(const QString &UserID, const QString &PartyType, qint32 PartyKey);
-    // True, with "Duplicate association." shown at the row's name, when a new
-    // association is already stored, or is there twice among the new rows (a
-    // symmetric type counts both orientations as one association).
+    /// True, with "Duplicate association." shown at the row's name, when a new
+    /// association is already stored, or is there twice among the new rows (a
+    /// symmetric type counts both orientations as one association).
     bool HasErrors();
-    // Validates, then deletes the associations deleted in the outline and
-    // inserts the new ones, all in one transaction: either everything is
-    // saved or nothing is. Afterwards the outline shows what is stored.
-    // Only an editor saves: with UserMode other than "*EDIT" when the call
-    // runs, it returns false at once, runs no statement and shows nothing;
-    // the host, which set the mode, says what it wants to.
+    /// Validates, then deletes the associations deleted in the outline and
+    /// inserts the new ones, all in one transaction: either everything is
+    /// saved or nothing is. Afterwards the outline shows what is stored.
+    /// Only an editor saves: with UserMode other than "*EDIT" when the call
+    /// runs, it returns false at once, runs no statement and shows nothing;
+    /// the host, which set the mode, says what it wants to.
     bool SaveRecords();
 
-    // Readies the popup menu for a row: captions and enabled items by level,
-    // mode and the user's right to delete. False when no menu applies.
-    // The same right decides whether a drag or Ctrl+X and Ctrl+V moves an
-    // associate: a move deletes it from its folder, so for a user who may not
-    // delete (PRBSEC.SECP02 other than "Y") it is a copy, and the user is told.
+    /// Readies the popup menu for a row: captions and enabled items by level,
+    /// mode and the user's right to delete. False when no menu applies.
+    /// The same right decides whether a drag or Ctrl+X and Ctrl+V moves an
+    /// associate: a move deletes it from its folder, so for a user who may not
+    /// delete (PRBSEC.SECP02 other than "Y") it is a copy, and the user is told.
     bool PreparePopupMenu(int Row);
 
-    // The saved properties ("Enabled", then "HyperlinkNames").
+    /// The saved properties ("Enabled", then "HyperlinkNames").
     void ReadProperties(const PropertyBag &bag);
     void WriteProperties(PropertyBag &bag) const;
 
-    // The child controls, for hosts and tests that look inside.
+    /// The child controls, for hosts and tests that look inside.
     DataGrid *grid() const { return grd; }
     ComboBox *nameSearch() const { return cboPTYNAM; }
     ImageList *images() const { return iml; }
@@ -101,10 +101,10 @@ public:
 Q_SIGNALS:
     void Change();
     void Error(TableObject *&adoTABLE);
-    // Declared for hosts that handle both editors alike; never raised here.
+    /// Declared for hosts that handle both editors alike; never raised here.
     void LockError();
-    // The user adds a name the search did not find: create a party and set
-    // UniqueID to its key (> 0), or leave it to decline. Needs a direct connection.
+    /// The user adds a name the search did not find: create a party and set
+    /// UniqueID to its key (> 0), or leave it to decline. Needs a direct connection.
     void AddParty(QVariant &UniqueID, const QString &PartyName);
     void ViewParty(const QString &PartyType, qint32 PartyKey);
     void HyperlinkClickName(const QString &Name, qint32 DOB);
@@ -128,7 +128,7 @@ private:
     void addRecordRequested(QVariant &Id);
     void hyperlinkClicked(int Row);
     void mouseButtonPressed(int Button, int Shift, bool &Cancel);
-    // Remembers the associate a drag, Ctrl+X or Ctrl+C took up, and finds it again.
+    /// Remembers the associate a drag, Ctrl+X or Ctrl+C took up, and finds it again.
     void takeUp(int Row, bool Moves);
     int takenUpRow() const;
     QStringList rowCells(int Row) const;
@@ -160,8 +160,8 @@ private:
     bool m_ownEnabled = true;
     bool m_settingEnabled = false;
     int m_dragRow = 0;
-    // The user asked for a move (a drag without Ctrl, Ctrl+X); dropOn moves
-    // only for a user who may delete.
+    /// The user asked for a move (a drag without Ctrl, Ctrl+X); dropOn moves
+    /// only for a user who may delete.
     bool m_dragMoves = false;
     QStringList m_dragged;  // every cell of the row taken up, as it was then
 };

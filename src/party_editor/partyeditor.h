@@ -26,14 +26,14 @@ class PropertyBag;
 class TableObject;
 class ZipCode;
 
-// Edits one party: a person on record who is not a probation client.
-//
-// The host sets UserID and UserMode, then calls LoadRecord (an existing party,
-// read under a row lock, or a new one for key 0) or AddRecord. The control
-// tells the host of the user's edits (Change), of database failures (Error,
-// with the table object that failed; the failing call then throws
-// DataAccessError) and of a party that another user holds (LockError, after
-// which the control is disabled until the host enables it again).
+/// Edits one party: a person on record who is not a probation client.
+///
+/// The host sets UserID and UserMode, then calls LoadRecord (an existing party,
+/// read under a row lock, or a new one for key 0) or AddRecord. The control
+/// tells the host of the user's edits (Change), of database failures (Error,
+/// with the table object that failed; the failing call then throws
+/// DataAccessError) and of a party that another user holds (LockError, after
+/// which the control is disabled until the host enables it again).
 class TORVA_EXPORT PartyEditor : public QWidget
 {
     Q_OBJECT
@@ -43,77 +43,77 @@ class TORVA_EXPORT PartyEditor : public QWidget
     Q_PROPERTY(bool Enabled READ Enabled WRITE SetEnabled NOTIFY EnabledChanged STORED true DESIGNABLE true)
 
 public:
-    // The key of the party on screen; 0 for a new party not yet saved.
+    /// The key of the party on screen; 0 for a new party not yet saved.
     qint32 PartyKey = 0;
-    // The signed-on user, written with every save.
+    /// The signed-on user, written with every save.
     QString UserID;
-    // "*EDIT" lets the user edit after a load; anything else shows the party
-    // read-only, and then nothing is saved or deleted (see SaveRecord).
+    /// "*EDIT" lets the user edit after a load; anything else shows the party
+    /// read-only, and then nothing is saved or deleted (see SaveRecord).
     QString UserMode;
 
     explicit PartyEditor(QWidget *parent = nullptr);
     ~PartyEditor() override;
 
-    // The control's own enabled state. Written at run time it enables or
-    // disables every field (the frames stay enabled while the control is);
-    // in a form designer only the control itself.
+    /// The control's own enabled state. Written at run time it enables or
+    /// disables every field (the frames stay enabled while the control is);
+    /// in a form designer only the control itself.
     bool Enabled() const;
     void SetEnabled(bool NewEnabled);
 
-    // Set by the designer plugin on the widgets it creates.
+    /// Set by the designer plugin on the widgets it creates.
     bool DesignMode() const { return m_designMode; }
     void setDesignMode(bool designMode) { m_designMode = designMode; }
 
-    // Empties every field; the key, the table objects and the date limits stay.
+    /// Empties every field; the key, the table objects and the date limits stay.
     QVariant ClearRecord();
-    // A new party, with a name and birth date (yyyymmdd) to start from.
+    /// A new party, with a name and birth date (yyyymmdd) to start from.
     bool AddRecord(const QString &NewPartyName = QString(), qint32 PartyDOB = 0);
-    // Reads the party NewPartyKey under a row lock, or prepares a new one for
-    // key 0. False when the party is not there or another user holds it.
+    /// Reads the party NewPartyKey under a row lock, or prepares a new one for
+    /// key 0. False when the party is not there or another user holds it.
     bool LoadRecord(qint32 NewPartyKey = 0, const QString &NewPartyName = QString(), qint32 NewPartyDOB = 0);
-    // Shows the party NewPartyKey as it is stored, without its row lock and
-    // read-only (every field disabled, the frames not): for a party another
-    // user holds. Nothing can be saved or deleted until a LoadRecord
-    // succeeds. False when the party is not on file.
+    /// Shows the party NewPartyKey as it is stored, without its row lock and
+    /// read-only (every field disabled, the frames not): for a party another
+    /// user holds. Nothing can be saved or deleted until a LoadRecord
+    /// succeeds. False when the party is not on file.
     bool ViewRecord(qint32 NewPartyKey);
 
-    // True, with the message shown and the focus on the field, when a field is
-    // in error; the checks run in a fixed order and stop at the first problem.
-    // The last check looks for a likely duplicate party and may ask the user.
-    // With no party loaded (the last load was refused, or only viewed) it is
-    // true too, after one message saying why nothing can be saved.
+    /// True, with the message shown and the focus on the field, when a field is
+    /// in error; the checks run in a fixed order and stop at the first problem.
+    /// The last check looks for a likely duplicate party and may ask the user.
+    /// With no party loaded (the last load was refused, or only viewed) it is
+    /// true too, after one message saying why nothing can be saved.
     bool HasErrors();
-    // Validates, then updates the party loaded or inserts the new one under
-    // the next free key (PartyKey then holds it). False when a check failed,
-    // when no party was loaded, or when the party is no longer there.
-    // Only an editor writes: the party must have been loaded (or added) with
-    // UserMode "*EDIT", and UserMode must still be "*EDIT" when the call runs
-    // (a host that lets a viewer save switches the mode and loads again).
-    // Otherwise it runs no statement and returns false after one message,
-    // titled "Error", that says why.
+    /// Validates, then updates the party loaded or inserts the new one under
+    /// the next free key (PartyKey then holds it). False when a check failed,
+    /// when no party was loaded, or when the party is no longer there.
+    /// Only an editor writes: the party must have been loaded (or added) with
+    /// UserMode "*EDIT", and UserMode must still be "*EDIT" when the call runs
+    /// (a host that lets a viewer save switches the mode and loads again).
+    /// Otherwise it runs no statement and returns false after one message,
+    /// titled "Error", that says why.
     bool SaveRecord();
-    // Deletes the party loaded; true when exactly one row went. Under the
-    // same rule as SaveRecord, but without a message: it returns false and
-    // runs nothing, as it does when no party is loaded (it asks the user
-    // nothing, so the host, which knows the mode, says what it wants to).
+    /// Deletes the party loaded; true when exactly one row went. Under the
+    /// same rule as SaveRecord, but without a message: it returns false and
+    /// runs nothing, as it does when no party is loaded (it asks the user
+    /// nothing, so the host, which knows the mode, says what it wants to).
     bool DeleteRecord();
 
-    // Who holds the party, after a LoadRecord refused for a lock.
+    /// Who holds the party, after a LoadRecord refused for a lock.
     std::optional<LockHolder> LockedBy() const;
 
-    // The saved properties, for hosts that keep them outside a .ui file.
+    /// The saved properties, for hosts that keep them outside a .ui file.
     void ReadProperties(const PropertyBag &bag);
     void WriteProperties(PropertyBag &bag) const;
 
     QSize sizeHint() const override;
 
 Q_SIGNALS:
-    // The user changed a field.
+    /// The user changed a field.
     void Change();
-    // A table object failed; the call that was running then fails too.
-    // adoTABLE is a copy of the reference: changing it changes nothing here.
+    /// A table object failed; the call that was running then fails too.
+    /// adoTABLE is a copy of the reference: changing it changes nothing here.
     void Error(TableObject *&adoTABLE);
-    // LoadRecord found the party held by another user.
+    /// LoadRecord found the party held by another user.
     void LockError();
     void EnabledChanged(bool enabled);
 
@@ -133,21 +133,21 @@ private:
     void enabledSet(bool NewEnabled);
     void LoadLists();
     void createTables();
-    // The lists filled and the date limits set, as every load needs them.
+    /// The lists filled and the date limits set, as every load needs them.
     void prepareFields();
     void showParty(TableObject &row);
     void FindDuplicate(bool &StreetDiffers, bool &Found);
     QVariantList partyValues() const;
-    // A party is loaded, it was loaded for editing, and UserMode is "*EDIT"
-    // still: what SaveRecord and DeleteRecord need before they write.
+    /// A party is loaded, it was loaded for editing, and UserMode is "*EDIT"
+    /// still: what SaveRecord and DeleteRecord need before they write.
     bool mayWrite() const;
     bool insertUnderNextKey(QVariantList values);
-    // Makes sure the editor holds the party's row lock, taking it again when
-    // its connection lost it; false (after LockError and a message) when
-    // another user has taken it meanwhile.
+    /// Makes sure the editor holds the party's row lock, taking it again when
+    /// its connection lost it; false (after LockError and a message) when
+    /// another user has taken it meanwhile.
     bool holdParty();
-    // Whether the insert the server did not answer stored the party after
-    // all (then the editor holds it under its key); false when it did not.
+    /// Whether the insert the server did not answer stored the party after
+    /// all (then the editor holds it under its key); false when it did not.
     bool storedUnanswered(QVariantList values);
     void cityChosen();
     void zipEntered();
@@ -158,18 +158,18 @@ private:
     bool m_designMode = false;
     bool m_ownEnabled = true;
     bool m_settingEnabled = false;
-    // A party is on screen that may be written: the last load or add succeeded.
+    /// A party is on screen that may be written: the last load or add succeeded.
     bool m_partyLoaded = false;
-    // The last load or add ran with UserMode "*EDIT".
+    /// The last load or add ran with UserMode "*EDIT".
     bool m_loadedForEditing = false;
-    // adoPRBPTY holds the row lock of the party on screen.
+    /// adoPRBPTY holds the row lock of the party on screen.
     bool m_partyHeld = false;
-    // The user accepted a possible duplicate of the party on screen.
+    /// The user accepted a possible duplicate of the party on screen.
     bool m_duplicateAccepted = false;
-    // While a new key is tried again, a key taken by another editor is no failure.
+    /// While a new key is tried again, a key taken by another editor is no failure.
     bool m_keyConflictExpected = false;
-    // The key of a new party whose insert the server never answered: it may
-    // be stored, so the next save looks for it before inserting again.
+    /// The key of a new party whose insert the server never answered: it may
+    /// be stored, so the next save looks for it before inserting again.
     qint32 m_unansweredKey = 0;
 
     QGroupBox *fraDemo = nullptr;
@@ -189,7 +189,7 @@ private:
     Combo *cboPTYSEX = nullptr;
     DataLabel *lblPTYUSR = nullptr;
     DataLabel *lblPTYUDT = nullptr;
-    // Every child in creation order: what EnableControls walks.
+    /// Every child in creation order: what EnableControls walks.
     QList<QWidget *> m_controls;
 };
 
