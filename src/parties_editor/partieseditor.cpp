@@ -38,7 +38,6 @@ const QString ViewMode = QStringLiteral("*VIEW");
 constexpr int DesignWidth = 8100;
 constexpr int DesignHeight = 5415;
 constexpr int NameColumnWidth = 3400;
-constexpr bool GridEnabledByDesign = true;
 
 enum Level { HeaderLevel = 0, FolderLevel = 1, AssociateLevel = 2 };
 
@@ -51,7 +50,7 @@ QString plural(const QString &description)
 } // namespace
 
 PartiesEditor::PartiesEditor(QWidget *parent)
-    : QWidget(parent)
+    : EditorWidget(parent)
     , grd(new DataGrid(this))
     , cboPTYNAM(new ComboBox(this))
     , iml(new ImageList(this))
@@ -120,69 +119,37 @@ void PartiesEditor::applyGridDesign()
     cboPTYNAM->setFont(designFont());
 }
 
-void PartiesEditor::forwardErrors(TableObject &table)
-{
-    connect(&table, &TableObject::Error, this, [this, &table](int &, QString &) {
-        TableObject *copy = &table;
-        Q_EMIT Error(copy);
-    });
-}
 
 int PartiesEditor::column(const char *key) const
 {
     return grd->ColumnIndex(QLatin1String(key));
 }
 
-bool PartiesEditor::Enabled() const
+
+
+void PartiesEditor::applyEnabled(bool enabled)
 {
-    return !testAttribute(Qt::WA_ForceDisabled);
+    grd->setEnabled(enabled);
 }
 
-void PartiesEditor::SetEnabled(bool enabled)
-{
-    m_settingEnabled = true;
-    QWidget::setEnabled(enabled);
-    m_settingEnabled = false;
-    enabledSet(enabled);
-}
-
-void PartiesEditor::enabledSet(bool enabled)
-{
-    m_ownEnabled = enabled;
-    if (!m_designMode)
-        grd->setEnabled(enabled);
-    Q_EMIT EnabledChanged(enabled);
-}
-
-void PartiesEditor::changeEvent(QEvent *event)
-{
-    QWidget::changeEvent(event);
-    // QWidget::setEnabled (as code generated from a form calls it) counts as
-    // writing Enabled; a parent's change of state does not.
-    if (event->type() == QEvent::EnabledChange && !m_settingEnabled && Enabled() != m_ownEnabled)
-        enabledSet(Enabled());
-}
 
 void PartiesEditor::SetHyperlinkNames(bool hyperlink)
 {
     m_hyperlinkNames = hyperlink;
-    if (!m_designMode)
+    if (!DesignMode())
         ApplyHyperlinkNames(hyperlink);
     Q_EMIT HyperlinkNamesChanged(hyperlink);
 }
 
 void PartiesEditor::ReadProperties(const PropertyBag &bag)
 {
-    SetEnabled(bag.ReadProperty(QStringLiteral("Enabled"), GridEnabledByDesign).toBool());
+    readEnabled(bag);
     SetHyperlinkNames(bag.ReadProperty(QStringLiteral("HyperlinkNames"), false).toBool());
 }
 
 void PartiesEditor::WriteProperties(PropertyBag &bag) const
 {
-    // The default is the grid's state as designed, not as it is now: a
-    // disabled control also has a disabled grid at run time, and comparing
-    // with that would leave its False unsaved.
-    bag.WriteProperty(QStringLiteral("Enabled"), Enabled(), GridEnabledByDesign);
+    writeEnabled(bag);
     bag.WriteProperty(QStringLiteral("HyperlinkNames"), m_hyperlinkNames, false);
 }
 

@@ -2,6 +2,8 @@
 
 #include <TORVAProbationParties/torvaprobationparties_export.h>
 
+#include <TORVAProbationParties/controls/editorwidget.h>
+
 #include <QString>
 #include <QVariant>
 #include <QWidget>
@@ -30,14 +32,13 @@ class TableObject;
 /// (Error, with the table object that failed; the call then throws
 /// DataAccessError), and asks it to create a party (AddParty), to open a client
 /// or party (ViewParty) or to act on a name link (HyperlinkClickName).
-class TORVA_EXPORT PartiesEditor : public QWidget
+class TORVA_EXPORT PartiesEditor : public EditorWidget
 {
     Q_OBJECT
     Q_PROPERTY(QString UserID MEMBER UserID)
     Q_PROPERTY(QString UserMode MEMBER UserMode)
     Q_PROPERTY(QString PartyType MEMBER PartyType)
     Q_PROPERTY(int PartyKey MEMBER PartyKey)
-    Q_PROPERTY(bool Enabled READ Enabled WRITE SetEnabled NOTIFY EnabledChanged STORED true DESIGNABLE true)
     Q_PROPERTY(bool HyperlinkNames READ HyperlinkNames WRITE SetHyperlinkNames NOTIFY HyperlinkNamesChanged STORED true
                    DESIGNABLE true)
 
@@ -51,18 +52,11 @@ public:
     explicit PartiesEditor(QWidget *parent = nullptr);
     ~PartiesEditor() override;
 
-    /// The control's own enabled state; at run time the outline follows it.
-    bool Enabled() const;
-    void SetEnabled(bool enabled);
     /// Whether associate names are links in view mode (HyperlinkClickName).
     bool HyperlinkNames() const { return m_hyperlinkNames; }
     void SetHyperlinkNames(bool hyperlink);
     /// The same, under the name code generated from a form uses.
     void setHyperlinkNames(bool hyperlink) { SetHyperlinkNames(hyperlink); }
-
-    /// Set by the designer plugin on the widgets it creates.
-    bool DesignMode() const { return m_designMode; }
-    void setDesignMode(bool designMode) { m_designMode = designMode; }
 
     /// Loads the associations of the client or party; returns true.
     bool LoadRecords(const QString &UserID, const QString &PartyType, qint32 PartyKey);
@@ -100,20 +94,17 @@ public:
 
 Q_SIGNALS:
     void Change();
-    void Error(TableObject *&adoTABLE);
-    /// Declared for hosts that handle both editors alike; never raised here.
-    void LockError();
     /// The user adds a name the search did not find: create a party and set
     /// UniqueID to its key (> 0), or leave it to decline. Needs a direct connection.
     void AddParty(QVariant &UniqueID, const QString &PartyName);
     void ViewParty(const QString &PartyType, qint32 PartyKey);
     void HyperlinkClickName(const QString &Name, qint32 DOB);
-    void EnabledChanged(bool enabled);
     void HyperlinkNamesChanged(bool hyperlink);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
-    void changeEvent(QEvent *event) override;
+    /// The outline follows the control's own enabled state.
+    void applyEnabled(bool enabled) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -137,8 +128,6 @@ private:
     int menuRow() const;
     void showSaved();
     void applyGridDesign();
-    void enabledSet(bool enabled);
-    void forwardErrors(TableObject &table);
     void FormatOutline();
     void ShowAssociateKind(int Row);
     void ApplyHyperlinkNames(bool Hyperlink);
@@ -156,9 +145,6 @@ private:
     std::unique_ptr<TableObject> adoPRBCLTASC;
     std::unique_ptr<TableObject> adoPRBSEC;
     bool m_hyperlinkNames = false;
-    bool m_designMode = false;
-    bool m_ownEnabled = true;
-    bool m_settingEnabled = false;
     int m_dragRow = 0;
     /// The user asked for a move (a drag without Ctrl, Ctrl+X); dropOn moves
     /// only for a user who may delete.

@@ -36,7 +36,6 @@ const QString EditMode = QStringLiteral("*EDIT");
 constexpr int DesignWidth = 9495;
 constexpr int DesignHeight = 4620;
 constexpr int FrameMargin = 30;  // the frames are this much narrower than the control
-constexpr bool FramesEnabledByDesign = true;
 
 // Column values as the fields take them; a null loads as empty text or 0.
 QString textOf(const QVariant &value)
@@ -76,7 +75,7 @@ const QString PartyTable = QStringLiteral("DUVPRB.PRBPTY");
 } // namespace
 
 PartyEditor::PartyEditor(QWidget *parent)
-    : QWidget(parent)
+    : EditorWidget(parent)
 {
     createFields();
     configureLists();
@@ -251,44 +250,18 @@ void PartyEditor::connectNotifications()
     connect(dtpPTYBDT, &DatePicker::Change, this, &PartyEditor::Change);
 }
 
-void PartyEditor::forwardErrors(TableObject &table)
+bool PartyEditor::reportsError(int number) const
 {
-    connect(&table, &TableObject::Error, this, [this, &table](int &number, QString &) {
-        if (m_keyConflictExpected && number == DataAccessError::DuplicateKey)
-            return;
-        TableObject *copy = &table;
-        Q_EMIT Error(copy);
-    });
+    return !(m_keyConflictExpected && number == DataAccessError::DuplicateKey);
 }
 
-bool PartyEditor::Enabled() const
-{
-    return !testAttribute(Qt::WA_ForceDisabled);
-}
 
-void PartyEditor::SetEnabled(bool NewEnabled)
-{
-    m_settingEnabled = true;
-    QWidget::setEnabled(NewEnabled);
-    m_settingEnabled = false;
-    enabledSet(NewEnabled);
-}
 
-void PartyEditor::enabledSet(bool NewEnabled)
-{
-    m_ownEnabled = NewEnabled;
-    if (!m_designMode)
-        EnableControls(NewEnabled);
-    Q_EMIT EnabledChanged(NewEnabled);
-}
 
-void PartyEditor::changeEvent(QEvent *event)
+
+void PartyEditor::applyEnabled(bool enabled)
 {
-    QWidget::changeEvent(event);
-    // QWidget::setEnabled (as code generated from a form calls it) counts as
-    // writing Enabled; a parent's change of state does not.
-    if (event->type() == QEvent::EnabledChange && !m_settingEnabled && Enabled() != m_ownEnabled)
-        enabledSet(Enabled());
+    EnableControls(enabled);
 }
 
 void PartyEditor::EnableControls(bool NewEnabled)
@@ -303,15 +276,12 @@ void PartyEditor::EnableControls(bool NewEnabled)
 
 void PartyEditor::ReadProperties(const PropertyBag &bag)
 {
-    SetEnabled(bag.ReadProperty(QStringLiteral("Enabled"), FramesEnabledByDesign).toBool());
+    readEnabled(bag);
 }
 
 void PartyEditor::WriteProperties(PropertyBag &bag) const
 {
-    // The default is the frames' state as designed, not as they are now: a
-    // disabled control also has disabled frames at run time, and comparing
-    // with those would leave its False unsaved.
-    bag.WriteProperty(QStringLiteral("Enabled"), Enabled(), FramesEnabledByDesign);
+    writeEnabled(bag);
 }
 
 void PartyEditor::resizeEvent(QResizeEvent *event)

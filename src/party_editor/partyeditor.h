@@ -2,6 +2,7 @@
 
 #include <TORVAProbationParties/torvaprobationparties_export.h>
 
+#include <TORVAProbationParties/controls/editorwidget.h>
 #include <TORVAProbationParties/data/lockholder.h>
 
 #include <QList>
@@ -34,13 +35,12 @@ class ZipCode;
 /// with the table object that failed; the failing call then throws
 /// DataAccessError) and of a party that another user holds (LockError, after
 /// which the control is disabled until the host enables it again).
-class TORVA_EXPORT PartyEditor : public QWidget
+class TORVA_EXPORT PartyEditor : public EditorWidget
 {
     Q_OBJECT
     Q_PROPERTY(int PartyKey MEMBER PartyKey)
     Q_PROPERTY(QString UserID MEMBER UserID)
     Q_PROPERTY(QString UserMode MEMBER UserMode)
-    Q_PROPERTY(bool Enabled READ Enabled WRITE SetEnabled NOTIFY EnabledChanged STORED true DESIGNABLE true)
 
 public:
     /// The key of the party on screen; 0 for a new party not yet saved.
@@ -53,16 +53,6 @@ public:
 
     explicit PartyEditor(QWidget *parent = nullptr);
     ~PartyEditor() override;
-
-    /// The control's own enabled state. Written at run time it enables or
-    /// disables every field (the frames stay enabled while the control is);
-    /// in a form designer only the control itself.
-    bool Enabled() const;
-    void SetEnabled(bool NewEnabled);
-
-    /// Set by the designer plugin on the widgets it creates.
-    bool DesignMode() const { return m_designMode; }
-    void setDesignMode(bool designMode) { m_designMode = designMode; }
 
     /// Empties every field; the key, the table objects and the date limits stay.
     QVariant ClearRecord();
@@ -110,16 +100,13 @@ public:
 Q_SIGNALS:
     /// The user changed a field.
     void Change();
-    /// A table object failed; the call that was running then fails too.
-    /// adoTABLE is a copy of the reference: changing it changes nothing here.
-    void Error(TableObject *&adoTABLE);
-    /// LoadRecord found the party held by another user.
-    void LockError();
-    void EnabledChanged(bool enabled);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
-    void changeEvent(QEvent *event) override;
+    /// Every field follows (the frames stay enabled while the control is).
+    void applyEnabled(bool enabled) override;
+    /// All but the duplicate key of an insert the editor expects and retries.
+    bool reportsError(int number) const override;
 
 private:
     void createFields();
@@ -128,9 +115,7 @@ private:
     void place(QWidget *field, QGroupBox *frame, const QString &name, int left, int top, int width, int height);
     void configureLists();
     void connectNotifications();
-    void forwardErrors(TableObject &table);
     void EnableControls(bool NewEnabled);
-    void enabledSet(bool NewEnabled);
     void LoadLists();
     void createTables();
     /// The lists filled and the date limits set, as every load needs them.
@@ -155,9 +140,6 @@ private:
     std::unique_ptr<TableObject> adoPRBPTY;
     std::unique_ptr<TableObject> adoPRBSQL;
     std::unique_ptr<TableObject> adoZIPDTA;
-    bool m_designMode = false;
-    bool m_ownEnabled = true;
-    bool m_settingEnabled = false;
     /// A party is on screen that may be written: the last load or add succeeded.
     bool m_partyLoaded = false;
     /// The last load or add ran with UserMode "*EDIT".
