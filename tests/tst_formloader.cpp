@@ -5,11 +5,14 @@
 #include <TORVAProbationParties/parties_editor/partieseditor.h>
 #include <TORVAProbationParties/party_editor/partyeditor.h>
 
+#include <TORVAProbationParties/controls/propertybag.h>
+
 #include <QBuffer>
 #include <QFileInfo>
 #include <QUiLoader>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 using namespace Torva;
@@ -49,7 +52,48 @@ class FormLoaderTest : public QObject
 
 private Q_SLOTS:
     void savedDisabledControlsLoadDisabled();
+    void enabledIsPersistedWithItsDefault_data();
+    void enabledIsPersistedWithItsDefault();
 };
+
+using MakeEditor = std::function<EditorWidget *()>;
+Q_DECLARE_METATYPE(MakeEditor)
+
+void FormLoaderTest::enabledIsPersistedWithItsDefault_data()
+{
+    QTest::addColumn<MakeEditor>("make");
+    QTest::addColumn<bool>("designMode");
+    for (const bool designMode : {false, true}) {
+        const char *mode = designMode ? "designer" : "run time";
+        QTest::addRow("party editor, %s", mode) << MakeEditor([] { return new PartyEditor; }) << designMode;
+        QTest::addRow("parties editor, %s", mode) << MakeEditor([] { return new PartiesEditor; }) << designMode;
+    }
+}
+
+// A host that keeps the properties outside a .ui file gets back what it saved.
+void FormLoaderTest::enabledIsPersistedWithItsDefault()
+{
+    QFETCH(MakeEditor, make);
+    QFETCH(bool, designMode);
+    std::unique_ptr<EditorWidget> editor(make());
+    editor->setDesignMode(designMode);
+    const auto saved = [&editor] {
+        PropertyBag bag;
+        editor->WriteProperties(bag);
+        return bag;
+    };
+
+    // Given a bag without "Enabled", the control is enabled and saves none;
+    editor->ReadProperties(PropertyBag());
+    QVERIFY(editor->Enabled());
+    QVERIFY(!saved().contains(QStringLiteral("Enabled")));
+    // one saved disabled comes back disabled and is saved as such.
+    editor->ReadProperties(PropertyBag({{QStringLiteral("Enabled"), false}}));
+    QVERIFY(!editor->Enabled());
+    QCOMPARE(saved().values().value(QStringLiteral("Enabled")), QVariant(false));
+    editor->ReadProperties(PropertyBag());
+    QVERIFY(editor->Enabled());
+}
 
 void FormLoaderTest::savedDisabledControlsLoadDisabled()
 {

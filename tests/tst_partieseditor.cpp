@@ -268,18 +268,6 @@ void PartiesEditorTest::propertiesArePersisted()
     editor.WriteProperties(saved);
     QCOMPARE(saved.values(), QVariantMap({{QStringLiteral("HyperlinkNames"), true}}));
     QCOMPARE(order.count(), 2);
-
-    // A disabled control is saved as such, at run time as in a designer,
-    // and a bag without "Enabled" gives an enabled one back.
-    for (const bool designMode : {false, true}) {
-        editor.setDesignMode(designMode);
-        editor.ReadProperties(PropertyBag({{QStringLiteral("Enabled"), false}}));
-        QVERIFY(!editor.Enabled());
-        editor.WriteProperties(saved);
-        QCOMPARE(saved.values().value(QStringLiteral("Enabled")), QVariant(false));
-        editor.ReadProperties(PropertyBag());
-        QVERIFY(editor.Enabled());
-    }
 }
 
 void PartiesEditorTest::outlineFillsTheControl()

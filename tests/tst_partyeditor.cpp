@@ -67,7 +67,6 @@ private Q_SLOTS:
     void failureReachesTheHost_data() { engines_data(); }
     void failureReachesTheHost();
     void enabledAtRunAndDesignTime();
-    void enabledIsPersistedWithItsDefault();
     void framesFollowTheWidth();
     void accelerators();
     void cityByTheKeyboard_data();
@@ -292,26 +291,6 @@ void PartyEditorTest::enabledAtRunAndDesignTime()
     editor.setParent(nullptr);
 }
 
-void PartyEditorTest::enabledIsPersistedWithItsDefault()
-{
-    PartyEditor editor;
-
-    // A form saved without "Enabled" opens an enabled control.
-    editor.ReadProperties(PropertyBag());
-    QVERIFY(editor.Enabled());
-    PropertyBag saved;
-    editor.WriteProperties(saved);
-    QVERIFY(!saved.contains(QStringLiteral("Enabled")));
-
-    // A disabled control is saved as such, at run time as in a designer.
-    for (const bool designMode : {false, true}) {
-        editor.setDesignMode(designMode);
-        editor.ReadProperties(PropertyBag({{QStringLiteral("Enabled"), false}}));
-        QVERIFY(!editor.Enabled());
-        editor.WriteProperties(saved);
-        QCOMPARE(saved.values().value(QStringLiteral("Enabled")), QVariant(false));
-    }
-}
 
 void PartyEditorTest::framesFollowTheWidth()
 {

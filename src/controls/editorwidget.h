@@ -25,6 +25,11 @@ public:
     bool Enabled() const;
     void SetEnabled(bool enabled);
 
+    /// The stored properties, for hosts that keep them outside a form file:
+    /// "Enabled" (design default enabled) and each editor's own.
+    virtual void ReadProperties(const PropertyBag &bag) = 0;
+    virtual void WriteProperties(PropertyBag &bag) const = 0;
+
     /// Set by the designer plugin on the widgets it makes for Qt Designer.
     bool DesignMode() const { return m_designMode; }
     void setDesignMode(bool designMode) { m_designMode = designMode; }

@@ -80,8 +80,8 @@ public:
     bool PreparePopupMenu(int Row);
 
     /// The saved properties ("Enabled", then "HyperlinkNames").
-    void ReadProperties(const PropertyBag &bag);
-    void WriteProperties(PropertyBag &bag) const;
+    void ReadProperties(const PropertyBag &bag) override;
+    void WriteProperties(PropertyBag &bag) const override;
 
     /// The child controls, for hosts and tests that look inside.
     DataGrid *grid() const { return grd; }

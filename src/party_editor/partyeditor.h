@@ -92,8 +92,8 @@ public:
     std::optional<LockHolder> LockedBy() const;
 
     /// The saved properties, for hosts that keep them outside a .ui file.
-    void ReadProperties(const PropertyBag &bag);
-    void WriteProperties(PropertyBag &bag) const;
+    void ReadProperties(const PropertyBag &bag) override;
+    void WriteProperties(PropertyBag &bag) const override;
 
     QSize sizeHint() const override;
 
