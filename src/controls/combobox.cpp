@@ -10,11 +10,8 @@
 
 #include <QApplication>
 #include <QFocusEvent>
-#include <QFrame>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QScrollBar>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -32,9 +29,8 @@ ComboBox::ComboBox(QWidget *parent)
     , m_model(new RecordSourceModel(this))
     , m_columns(new ComboBoxColumns(this))
     , m_edit(new QLineEdit(this))
-    , m_popup(new QFrame)
-    , m_list(new QTableView(m_popup))
-    , m_addButton(new QToolButton(m_popup))
+    , m_popup(new ListPopup(m_edit))
+    , m_addButton(new QToolButton)
     , m_keys{QStringLiteral("ASCFLG"), QStringLiteral("PTYKEY"), QStringLiteral("PTYNAM"), QStringLiteral("PTYBDT")}
     , m_widths{0, 0, 0, 0}
     , m_hidden{false, false, false, false}
@@ -56,33 +52,14 @@ ComboBox::ComboBox(QWidget *parent)
     m_columns->setAlignments(m_alignments);
     m_columns->setCaptionAlignments(m_captionAlignments);
 
-    m_popup->setFrameShape(QFrame::Box);
-    m_popup->hide();
-    auto *popupLayout = new QVBoxLayout(m_popup);
-    popupLayout->setContentsMargins(1, 1, 1, 1);
-    popupLayout->setSpacing(0);
-    popupLayout->addWidget(m_list);
-    popupLayout->addWidget(m_addButton);
-    // The list never takes the focus, so typing goes on in the edit box while it is clicked.
-    m_list->setFocusPolicy(Qt::NoFocus);
-    m_list->setModel(m_columns);
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->setShowGrid(false);
-    m_list->setWordWrap(false);
-    m_list->verticalHeader()->hide();
-    m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_list->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 4);
-    m_list->horizontalHeader()->setHighlightSections(false);
-    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_addButton->setFocusPolicy(Qt::NoFocus);
+    m_popup->setModel(m_columns);
+    m_popup->setVisibleRows(ListRowsShown);
     m_addButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
     m_addButton->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    m_popup->setFooter(m_addButton);
 
-    connect(m_list, &QAbstractItemView::clicked, this, [this](const QModelIndex &index) {
-        InputEvents::atEventBoundary("ComboBox: a pick", [&] { pick(index.row()); });
-    });
+    connect(m_popup, &ListPopup::rowPicked, this,
+            [this](int row) { InputEvents::atEventBoundary("ComboBox: a pick", [&] { pick(row); }); });
     connect(m_addButton, &QToolButton::clicked, this,
             [this] { InputEvents::atEventBoundary("ComboBox: adding a name", [this] { requestAdd(); }); });
     connect(m_edit, &QLineEdit::textEdited, this, &ComboBox::typed);
@@ -93,9 +70,11 @@ ComboBox::ComboBox(QWidget *parent)
             [this] { InputEvents::atEventBoundary("ComboBox: the search", [this] { Search(); }); });
 }
 
-ComboBox::~ComboBox()
+ComboBox::~ComboBox() = default;
+
+QTableView *ComboBox::listView() const
 {
-    delete m_popup;  // it lives in the window, not in the combo
+    return m_popup->view();
 }
 
 void ComboBox::setRecordSource(const QString &source)
@@ -155,14 +134,18 @@ void ComboBox::setFixedAlignmentItems(const QList<int> &codes)
 
 void ComboBox::applyColumns()
 {
+    // Hidden columns get no width, set widths are kept, and the rest fit
+    // what they show when the list opens, rows read since included.
+    QMap<int, int> widths;
     for (int col = 0; col < m_columns->columnCount(); ++col) {
-        m_list->setColumnHidden(col, m_hidden.value(col));
-        const int twips = m_widths.value(col);
-        if (twips > 0)
-            m_list->setColumnWidth(col, Twips::toPixels(twips));
-        else
-            m_list->resizeColumnToContents(col);
+        if (m_hidden.value(col))
+            widths.insert(col, 0);
+        else if (m_widths.value(col) > 0)
+            widths.insert(col, Twips::toPixels(m_widths.value(col)));
     }
+    m_popup->setColumnWidths(widths);
+    if (m_popup->isVisible())
+        m_popup->open(this);
 }
 
 int ComboBox::ListCount() const
@@ -172,20 +155,12 @@ int ComboBox::ListCount() const
 
 int ComboBox::ListIndex() const
 {
-    const QModelIndex current = m_list->currentIndex();
-    return current.isValid() ? current.row() : -1;
+    return m_popup->currentRow();
 }
 
 void ComboBox::setListIndex(int row)
 {
-    if (row < 0 || row >= ListCount()) {
-        m_list->setCurrentIndex(QModelIndex());
-        m_list->clearSelection();
-        return;
-    }
-    const QModelIndex index = m_columns->index(row, 0);
-    m_list->setCurrentIndex(index);
-    m_list->scrollTo(index);
+    m_popup->setCurrentRow(row);
 }
 
 QVariant ComboBox::Columns(const QString &key) const
@@ -297,35 +272,8 @@ void ComboBox::showList()
     }
     m_addButton->setText(tr("Add \u201c%1\u201d\u2026").arg(EditText()));
     m_addButton->setVisible(offerAdd);
-    m_list->setVisible(ListCount() > 0);
-    placeList();
-    m_popup->show();
-    m_popup->raise();
-}
-
-void ComboBox::placeList()
-{
-    QWidget *window = this->window();
-    if (m_popup->parentWidget() != window)
-        m_popup->setParent(window);
-    // The columns fit what they show now, rows read since included; the
-    // list shows them whole, within the window, with no horizontal scroll
-    // bar taking a row.
-    applyColumns();
-    const bool listed = ListCount() > 0;
-    const QSize list = listed ? ListPopup::fittingSize(m_list, ListRowsShown) : QSize();
-    const int button = m_addButton->isVisibleTo(m_popup) ? m_addButton->sizeHint().height() : 0;
-    const QMargins frame = m_popup->contentsMargins() + m_popup->layout()->contentsMargins();
-    const int height = list.height() + button + frame.top() + frame.bottom();
-    const int width = qMax(this->width(), qMax(list.width(), m_addButton->sizeHint().width())) + frame.left()
-                      + frame.right();
-
-    const int shownWidth = qMin(width, qMax(window->width(), this->width()));
-    QPoint below = mapTo(window, QPoint(0, this->height()));
-    if (below.y() + height > window->height() && mapTo(window, QPoint()).y() >= height)
-        below = mapTo(window, QPoint(0, -height));  // no room below: open upwards
-    below.setX(qBound(0, below.x(), qMax(0, window->width() - shownWidth)));
-    m_popup->setGeometry(QRect(below, QSize(shownWidth, height)));
+    m_popup->view()->setVisible(ListCount() > 0);
+    m_popup->open(this);
 }
 
 void ComboBox::moveInList(int rows)
@@ -399,12 +347,13 @@ void ComboBox::finishEntry()
 void ComboBox::hideEvent(QHideEvent *event)
 {
     m_searchTimer.stop();
-    if (m_popup)
-        m_popup->hide();
+    m_popup->hide();
     // An entry that ends with the keyboard here (a pick, Enter, Escape, an
     // added name) hands it back to the grid, on the cell it edited, before
-    // Qt would pass it on to the next widget of the window.
-    QWidget *focus = QApplication::focusWidget();
+    // Qt would pass it on to the next widget of the window. The window's
+    // own focus widget is asked: after a click in the list the window may
+    // not have the keyboard back from the list yet.
+    QWidget *focus = window()->focusWidget();
     if (m_grid && focus && (focus == this || isAncestorOf(focus)))
         m_grid->view()->setFocus(Qt::OtherFocusReason);
     QWidget::hideEvent(event);
@@ -422,7 +371,7 @@ bool ComboBox::eventFilter(QObject *watched, QEvent *event)
         if (event->type() == QEvent::FocusOut && m_editing && isVisible()) {
             const auto reason = static_cast<QFocusEvent *>(event)->reason();
             QWidget *focus = QApplication::focusWidget();
-            const bool stillHere = focus && (isAncestorOf(focus) || (m_popup && m_popup->isAncestorOf(focus)));
+            const bool stillHere = focus && isAncestorOf(focus);
             if (!stillHere && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
                 m_editing = false;  // clicked away: the entry is dropped
                 hide();

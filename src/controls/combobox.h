@@ -8,7 +8,6 @@
 #include <QTimer>
 #include <QWidget>
 
-class QFrame;
 class QLineEdit;
 class QTableView;
 class QToolButton;
@@ -17,6 +16,7 @@ namespace Torva {
 
 class ComboBoxColumns;
 class DataGrid;
+class ListPopup;
 
 /// The name search that edits a grid cell. EditCell opens it over the grid's
 /// current cell; as the user types (in upper case, as names are on file), it
@@ -32,7 +32,7 @@ class DataGrid;
 /// Ctrl+Enter (or the list's Add button) asks to add whatever the list holds.
 /// Focus leaving for elsewhere drops the entry without a word; an entry that
 /// ends here gives the focus back to the grid, on the cell it edited. The list
-/// shows its columns whole (within the window), without a horizontal scroll bar.
+/// shows its columns whole (within the screen), without a horizontal scroll bar.
 ///
 /// KeyDown and AddRecordRequest have reference arguments and need a direct
 /// connection. Failures of the search are reported by the table object's
@@ -117,7 +117,7 @@ public:
     RecordSourceModel &listModel() { return *m_model; }
     TableObject &tableObject() { return m_model->tableObject(); }
     QLineEdit *editor() const { return m_edit; }
-    QTableView *listView() const { return m_list; }
+    QTableView *listView() const;
     QToolButton *addButton() const { return m_addButton; }
 
     /// KeyDown's code of a key: the common virtual-key codes (Escape 27,
@@ -145,7 +145,6 @@ private:
     void finishEntry();
     void moveInList(int rows);
     void showList();
-    void placeList();
     void applyColumns();
     void writeCell(const QString &text);
     void typed();
@@ -153,8 +152,7 @@ private:
     RecordSourceModel *m_model;
     ComboBoxColumns *m_columns;
     QLineEdit *m_edit;
-    QPointer<QFrame> m_popup;
-    QTableView *m_list;
+    ListPopup *m_popup;
     QToolButton *m_addButton;
     QTimer m_searchTimer;
     QPointer<DataGrid> m_grid;

@@ -18,6 +18,7 @@ ListPopup::ListPopup(QWidget *editor)
     setFrameStyle(QFrame::Box | QFrame::Plain);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(1, 1, 1, 1);
+    layout->setSpacing(0);
     layout->addWidget(m_view);
 
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -31,6 +32,9 @@ ListPopup::ListPopup(QWidget *editor)
     m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 4);
     m_view->horizontalHeader()->setHighlightSections(false);
     m_view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The popup is sized to the rows it lists: a short list is not stretched
+    // to a scroll area's usual least height, which would leave blank rows.
+    m_view->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
     // The list never takes the focus: while it is open the keyboard belongs
     // to the popup itself, which uses the keys that move in the list and
     // hands every other key to the edit box, as a completer's popup does.
@@ -45,6 +49,16 @@ ListPopup::ListPopup(QWidget *editor)
 void ListPopup::setModel(QAbstractItemModel *model)
 {
     m_view->setModel(model);
+}
+
+void ListPopup::setFooter(QWidget *footer)
+{
+    delete m_footer;
+    m_footer = footer;
+    if (footer) {
+        footer->setFocusPolicy(Qt::NoFocus);
+        layout()->addWidget(footer);
+    }
 }
 
 QSize ListPopup::fittingSize(const QTableView *view, int visibleRows)
@@ -70,8 +84,13 @@ void ListPopup::open(QWidget *anchor)
         if (it.value() > 0)
             m_view->setColumnWidth(it.key(), it.value());
     }
-    const QMargins margins = layout()->contentsMargins();
-    const QSize list = fittingSize(m_view, m_visibleRows).grownBy(margins + contentsMargins());
+    const QMargins margins = layout()->contentsMargins() + contentsMargins();
+    QSize content = m_view->isHidden() ? QSize() : fittingSize(m_view, m_visibleRows);
+    if (m_footer && !m_footer->isHidden()) {
+        const QSize footer = m_footer->sizeHint();
+        content = QSize(qMax(content.width(), footer.width()), content.height() + footer.height());
+    }
+    const QSize list = content.grownBy(margins);
     int width = qMax(anchor->width(), list.width());
     const int height = list.height();
 
@@ -172,22 +191,15 @@ bool ListPopup::isListKey(int key)
 
 bool ListPopup::event(QEvent *event)
 {
-    // The popup holds the keyboard while it is open: what the list does not
-    // use goes on to the edit box, shortcuts included, so the user keeps typing.
+    // The popup holds the keyboard while it is open and hands every key to
+    // the edit box, shortcuts included: the box's owner sees each key once,
+    // moves in the list through handleEditorKey(), and the user keeps typing.
     switch (event->type()) {
-    case QEvent::KeyPress: {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (!isVisible()) {
-            // A key that reaches the list just after it closed was meant for the box.
-            QApplication::sendEvent(m_editor, key);
-            return true;
-        }
-        if (key->key() == Qt::Key_Backtab)
+    case QEvent::KeyPress:
+        if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Backtab)
             hide();  // moving back leaves the list as it is, and the text
-        if (!moveOrPick(key))
-            QApplication::sendEvent(m_editor, key);
+        QApplication::sendEvent(m_editor, event);
         return true;
-    }
     case QEvent::KeyRelease:
     case QEvent::ShortcutOverride:
     case QEvent::InputMethod:

@@ -11,8 +11,9 @@ class QTableView;
 namespace Torva {
 
 /// The list that drops down under an edit box: the rows of a model in
-/// columns, picked with the mouse or the keys. While it is open, keys that do
-/// not move in the list go on to the edit box, so the user keeps typing.
+/// columns, picked with the mouse or the keys. While it is open it holds the
+/// keyboard and hands every key on to the edit box, so the user keeps typing;
+/// the box's owner moves in the list with handleEditorKey() or its own keys.
 class TORVA_EXPORT ListPopup : public QFrame
 {
     Q_OBJECT
@@ -26,13 +27,13 @@ public:
     void setVisibleRows(int rows) { m_visibleRows = rows; }
     /// Fixed widths in pixels by column; 0 hides a column. Others fit their contents.
     void setColumnWidths(const QMap<int, int> &widths) { m_widths = widths; }
+    /// A widget shown under the list (a button, say); the popup owns it.
+    /// While the list itself is hidden, the popup shows the footer alone.
+    void setFooter(QWidget *footer);
 
     /// Opens under anchor (or moves and sizes itself again while open), at
     /// least as wide as it and as wide as the columns need, within the screen.
     void open(QWidget *anchor);
-    /// The size of a list view that shows every shown column whole and up to
-    /// visibleRows rows, frame, captions and vertical scroll bar included.
-    static QSize fittingSize(const QTableView *view, int visibleRows);
     int currentRow() const;
     void setCurrentRow(int row);
 
@@ -52,6 +53,9 @@ protected:
     bool event(QEvent *event) override;
 
 private:
+    /// The size of a list view that shows every shown column whole and up to
+    /// visibleRows rows, frame, captions and vertical scroll bar included.
+    static QSize fittingSize(const QTableView *view, int visibleRows);
     bool moveOrPick(QKeyEvent *event);
     static bool isListKey(int key);
 
@@ -59,6 +63,7 @@ private:
     QTableView *m_view;
     int m_visibleRows = 12;
     QMap<int, int> m_widths;
+    QWidget *m_footer = nullptr;
 };
 
 } // namespace Torva

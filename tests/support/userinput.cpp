@@ -81,35 +81,43 @@ QPoint inWindow(QWidget *widget, QPoint at)
     const QPoint local = at.x() < 0 ? widget->rect().center() : at;
     return widget->mapTo(widget->window(), local);
 }
+
+// The window a mouse action on widget goes to, once what was pending has
+// been handled, as it is before a user's click.
+QWindow *mouseWindow(QWidget *widget)
+{
+    QCoreApplication::processEvents();
+    return widget->window()->windowHandle();
+}
 } // namespace
 
 void click(QWidget *widget, QPoint at, Qt::MouseButton button, Qt::KeyboardModifiers modifiers)
 {
-    QWindow *window = widget->window()->windowHandle();
+    QWindow *window = mouseWindow(widget);
     QTest::mouseClick(window, button, modifiers, inWindow(widget, at));
 }
 
 void doubleClick(QWidget *widget, QPoint at)
 {
-    QWindow *window = widget->window()->windowHandle();
+    QWindow *window = mouseWindow(widget);
     QTest::mouseDClick(window, Qt::LeftButton, Qt::NoModifier, inWindow(widget, at));
 }
 
 void pressMouse(QWidget *widget, QPoint at, Qt::MouseButton button, Qt::KeyboardModifiers modifiers)
 {
-    QWindow *window = widget->window()->windowHandle();
+    QWindow *window = mouseWindow(widget);
     QTest::mousePress(window, button, modifiers, inWindow(widget, at));
 }
 
 void releaseMouse(QWidget *widget, QPoint at, Qt::MouseButton button, Qt::KeyboardModifiers modifiers)
 {
-    QWindow *window = widget->window()->windowHandle();
+    QWindow *window = mouseWindow(widget);
     QTest::mouseRelease(window, button, modifiers, inWindow(widget, at));
 }
 
 void moveMouse(QWidget *widget, QPoint at)
 {
-    QWindow *window = widget->window()->windowHandle();
+    QWindow *window = mouseWindow(widget);
     QTest::mouseMove(window, inWindow(widget, at));
 }
 
