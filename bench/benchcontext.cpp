@@ -3,6 +3,7 @@
 #include "fields/parsename.h"
 #include "data/connection.h"
 #include "data/database.h"
+#include "data/schema.h"
 #include "data/statements.h"
 #include "data/tableobject.h"
 
@@ -140,8 +141,8 @@ void BenchContext::describe()
     }
     m_description = QStringLiteral("%1 at %2: %3 parties, %4 clients, %5 associations, %6 zip rows")
                         .arg(engine, Database::location().toDisplayString(),
-                             english.toString(countOf(table, QStringLiteral("DUVPRB.PRBPTY"))),
-                             english.toString(countOf(table, QStringLiteral("DUVPRB.PRBCLT"))),
+                             english.toString(countOf(table, Schema::PartyTable)),
+                             english.toString(countOf(table, Schema::ClientTable)),
                              english.toString(countOf(table, QStringLiteral("DUVPRB.PRBCLTASC"))),
                              english.toString(countOf(table, QStringLiteral("DUVCRT.ZIPDTA"))));
 }

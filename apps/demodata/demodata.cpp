@@ -1,6 +1,7 @@
 #include "demodata.h"
 
 #include "data/dataaccesserror.h"
+#include "data/schema.h"
 #include "demoreferencedata.h"
 #include "data/tableobject.h"
 
@@ -95,15 +96,6 @@ private:
     std::mt19937 m_random{20261206};
 };
 
-const QString Clients = QStringLiteral("DUVPRB.PRBCLT");
-const QString Parties = QStringLiteral("DUVPRB.PRBPTY");
-const QString Associations = QStringLiteral("DUVPRB.PRBCLTASC");
-const QString Relationships = QStringLiteral("DUVPRB.ARYRLT");
-const QString Security = QStringLiteral("DUVPRB.PRBSEC");
-const QString Zips = QStringLiteral("DUVCRT.ZIPDTA");
-const QString Sexes = QStringLiteral("DUVCRT.ARYSEX");
-const QString States = QStringLiteral("DUVCRT.ARYSTA");
-
 // Client numbers: mostly four digits, a few short ones (shown padded to five
 // digits) and one of six digits.
 QList<int> clientNumbers()
@@ -116,29 +108,29 @@ QList<int> clientNumbers()
 
 void seedCodeTables(Seeder &seeder)
 {
-    if (seeder.isEmpty(Sexes)) {
+    if (seeder.isEmpty(Schema::SexTable)) {
         for (const SexCode &sex : sexCodes())
-            seeder.insert(Sexes, QStringLiteral("SEXCOD,SEXDSC"), {text(sex.code), text(sex.description)});
+            seeder.insert(Schema::SexTable, QStringLiteral("SEXCOD,SEXDSC"), {text(sex.code), text(sex.description)});
     }
-    if (seeder.isEmpty(States)) {
+    if (seeder.isEmpty(Schema::StateTable)) {
         for (const State &state : states())
-            seeder.insert(States, QStringLiteral("STACOD,STADSC,STACTR"),
+            seeder.insert(Schema::StateTable, QStringLiteral("STACOD,STADSC,STACTR"),
                           {text(state.code), text(state.name), text(state.country)});
     }
-    if (seeder.isEmpty(Zips)) {
+    if (seeder.isEmpty(Schema::ZipTable)) {
         for (const ZipRow &zip : zipRows())
-            seeder.insert(Zips, QStringLiteral("ZIPCTY,ZIPSTA,ZIPKEY"), {text(zip.city), text(zip.state), zip.zip});
+            seeder.insert(Schema::ZipTable, QStringLiteral("ZIPCTY,ZIPSTA,ZIPKEY"), {text(zip.city), text(zip.state), zip.zip});
     }
-    if (seeder.isEmpty(Relationships)) {
+    if (seeder.isEmpty(Schema::RelationTable)) {
         for (const Relationship &relationship : relationships())
-            seeder.insert(Relationships, QStringLiteral("RLTCOD,RLTDSC,RLTINVDSC"),
+            seeder.insert(Schema::RelationTable, QStringLiteral("RLTCOD,RLTDSC,RLTINVDSC"),
                           {relationship.code, text(relationship.description), text(relationship.inverseDescription)});
     }
-    if (seeder.isEmpty(Security)) {
-        seeder.insert(Security, QStringLiteral("SECUSR,SECNAM,SECP01,SECP02,SECP03"),
+    if (seeder.isEmpty(Schema::SecurityTable)) {
+        seeder.insert(Schema::SecurityTable, QStringLiteral("SECUSR,SECNAM,SECP01,SECP02,SECP03"),
                       {DemoData::supervisorUser(), QStringLiteral("Casework supervisor"), QStringLiteral("Y"),
                        QStringLiteral("Y"), QStringLiteral("Y")});
-        seeder.insert(Security, QStringLiteral("SECUSR,SECNAM,SECP01,SECP02,SECP03"),
+        seeder.insert(Schema::SecurityTable, QStringLiteral("SECUSR,SECNAM,SECP01,SECP02,SECP03"),
                       {DemoData::officerUser(), QStringLiteral("Probation officer"), QStringLiteral("Y"),
                        QStringLiteral("N"), QStringLiteral("N")});
     }
@@ -146,17 +138,17 @@ void seedCodeTables(Seeder &seeder)
 
 void seedPeople(Seeder &seeder, Generator &generate)
 {
-    if (seeder.isEmpty(Clients)) {
+    if (seeder.isEmpty(Schema::ClientTable)) {
         for (const int number : clientNumbers())
-            seeder.insert(Clients, QStringLiteral("CLTCNO,CLTNAM,CLTBDT"),
+            seeder.insert(Schema::ClientTable, QStringLiteral("CLTCNO,CLTNAM,CLTBDT"),
                           {number, generate.personName(30), generate.birthDate()});
     }
-    if (seeder.isEmpty(Parties)) {
+    if (seeder.isEmpty(Schema::PartyTable)) {
         const QStringList users{DemoData::supervisorUser(), DemoData::officerUser()};
         for (int key = 1; key <= 60; ++key) {
             const ZipRow &zip = generate.pick(zipRows());
             const bool secondLine = generate.number(0, 4) == 0;
-            seeder.insert(Parties,
+            seeder.insert(Schema::PartyTable,
                           QStringLiteral("PTYKEY,PTYNAM,PTYST1,PTYST2,PTYCTY,PTYSTA,PTYZIP,PTYCTR,PTYIZP,PTYHOMPHN,"
                                          "PTYWRKPHN,PTYCELPHN,PTYBDT,PTYSEX,PTYUDT,PTYUSR"),
                           {key, generate.personName(20),
@@ -172,7 +164,7 @@ void seedPeople(Seeder &seeder, Generator &generate)
 
 void seedAssociations(Seeder &seeder, Generator &generate)
 {
-    if (!seeder.isEmpty(Associations))
+    if (!seeder.isEmpty(Schema::AssociationTable))
         return;
     const QList<int> clients = clientNumbers();
     QSet<QString> taken;
@@ -186,7 +178,7 @@ void seedAssociations(Seeder &seeder, Generator &generate)
         if ((flag1 == flag2 && key1 == key2) || taken.contains(forward) || (symmetric && taken.contains(backward)))
             return;
         taken << forward;
-        seeder.insert(Associations, QStringLiteral("ASCFLG1,ASCKEY1,ASCRLTCOD,ASCFLG2,ASCKEY2,ASCUDT,ASCUSR"),
+        seeder.insert(Schema::AssociationTable, QStringLiteral("ASCFLG1,ASCKEY1,ASCRLTCOD,ASCFLG2,ASCKEY2,ASCUDT,ASCUSR"),
                       {flag1, key1, code, flag2, key2, generate.changeDate(),
                        generate.number(0, 1) ? DemoData::supervisorUser() : DemoData::officerUser()});
     };

@@ -28,11 +28,6 @@ bool probe(Engine &engine, QSqlDatabase &database, const QString &statement, QSt
     return false;
 }
 
-QString partyTable()
-{
-    return QStringLiteral("DUVPRB.PRBPTY");
-}
-
 } // namespace
 
 QList<DatabaseCheck::Line> DatabaseCheck::all()
@@ -123,7 +118,7 @@ QList<DatabaseCheck::Line> DatabaseCheck::rowLocks()
         // No party on file: the key the first new party would get, held as
         // the party editor holds it before the insert.
         key = 1;
-        first.ReserveRow(partyTable(), {key});
+        first.ReserveRow(Schema::PartyTable, {key});
     } else {
         refused.checked = false;
         refused.detail = QStringLiteral("there is no party on file whose row the database could lock");
@@ -135,7 +130,7 @@ QList<DatabaseCheck::Line> DatabaseCheck::rowLocks()
         return {refused};
     }
 
-    const LockKey party(partyTable(), {key});
+    const LockKey party(Schema::PartyTable, {key});
     const auto secondGetsIt = [&locks, &party] {
         const bool got = locks->tryLock(party);
         if (got)

@@ -15,6 +15,7 @@
 #include "controls/twips.h"
 #include "data/dataaccesserror.h"
 #include "data/lockkey.h"
+#include "data/schema.h"
 #include "data/statements.h"
 #include "data/tableobject.h"
 
@@ -29,7 +30,6 @@ namespace Torva {
 
 namespace {
 
-const QString AssociationTable = QStringLiteral("DUVPRB.PRBCLTASC");
 const QString EditMode = QStringLiteral("*EDIT");
 const QString Escaped = QStringLiteral("*ESC");
 const QString DuplicateMessage = QStringLiteral("Duplicate association.");
@@ -566,7 +566,7 @@ bool PartiesEditor::HasErrors()
     if (!adoPRBCLTASC)
         return false;  // nothing loaded, nothing to save
     // A row's keys as a LockKey: equal for equal keys however a number is held.
-    const auto rowKey = [](const QVariantList &keys) { return LockKey(AssociationTable, keys); };
+    const auto rowKey = [](const QVariantList &keys) { return LockKey(Schema::AssociationTable, keys); };
     // The new rows, and every association on file that one of them may
     // repeat (a symmetric one read either way), looked up all together.
     QList<int> newRows;

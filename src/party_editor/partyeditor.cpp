@@ -17,6 +17,7 @@
 #include "controls/twips.h"
 #include "controls/zipcode.h"
 #include "data/dataaccesserror.h"
+#include "data/schema.h"
 #include "data/statements.h"
 #include "data/tableobject.h"
 
@@ -70,7 +71,6 @@ const QString ViewOnlyMessage =
     QStringLiteral("%1 is open for viewing only, so it cannot be saved. Open it again for editing to save it.");
 const QString NoKeyMessage = QStringLiteral(
     "The new party was not saved: other users were saving new parties under the same keys. Save it again.");
-const QString PartyTable = QStringLiteral("DUVPRB.PRBPTY");
 
 } // namespace
 
@@ -608,7 +608,7 @@ bool PartyEditor::insertUnderNextKey(QVariantList values)
         // (saving a new party at the same moment, or still holding one that
         // is no longer on file, as after a restore): then the next one is tried.
         try {
-            if (!adoPRBPTY->ReserveRow(PartyTable, {PartyKey})) {
+            if (!adoPRBPTY->ReserveRow(Schema::PartyTable, {PartyKey})) {
                 collided = false;
                 continue;
             }
@@ -670,7 +670,7 @@ bool PartyEditor::holdParty()
     // The party's lock is checked, not assumed, before anything is written:
     // one lost with its connection (a server restart) is taken again, and
     // a party that another user took meanwhile is not written over.
-    if (adoPRBPTY->ReserveRow(PartyTable, {PartyKey})) {
+    if (adoPRBPTY->ReserveRow(Schema::PartyTable, {PartyKey})) {
         m_partyHeld = true;
         return true;
     }

@@ -18,52 +18,6 @@ namespace Torva {
 
 namespace {
 
-QString postgresType(const Schema::Column &column)
-{
-    switch (column.type) {
-    case Schema::ColumnType::Integer: return QStringLiteral("integer");
-    case Schema::ColumnType::Decimal: return QStringLiteral("numeric(%1,0)").arg(column.size);
-    case Schema::ColumnType::Text: return QStringLiteral("varchar(%1)").arg(column.size);
-    }
-    return QString();
-}
-
-// The text columns that a prefix search reads in order.
-QStringList orderedColumns(const Schema::Table &table)
-{
-    QStringList columns;
-    for (const Schema::Index &index : table.indexes) {
-        if (index.prefixSearch)
-            columns << index.columns;
-    }
-    return columns;
-}
-
-QStringList createStatements(const Schema::Table &table)
-{
-    // The searched names compare and sort by character code, as on the
-    // embedded database, whatever the server's own collation: so one index
-    // serves both the prefix and the order, and a page of the search is
-    // read from it and no further.
-    const QStringList ordered = orderedColumns(table);
-    QStringList columns;
-    for (const Schema::Column &column : table.columns) {
-        columns << column.name + QLatin1Char(' ') + postgresType(column)
-                       + (ordered.contains(column.name) ? QStringLiteral(" COLLATE \"C\"") : QString())
-                       + (column.required ? QStringLiteral(" NOT NULL") : QString());
-    }
-    columns << QStringLiteral("PRIMARY KEY (%1)").arg(table.primaryKey.join(QLatin1Char(',')));
-    QStringList statements{
-        QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)").arg(table.qualifiedName(), columns.join(QLatin1Char(',')))};
-    for (const Schema::Index &index : table.indexes) {
-        // A name search reads each name's rows in key order.
-        const QStringList indexColumns = index.prefixSearch ? index.columns + table.primaryKey : index.columns;
-        statements << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)")
-                          .arg(index.name, table.qualifiedName(), indexColumns.join(QLatin1Char(',')));
-    }
-    return statements;
-}
-
 // Which deadline each connection's server was told last; told again,
 // between transactions, after the host changed it.
 QHash<pg_conn *, int> &deadlinesTold()
@@ -176,7 +130,7 @@ void PostgresEngine::createSchema(QSqlDatabase &database)
         for (const char *function : compatibilityFunctions)
             run(database, QString::fromUtf8(function));
         for (const Schema::Table &table : Schema::tables()) {
-            const QStringList statements = createStatements(table);
+            const QStringList statements = Schema::createStatements(table, Schema::Dialect::Postgres);
             run(database, statements.first());
             upgradeOrderedColumns(database, table);
             for (const QString &statement : statements.mid(1))
@@ -214,7 +168,7 @@ void PostgresEngine::upgradeOrderedColumns(QSqlDatabase &database, const Schema:
             const auto column = std::find_if(table.columns.cbegin(), table.columns.cend(),
                                              [&](const Schema::Column &c) { return c.name == name; });
             run(database, QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 TYPE %3 COLLATE \"C\"")
-                              .arg(table.qualifiedName(), name, postgresType(*column)));
+                              .arg(table.qualifiedName(), name, Schema::columnType(*column, Schema::Dialect::Postgres)));
         }
     }
 }

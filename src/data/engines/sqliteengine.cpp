@@ -53,31 +53,6 @@ void zonedFunction(sqlite3_context *context, int, sqlite3_value **arguments)
     }
 }
 
-QString sqliteType(const Schema::Column &column)
-{
-    switch (column.type) {
-    case Schema::ColumnType::Integer: return QStringLiteral("INTEGER");
-    case Schema::ColumnType::Decimal: return QStringLiteral("NUMERIC(%1,0)").arg(column.size);
-    case Schema::ColumnType::Text: return QStringLiteral("VARCHAR(%1)").arg(column.size);
-    }
-    return QString();
-}
-
-QStringList createStatements(const Schema::Table &table)
-{
-    QStringList columns;
-    for (const Schema::Column &column : table.columns)
-        columns << column.name + QLatin1Char(' ') + sqliteType(column) + (column.required ? QStringLiteral(" NOT NULL") : QString());
-    columns << QStringLiteral("PRIMARY KEY (%1)").arg(table.primaryKey.join(QLatin1Char(',')));
-    QStringList statements{
-        QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)").arg(table.qualifiedName(), columns.join(QLatin1Char(',')))};
-    for (const Schema::Index &index : table.indexes) {
-        statements << QStringLiteral("CREATE INDEX IF NOT EXISTS %1.%2 ON %3 (%4)")
-                          .arg(table.library, index.name, table.name, index.columns.join(QLatin1Char(',')));
-    }
-    return statements;
-}
-
 } // namespace
 
 QString SqliteEngine::libraryFile(const QString &folder, const QString &library)
@@ -160,7 +135,7 @@ void SqliteEngine::createSchema(QSqlDatabase &database)
     run(database, beginStatement());
     try {
         for (const Schema::Table &table : Schema::tables()) {
-            for (const QString &statement : createStatements(table))
+            for (const QString &statement : Schema::createStatements(table, Schema::Dialect::Sqlite))
                 run(database, statement);
         }
         run(database, QStringLiteral("COMMIT"));
