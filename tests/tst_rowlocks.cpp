@@ -1,6 +1,8 @@
 #include "childprocess.h"
 #include "data/database.h"
 #include "data/databaselocation.h"
+#include "data/engines/odbcengine.h"
+#include "data/engines/postgresengine.h"
 #include "data/engines/transactionrowlocks.h"
 #include "data/statements.h"
 #include "data/tableobject.h"
@@ -233,15 +235,20 @@ void RowLocksTest::databaseKeptLocksHoldUntilLetGo()
     const auto usualDeadline = qScopeGuard([] { Database::setStatementDeadline(Database::DefaultDeadline); });
     const QString party = QStringLiteral("DUVPRB.PRBPTY");
     const DatabaseLocation location = DatabaseLocation::parse(TestDatabase::location());
+    const auto sessionEngine = [&location]() -> std::unique_ptr<Engine> {
+        if (location.engine() == DatabaseLocation::Engine::Odbc)
+            return std::make_unique<OdbcEngine>(location);
+        return std::make_unique<PostgresEngine>(location);
+    };
 
     // Given one session holding party 5, and a party not on file yet,
-    TransactionRowLocks first(location);
+    TransactionRowLocks first(sessionEngine());
     QVERIFY(first.tryLock(LockKey(party, {5})));
     QVERIFY(first.tryLock(LockKey(party, {99})));
 
     // a second session is refused party 5 once the database's lock wait
     // runs out, and gets party 6;
-    TransactionRowLocks second(location);
+    TransactionRowLocks second(sessionEngine());
     QVERIFY(!second.tryLock(LockKey(party, {5})));
     QVERIFY(second.tryLock(LockKey(party, {6})));
     second.unlock(LockKey(party, {6}));

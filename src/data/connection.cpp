@@ -1,5 +1,9 @@
 #include "connection.h"
 
+#include "data/engines/odbcengine.h"
+#include "data/engines/postgresengine.h"
+#include "data/engines/sqliteengine.h"
+
 #include <utility>
 
 namespace Torva {
@@ -8,10 +12,21 @@ namespace {
 constexpr int KeptStatements = 128;
 // Statements this close together are taken for one call's.
 constexpr qint64 BurstMs = 2;
+
+// The engine that serves the database the location names.
+std::unique_ptr<Engine> engineFor(const DatabaseLocation &location)
+{
+    switch (location.engine()) {
+    case DatabaseLocation::Engine::Sqlite: return std::make_unique<SqliteEngine>(location);
+    case DatabaseLocation::Engine::Postgres: return std::make_unique<PostgresEngine>(location);
+    case DatabaseLocation::Engine::Odbc: return std::make_unique<OdbcEngine>(location);
+    }
+    return nullptr;
 }
+} // namespace
 
 Connection::Connection(const DatabaseLocation &location, bool create)
-    : m_engine(Engine::create(location))
+    : m_engine(engineFor(location))
 {
     static int counter = 0;
     m_name = QStringLiteral("torva-%1").arg(++counter);

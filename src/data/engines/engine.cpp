@@ -1,9 +1,5 @@
 #include "engine.h"
 
-#include "odbcengine.h"
-#include "postgresengine.h"
-#include "sqliteengine.h"
-
 #include <QSqlQuery>
 
 namespace Torva {
@@ -14,16 +10,6 @@ Engine::Engine(const DatabaseLocation &location)
 }
 
 Engine::~Engine() = default;
-
-std::unique_ptr<Engine> Engine::create(const DatabaseLocation &location)
-{
-    switch (location.engine()) {
-    case DatabaseLocation::Engine::Sqlite: return std::make_unique<SqliteEngine>(location);
-    case DatabaseLocation::Engine::Postgres: return std::make_unique<PostgresEngine>(location);
-    case DatabaseLocation::Engine::Odbc: return std::make_unique<OdbcEngine>(location);
-    }
-    return nullptr;
-}
 
 DataAccessError Engine::error(const QSqlError &error, const QString &statement) const
 {

@@ -22,8 +22,6 @@ public:
     explicit Engine(const DatabaseLocation &location);
     virtual ~Engine();
 
-    static std::unique_ptr<Engine> create(const DatabaseLocation &location);
-
     const DatabaseLocation &location() const { return m_location; }
 
     // Opens a new connection under the Qt connection name given, ready for the

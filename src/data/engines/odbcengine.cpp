@@ -104,9 +104,10 @@ void OdbcEngine::createSchema(QSqlDatabase &database)
 
 std::unique_ptr<RowLockSession> OdbcEngine::newLockSession()
 {
+    auto sessionEngine = std::make_unique<OdbcEngine>(location());
     if (m_postgres)
-        return std::make_unique<PostgresRowLocks>(location());
-    return std::make_unique<TransactionRowLocks>(location());
+        return std::make_unique<PostgresRowLocks>(std::move(sessionEngine));
+    return std::make_unique<TransactionRowLocks>(std::move(sessionEngine));
 }
 
 std::unique_ptr<PreparedStatement> OdbcEngine::newStatement(const QSqlDatabase &database)

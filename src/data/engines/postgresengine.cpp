@@ -175,7 +175,7 @@ void PostgresEngine::upgradeOrderedColumns(QSqlDatabase &database, const Schema:
 
 std::unique_ptr<RowLockSession> PostgresEngine::newLockSession()
 {
-    return std::make_unique<PostgresRowLocks>(location());
+    return std::make_unique<PostgresRowLocks>(std::make_unique<PostgresEngine>(location()));
 }
 
 std::unique_ptr<PreparedStatement> PostgresEngine::newStatement(const QSqlDatabase &database)

@@ -26,10 +26,10 @@ void dropConnection(const QString &name)
 }
 } // namespace
 
-PostgresRowLocks::PostgresRowLocks(const DatabaseLocation &location)
-    : m_location(location)
-    , m_engine(Engine::create(location))
+PostgresRowLocks::PostgresRowLocks(std::unique_ptr<Engine> engine)
+    : m_engine(std::move(engine))
 {
+    const DatabaseLocation &location = m_engine->location();
     // A kept connection the server has ended meanwhile (a restart) is not
     // handed out again: it goes, and the next one is tried.
     QStringList &idle = idleConnections()[location.toDisplayString()];
@@ -60,7 +60,7 @@ PostgresRowLocks::~PostgresRowLocks()
             reusable = false;  // the connection goes, and its locks with it
         }
     }
-    QStringList &idle = idleConnections()[m_location.toDisplayString()];
+    QStringList &idle = idleConnections()[m_engine->location().toDisplayString()];
     if (reusable && idle.size() < KeptConnections)
         idle << m_connectionName;
     else
@@ -75,7 +75,7 @@ QueryResult PostgresRowLocks::run(const QString &statement, const QVariantList &
     if (!prepared->prepare(statement, false) || !prepared->run(values, rows, -1, false)) {
         throw DataAccessError(DataAccessError::LockFailed,
                               QStringLiteral("the row lock failed at %1: %2")
-                                  .arg(m_location.toDisplayString(), prepared->lastError().databaseText().trimmed()),
+                                  .arg(m_engine->location().toDisplayString(), prepared->lastError().databaseText().trimmed()),
                               statement, prepared->lastError().nativeErrorCode());
     }
     return rows;

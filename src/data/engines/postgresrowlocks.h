@@ -16,12 +16,13 @@ class Engine;
 // number, taken on a connection of the session's own (a lock taken twice on
 // one connection would not block), with the holder written to
 // torva.lock_holders. Connections of ended sessions are kept for the next.
-// The connection is opened as the location names it, directly or through
-// an ODBC data source: the same locks either way.
+// The connection is opened by the engine given, directly or through an ODBC
+// data source: the same locks either way.
 class PostgresRowLocks : public RowLockSession
 {
 public:
-    explicit PostgresRowLocks(const DatabaseLocation &location);
+    // engine: one of the session's own, of the kind that serves the database.
+    explicit PostgresRowLocks(std::unique_ptr<Engine> engine);
     ~PostgresRowLocks() override;
 
     bool tryLock(const LockKey &key) override;
@@ -37,7 +38,6 @@ private:
     // Runs a statement on the session's connection; throws DataAccessError(LockFailed).
     QueryResult run(const QString &statement, const QVariantList &values);
 
-    DatabaseLocation m_location;
     std::unique_ptr<Engine> m_engine;
     QString m_connectionName;
     bool m_lockedAny = false;

@@ -6,9 +6,8 @@
 
 namespace Torva {
 
-TransactionRowLocks::TransactionRowLocks(const DatabaseLocation &location)
-    : m_location(location)
-    , m_engine(Engine::create(location))
+TransactionRowLocks::TransactionRowLocks(std::unique_ptr<Engine> engine)
+    : m_engine(std::move(engine))
 {
     static int counter = 0;
     m_connectionName = QStringLiteral("torva-rowlocks-held-%1").arg(++counter);
@@ -44,7 +43,7 @@ bool TransactionRowLocks::tryLock(const LockKey &key)
     const auto failed = [&](const QSqlError &error) {
         return DataAccessError(DataAccessError::LockFailed,
                                QStringLiteral("the row lock failed at %1: %2")
-                                   .arg(m_location.toDisplayString(), error.databaseText().trimmed()),
+                                   .arg(m_engine->location().toDisplayString(), error.databaseText().trimmed()),
                                statement, error.nativeErrorCode());
     };
     if (!m_inTransaction) {

@@ -25,7 +25,8 @@ class Engine;
 class TransactionRowLocks : public RowLockSession
 {
 public:
-    explicit TransactionRowLocks(const DatabaseLocation &location);
+    // engine: one of the session's own, of the kind that serves the database.
+    explicit TransactionRowLocks(std::unique_ptr<Engine> engine);
     ~TransactionRowLocks() override;
 
     bool tryLock(const LockKey &key) override;
@@ -41,7 +42,6 @@ public:
 private:
     void endTransaction();
 
-    DatabaseLocation m_location;
     std::unique_ptr<Engine> m_engine;
     QString m_connectionName;
     QList<LockKey> m_held;
