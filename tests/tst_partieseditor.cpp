@@ -10,8 +10,8 @@
 #include "associationhost.h"
 #include "controlrows.h"
 #include "fixtures.h"
-#include "parties_editor/associationrows.h"
 #include "parties_editor/partieseditor.h"
+#include "userinput.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -39,15 +39,8 @@ private Q_SLOTS:
     void outlineAndModeOfWhatIsLoaded();
     void clientTree_data() { engines_data(); }
     void clientTree();
-    void namesAreLinksInViewModeOnly_data() { engines_data(); }
+    void namesAreLinksInViewModeOnly_data();
     void namesAreLinksInViewModeOnly();
-    void newRowTakesTheFoldersKeys_data();
-    void newRowTakesTheFoldersKeys();
-    void deletingHidesStoredRowsAndRemovesNewOnes_data() { engines_data(); }
-    void deletingHidesStoredRowsAndRemovesNewOnes();
-    void enabledAtRunAndDesignTime();
-    void propertiesArePersisted();
-    void outlineFillsTheControl();
     void failureReachesTheHost_data() { engines_data(); }
     void failureReachesTheHost();
 };
@@ -104,181 +97,96 @@ void PartiesEditorTest::outlineAndModeOfWhatIsLoaded()
 void PartiesEditorTest::clientTree()
 {
     seedClientTwelve();
-    PartiesEditor editor;
-    QSignalSpy changes(&editor, &PartiesEditor::Change);
+    AssociationHost host;
+    const DataGrid *grid = host.grid();
+    QSignalSpy changes(host.editor, &PartiesEditor::Change);
 
-    QVERIFY(editor.LoadRecords(QStringLiteral("JSMITH"), QStringLiteral("C"), 12));
+    host.load();
 
-    // The folder keeps its singular name for the menu.
-    QCOMPARE(editor.grid()->CellData(rowOf(editor, 1, QStringLiteral("Children")), 0), QStringLiteral("Child"));
-    // The own name is bold; hidden columns keep the stored keys.
-    const int header = editor.grid()->FixedRows();
-    QVERIFY(editor.grid()->CellFontBold(header, editor.grid()->ColumnIndex(QStringLiteral("ASCNAM"))));
-    QVERIFY(editor.grid()->ColumnHidden(editor.grid()->ColumnIndex(QStringLiteral("ORGKEY1"))));
-    QVERIFY(editor.grid()->ColumnHidden(editor.grid()->ColumnIndex(QStringLiteral("RLTCOD"))));
-    QVERIFY(!editor.grid()->ColumnHidden(editor.grid()->ColumnIndex(QStringLiteral("ASCUSR"))));
-    const int child = rowOf(editor, 2, QStringLiteral("DOE, BABY"), "ASCNAM");
-    QCOMPARE(keys(editor, child), QStringList({"C", "12", "3", "C", "7"}));
-    QCOMPARE(cell(editor, child, "RLTCOD"), QStringLiteral("103"));
-    QCOMPARE(cell(editor, child, "ASCUDT"), QStringLiteral("01/05/2026"));
-    QCOMPARE(editor.grid()->CellValue(child, editor.grid()->ColumnIndex(QStringLiteral("OLDRCD"))), -1.0);
+    // The header's name is bold and the current cell; the folder keeps its
+    // singular name for the menu and shows its picture;
+    const int header = grid->FixedRows();
+    const int name = grid->ColumnIndex(QStringLiteral("ASCNAM"));
+    const int children = host.row(QStringLiteral("Children"));
+    QVERIFY(grid->CellFontBold(header, name));
+    QCOMPARE(grid->Row(), header);
+    QCOMPARE(grid->Col(), name);
+    QCOMPARE(grid->CellData(children, 0), QStringLiteral("Child"));
+    QVERIFY(!grid->CellPicture(children, 0).isNull());
+    QVERIFY(grid->RowIsNode(children));
+    // the outline fills the control at the size the host gives it;
+    QCOMPARE(grid->geometry(), host.editor->rect());
+    // only the tree, name, dates and user are shown, the rest takes no room but keeps the stored keys;
+    QStringList shown;
+    for (int col = 0; col < grid->Cols(); ++col) {
+        QCOMPARE(grid->CellRect(header, col).isEmpty(), grid->ColumnHidden(col));
+        if (!grid->ColumnHidden(col))
+            shown << grid->ColumnKey(col);
+    }
+    QCOMPARE(shown, (QStringList{"RLTDSC", "ASCNAM", "ASCBDT", "ASCUDT", "ASCUSR"}));
+    QCOMPARE(grid->CellRect(header, name).width(), 227);  // 3400 twips at 15 to the pixel
+    const int child = host.row(QStringLiteral("DOE, BABY"));
+    QCOMPARE(keys(*host.editor, child), QStringList({"C", "12", "3", "C", "7"}));
+    QCOMPARE(cell(*host.editor, child, "RLTCOD"), QStringLiteral("103"));
+    QCOMPARE(cell(*host.editor, child, "ASCUDT"), QStringLiteral("01/05/2026"));
+    QCOMPARE(grid->CellValue(child, grid->ColumnIndex(QStringLiteral("OLDRCD"))), -1.0);
     QCOMPARE(changes.count(), 0);
 
-    // A screen reader hears where each row stands in the outline.
-    const OutlineModel *model = editor.grid()->model();
+    // and a screen reader hears where each row stands in the outline.
+    const OutlineModel *model = grid->model();
     auto spoken = [model](int row, int col) { return model->data(model->index(row, col), Qt::AccessibleTextRole).toString(); };
-    QCOMPARE(spoken(rowOf(editor, 1, QStringLiteral("Children")), 0), QStringLiteral("Children, folder, open, level 1"));
+    QCOMPARE(spoken(children, 0), QStringLiteral("Children, folder, open, level 1"));
     QCOMPARE(spoken(child, 0), QStringLiteral("Client, level 2"));
-    QCOMPARE(spoken(child, editor.grid()->ColumnIndex(QStringLiteral("ASCNAM"))), QStringLiteral("DOE, BABY"));
+    QCOMPARE(spoken(child, name), QStringLiteral("DOE, BABY"));
+}
+
+void PartiesEditorTest::namesAreLinksInViewModeOnly_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("mode");
+    forEachEngine([](auto row) {
+        row("editing") << "*EDIT";
+        row("viewing") << "*VIEW";
+    });
 }
 
 void PartiesEditorTest::namesAreLinksInViewModeOnly()
 {
+    QFETCH(QString, mode);
+    const bool links = mode == QLatin1String("*VIEW");
     seedClientTwelve();
-    const QList<QPair<QString, bool>> cases{{QStringLiteral("*EDIT"), false}, {QStringLiteral("*VIEW"), true}};
-    for (const auto &[mode, links] : cases) {
-        PartiesEditor editor;
-        editor.UserMode = mode;
-        editor.SetHyperlinkNames(true);
-        editor.LoadRecords(QStringLiteral("JSMITH"), QStringLiteral("C"), 12);
-        const DataGrid *grid = editor.grid();
-        const int name = grid->ColumnIndex(QStringLiteral("ASCNAM"));
-        const int child = rowOf(editor, 2, QStringLiteral("DOE, BABY"), "ASCNAM");
-
-        // Only associate names, and only in view mode, are links.
-        QCOMPARE(grid->IsCellHyperlink(child, name), links);
-        QVERIFY(!grid->IsCellHyperlink(grid->FixedRows(), name));
-        // Switching the property after the load takes effect at once.
-        editor.SetHyperlinkNames(false);
-        QVERIFY(!grid->IsCellHyperlink(child, name) || !grid->CellFontUnderline(child, name));
-        editor.SetHyperlinkNames(true);
-        QCOMPARE(grid->IsCellHyperlink(child, name), links);
-    }
-}
-
-void PartiesEditorTest::newRowTakesTheFoldersKeys_data()
-{
-    QTest::addColumn<QString>("engine");
-    QTest::addColumn<QString>("folder");
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<QStringList>("keys");
-    forEachEngine([](auto row) {
-        row("direct folder") << "Parents" << "3" << QStringList{"C", "7", "3", "C", "12"};
-        row("inverse folder") << "Children" << "103" << QStringList{"C", "12", "3", "C", "7"};
-        row("empty inverse folder") << "Wards" << "105" << QStringList{"C", "12", "5", "C", "7"};
-        row("symmetric folder") << "Siblings" << "21" << QStringList{"C", "12", "21", "C", "7"};
-    });
-}
-
-void PartiesEditorTest::newRowTakesTheFoldersKeys()
-{
-    QFETCH(QString, folder);
-    QFETCH(QString, code);
-    QFETCH(QStringList, keys);
-    ClientTwelveHost host;
-    PartiesEditor &editor = *host.editor;
-    QSignalSpy changes(&editor, &PartiesEditor::Change);
-    const int folderRow = rowOf(editor, 1, folder);
-    const int lastAssociate = editor.grid()->NodeRow(folderRow, 3);  // -1 for an empty folder
-
-    // Given client 12 edited, a new row goes after the folder's last
-    // associate (an empty folder: right below it), and is no change yet;
-    const int row = editor.rows().AddAssociateRow(folderRow, false);
-    QCOMPARE(row, (lastAssociate < 0 ? folderRow : lastAssociate) + 1);
-    QCOMPARE(editor.grid()->NodeRow(folderRow, 3), row);
-    QCOMPARE(editor.grid()->RowLevel(row), 2);
-    QCOMPARE(cell(editor, row, "RLTCOD"), code);
-    QCOMPARE(changes.count(), 0);
-
-    // when client 7 is chosen for the new row,
-    editor.rows().AssignAssociate(row, QStringLiteral("C"), 7);
-
-    // then the keys are those loading reads back for this folder, and the row is marked.
-    QCOMPARE(AssociationFixture::keys(editor, row), keys);
-    QCOMPARE(cell(editor, row, "RLTDSC"), QStringLiteral("Client"));
-    QCOMPARE(cell(editor, row, "CHGRCD"), QStringLiteral("True"));
-    QCOMPARE(cell(editor, row, "ASCUDT"), QStringLiteral("01/05/2026"));
-    QCOMPARE(cell(editor, row, "ASCUSR"), QStringLiteral("JSMITH"));
-    QCOMPARE(editor.grid()->CellValue(row, editor.grid()->ColumnIndex(QStringLiteral("OLDRCD"))), 0.0);
-    QCOMPARE(changes.count(), 1);
-}
-
-void PartiesEditorTest::deletingHidesStoredRowsAndRemovesNewOnes()
-{
-    ClientTwelveHost host;
-    PartiesEditor &editor = *host.editor;
-    const int parents = rowOf(editor, 1, QStringLiteral("Parents"));
-    const int added = editor.rows().AddAssociateRow(parents, false);
-    editor.rows().AssignAssociate(added, QStringLiteral("P"), 6);
-    const int rowsBefore = editor.grid()->Rows();
-    QSignalSpy changes(&editor, &PartiesEditor::Change);
-
-    // When every associate of the folder goes at once,
-    editor.rows().DeleteAssociateRows(editor.grid()->NodeRow(parents, 2), editor.grid()->NodeRow(parents, 3));
-
-    // then the new one is gone, the two stored ones are hidden (for the delete
-    // at save), and the host hears of it once.
-    QCOMPARE(editor.grid()->Rows(), rowsBefore - 1);
-    QCOMPARE(changes.count(), 1);
-    int hidden = 0;
-    for (int row = parents + 1; row < editor.grid()->Rows() && editor.grid()->RowLevel(row) == 2; ++row) {
-        QVERIFY(editor.grid()->RowHidden(row));
-        QCOMPARE(editor.grid()->CellValue(row, editor.grid()->ColumnIndex(QStringLiteral("OLDRCD"))), -1.0);
-        ++hidden;
-    }
-    QCOMPARE(hidden, 2);
-    QVERIFY(!outline(editor).join(QLatin1Char(',')).contains(QLatin1String("DOE, JOHN")));
-}
-
-void PartiesEditorTest::enabledAtRunAndDesignTime()
-{
-    PartiesEditor editor;
-    QSignalSpy notices(&editor, &PartiesEditor::EnabledChanged);
-
-    editor.SetEnabled(false);
-    QVERIFY(!editor.Enabled());
-    QVERIFY(!editor.grid()->Enabled());
-    // QWidget::setEnabled, as a form's generated code calls it, is a write too.
-    editor.QWidget::setEnabled(true);
-    QVERIFY(editor.grid()->Enabled());
-    editor.SetEnabled(false);
-
-    // In a form designer the outline is left alone.
-    editor.SetEnabled(true);
-    editor.setDesignMode(true);
-    editor.SetEnabled(false);
-    QVERIFY(!editor.Enabled());
-    QVERIFY(editor.grid()->Enabled());
-    QCOMPARE(notices.count(), 5);
-}
-
-void PartiesEditorTest::propertiesArePersisted()
-{
-    PartiesEditor editor;
-    QSignalSpy order(&editor, &PartiesEditor::HyperlinkNamesChanged);
-
-    // Saved without entries: the grid's flag and no links.
-    editor.ReadProperties(PropertyBag());
-    QVERIFY(editor.Enabled());
-    QVERIFY(!editor.HyperlinkNames());
-
-    editor.ReadProperties(PropertyBag({{QStringLiteral("HyperlinkNames"), true}}));
-    QVERIFY(editor.HyperlinkNames());
+    // Given a host that keeps the editor's properties itself and asks for links,
+    AssociationHost host;
+    host.editor->ReadProperties(PropertyBag({{QStringLiteral("HyperlinkNames"), true}}));
     PropertyBag saved;
-    editor.WriteProperties(saved);
+    host.editor->WriteProperties(saved);
     QCOMPARE(saved.values(), QVariantMap({{QStringLiteral("HyperlinkNames"), true}}));
-    QCOMPARE(order.count(), 2);
-}
+    host.load(QStringLiteral("JSMITH"), mode);
+    QSignalSpy clicks(host.editor, &PartiesEditor::HyperlinkClickName);
+    const int name = host.grid()->ColumnIndex(QStringLiteral("ASCNAM"));
+    const int child = host.row(QStringLiteral("DOE, BABY"));
+    auto [surface, point] = host.spot(child);
 
-void PartiesEditorTest::outlineFillsTheControl()
-{
-    PartiesEditor editor;
-    editor.show();
+    // when the user points at an associate's name and clicks it,
+    UserInput::moveMouse(surface, point);
+    const bool hand = surface->cursor().shape() == Qt::PointingHandCursor;
+    UserInput::click(surface, point);
 
-    for (const QSize size : {QSize(540, 361), QSize(300, 200), QSize(900, 640)}) {
-        editor.resize(size);
-        QCOMPARE(editor.grid()->geometry(), QRect(QPoint(0, 0), size));
-    }
+    // then only in view mode is it a link, and the host hears its name and birth date;
+    QCOMPARE(hand, links);
+    QCOMPARE(clicks.count(), links ? 1 : 0);
+    if (links)
+        QCOMPARE(clicks.first(), (QVariantList{QStringLiteral("DOE, BABY"), 20100505}));
+    QVERIFY(!host.grid()->IsCellHyperlink(host.grid()->FixedRows(), name));
+    // switching the property after the load takes effect at once.
+    host.editor->SetHyperlinkNames(false);
+    if (links)  // (while editing, a press on the current name would start a drag)
+        UserInput::click(surface, point);
+    QCOMPARE(clicks.count(), links ? 1 : 0);
+    QVERIFY(!host.grid()->CellFontUnderline(child, name));
+    host.editor->SetHyperlinkNames(true);
+    QCOMPARE(host.grid()->IsCellHyperlink(child, name), links);
+    QCOMPARE(host.grid()->CellForeColor(child, name) == host.grid()->LinkColor(), links);
 }
 
 void PartiesEditorTest::failureReachesTheHost()

@@ -14,13 +14,6 @@
 using namespace Torva;
 
 namespace {
-QStringList cities(const RecordSourceModel &model)
-{
-    QStringList listed;
-    for (int row = 0; row < model.rowCount(); ++row)
-        listed << model.value(row, QStringLiteral("ZIPCTY")).toString();
-    return listed;
-}
 // A row of the name search as text: kind, key, name, birth date.
 QString rowText(const QVariantList &row)
 {
@@ -40,8 +33,6 @@ private Q_SLOTS:
     void init() { TORVA_USE_GLOBAL_ENGINE_ROW(); }
 
     void listsAPageAtATime();
-    void typedTextIsSearchedAsText_data();
-    void typedTextIsSearchedAsText();
     void failureSignalsAndThrowsOnLoadOnly();
     void nameSearchPagesHoldTheStatementsRows_data();
     void nameSearchPagesHoldTheStatementsRows();
@@ -54,14 +45,12 @@ void RecordSourceModelTest::listsAPageAtATime()
     Fixtures::addZip(QStringLiteral("SALEM"), QStringLiteral("OR"), 97301);
     RecordSourceModel model;
     model.setRecordSource(Statements::CityListSource);
-    model.setHeaderCaptions({QStringLiteral("City"), QStringLiteral("State"), QStringLiteral("Zip")});
     model.setPageSize(5);
     model.setMaxRecords(11);
 
     // The first page comes at once,
     model.load(QStringLiteral("SPRING"));
     QCOMPARE(model.rowCount(), 5);
-    QCOMPARE(model.headerData(2, Qt::Horizontal).toString(), QStringLiteral("Zip"));
     QCOMPARE(model.value(0, QStringLiteral("zipkey")).toInt(), 62701);
     QVERIFY(model.canFetchMore(QModelIndex()));
 
@@ -71,44 +60,7 @@ void RecordSourceModelTest::listsAPageAtATime()
     QCOMPARE(model.rowCount(), 11);
     QCOMPARE(model.value(10, QStringLiteral("ZIPKEY")).toInt(), 62711);
     QVERIFY(!model.canFetchMore(QModelIndex()));
-    QCOMPARE(model.findRow(model.fieldIndex(QStringLiteral("ZIPKEY")), QStringLiteral("62705")), 4);
-    QVERIFY(!cities(model).contains(QStringLiteral("SALEM")));
     QAbstractItemModelTester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-}
-
-void RecordSourceModelTest::typedTextIsSearchedAsText_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QStringList>("listed");
-    QTest::newRow("percent") << "100%" << QStringList{"100% CITY", "100% TOWN"};
-    QTest::newRow("underscore") << "A_" << QStringList{"A_B", "A_C"};
-}
-
-void RecordSourceModelTest::typedTextIsSearchedAsText()
-{
-    QFETCH(QString, typed);
-    QFETCH(QStringList, listed);
-    // More than a page of names share the text before the wildcard and sort
-    // before the ones that hold it.
-    for (int i = 1; i <= 12; ++i) {
-        Fixtures::addZip(QStringLiteral("100 %1").arg(i, 2, 10, QLatin1Char('0')), QStringLiteral("ID"), 83814);
-        Fixtures::addZip(QStringLiteral("AA%1").arg(i, 2, 10, QLatin1Char('0')), QStringLiteral("ID"), 83814);
-    }
-    for (const QString &city : {"100% CITY", "100% TOWN", "1000 OAKS", "A_B", "A_C", "AXB", "AB"})
-        Fixtures::addZip(city, QStringLiteral("ID"), 83814);
-    RecordSourceModel model;
-    model.setRecordSource(Statements::CityListSource);
-    model.setPageSize(2);
-
-    // The first page a search lists holds the first names that begin with
-    // the text, however many rows the database returns before them;
-    model.load(typed);
-    QCOMPARE(cities(model), listed);
-
-    // nothing that does not begin with it follows.
-    while (model.canFetchMore(QModelIndex()))
-        model.fetchMore(QModelIndex());
-    QCOMPARE(cities(model), listed);
 }
 
 void RecordSourceModelTest::failureSignalsAndThrowsOnLoadOnly()
@@ -179,11 +131,13 @@ void RecordSourceModelTest::nameSearchPagesHoldTheStatementsRows()
         expectedRows << rowText(all.row(row));
     }
 
-    // are the rows a list reads a few at a time, in the same order,
+    // are the rows a list reads a few at a time, in the same order:
     RecordSourceModel model;
     model.setRecordSource(Statements::NameSearchSource);
     model.setPageSize(4);
     model.load(typed);
+    // a whole page at once, however many rows that do not hold it come before them,
+    QVERIFY(model.rowCount() >= qMin(4, int(expectedNames.size())));
     while (model.canFetchMore(QModelIndex()))
         model.fetchMore(QModelIndex());
     QStringList listedNames;

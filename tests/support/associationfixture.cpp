@@ -73,6 +73,17 @@ QString cell(const PartiesEditor &editor, int row, const char *key)
     return editor.grid()->CellText(row, editor.grid()->ColumnIndex(QLatin1String(key)));
 }
 
+QStringList namesIn(const PartiesEditor &editor, const QString &folder)
+{
+    const DataGrid *grid = editor.grid();
+    QStringList names;
+    for (int row = rowOf(editor, 1, folder) + 1; row > grid->FixedRows() && grid->RowLevel(row) == 2; ++row) {
+        if (!grid->RowHidden(row))
+            names << cell(editor, row, "ASCNAM");
+    }
+    return names;
+}
+
 QStringList keys(const PartiesEditor &editor, int row)
 {
     QStringList values;

@@ -22,6 +22,8 @@ QStringList outline(const PartiesEditor &editor);
 // The first row of this level whose column (default the tree column) holds text; -1 for none.
 int rowOf(const PartiesEditor &editor, int level, const QString &text, const char *key = "RLTDSC");
 QString cell(const PartiesEditor &editor, int row, const char *key);
+// The names shown in a folder, in their order.
+QStringList namesIn(const PartiesEditor &editor, const QString &folder);
 // The five stored keys of a row, as text.
 QStringList keys(const PartiesEditor &editor, int row);
 // The associations on file, as "C12-3-C7" sorted.

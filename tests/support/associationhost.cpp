@@ -6,15 +6,20 @@
 #include "controls/datagrid.h"
 
 #include <QAbstractItemView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QTest>
 
 namespace Torva {
 
 AssociationHost::AssociationHost()
     : editor(new PartiesEditor(&window))
+    , nextField(new QLineEdit(&window))
 {
-    window.resize(760, 560);
-    editor->resize(window.size());
+    window.resize(760, 590);
+    editor->resize(760, 560);
+    nextField->setGeometry(0, 560, 760, 30);
     window.show();
     window.activateWindow();
     if (!QTest::qWaitForWindowActive(&window))
@@ -46,14 +51,9 @@ int AssociationHost::row(const QString &name) const
 
 void AssociationHost::select(int row)
 {
-    selectName(grid(), row);
-}
-
-void selectName(DataGrid *grid, int row)
-{
-    grid->setRow(row);
-    grid->setCol(grid->ColumnIndex(QStringLiteral("ASCNAM")));
-    grid->view()->setFocus();
+    grid()->setRow(row);
+    grid()->setCol(grid()->ColumnIndex(QStringLiteral("ASCNAM")));
+    grid()->view()->setFocus();
 }
 
 ClientTwelveHost::ClientTwelveHost(const QString &user, const QString &mode)
@@ -89,22 +89,27 @@ int AssociationHost::pressToDrag(int row, Qt::KeyboardModifiers modifiers, Qt::M
     return effects;
 }
 
-void AssociationHost::dropOn(int row, int draggedRow)
+bool AssociationHost::dropOn(int row, int draggedRow, const QString &format)
 {
     QMimeData mime;
-    mime.setData(DataGrid::rowMimeType(), QByteArray::number(draggedRow));
-    dropAt(spot(row), mime);
-}
-
-bool dropAt(QPair<QWidget *, QPoint> spot, QMimeData &mime)
-{
-    auto [surface, point] = spot;
+    mime.setData(format.isEmpty() ? DataGrid::rowMimeType() : format, QByteArray::number(draggedRow));
+    auto [surface, point] = spot(row);
     QDragEnterEvent enter(point, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(surface, &enter);
     QDropEvent drop(point, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
     drop.setDropAction(Qt::MoveAction);
     QCoreApplication::sendEvent(surface, &drop);
     return enter.isAccepted();
+}
+
+int AssociationHost::newAssociate(const QString &folder)
+{
+    select(row(folder));
+    UserInput::keys(QStringLiteral("{Shift+F10}"));
+    if (!QTest::qWaitFor([this] { return editor->popupMenu()->isVisible(); }))
+        qWarning("the folder's menu did not open");
+    UserInput::type(QStringLiteral("n"));
+    return grid()->Row();
 }
 
 } // namespace Torva

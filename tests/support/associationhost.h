@@ -2,7 +2,6 @@
 
 #include "parties_editor/partieseditor.h"
 
-#include <QMimeData>
 #include <QPoint>
 #include <QString>
 #include <QWidget>
@@ -20,6 +19,7 @@ public:
 
     QWidget window;
     PartiesEditor *editor;
+    QWidget *nextField;  // the host's field after the editor: where a lost keyboard would go
 
     DataGrid *grid() const;
     // Loads client 12 (or another subject) as the user.
@@ -36,8 +36,12 @@ public:
     // A mouse press on a row's name cell; keeps the grid from running a real
     // drag (which needs a screen) but records the effects the drag was given.
     int pressToDrag(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier, Qt::MouseButton button = Qt::LeftButton);
-    // Drops the dragged row on a row (as the grid reports a drop).
-    void dropOn(int row, int draggedRow);
+    // Drags data in this format (the grid's own: the dragged row) over a
+    // row's name and drops it there as a move; says whether the drag was accepted.
+    bool dropOn(int row, int draggedRow, const QString &format = QString());
+    // Opens the folder's menu by the keyboard and picks New: a new associate,
+    // the name search open on it; returns its row.
+    int newAssociate(const QString &folder);
 };
 
 // The usual Given: client 12 and its associations on file
@@ -48,12 +52,8 @@ public:
     explicit ClientTwelveHost(const QString &user = QStringLiteral("JSMITH"), const QString &mode = QStringLiteral("*EDIT"));
 };
 
-// Makes a row's name cell the current cell of an associations outline.
-void selectName(DataGrid *grid, int row);
 // The widget under a grid's cell (its centre, or the point this far from its
 // top left corner) and the point there.
 QPair<QWidget *, QPoint> cellSpot(const DataGrid &grid, int row, int col, QPoint offset = QPoint(-1, -1));
-// Drags the data over a spot and drops it there as a move; says whether the drag was accepted.
-bool dropAt(QPair<QWidget *, QPoint> spot, QMimeData &mime);
 
 } // namespace Torva
