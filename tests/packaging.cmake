@@ -1,21 +1,15 @@
 # The designer plugin and the installed package, tested from outside.
 
 # tst_designerplugin loads the plugin from its file in the build tree, as
-# Designer does (with Designer's form editor); tst_formloader loads a form
-# through it at run time, as a host does with QUiLoader.
+# Designer does (with Designer's form editor), and loads forms through it at
+# run time, as a host does with QUiLoader.
 if(TARGET tst_designerplugin)
-  find_package(Qt6 REQUIRED COMPONENTS UiPlugin Designer)
-  target_link_libraries(tst_designerplugin PRIVATE Qt6::UiPlugin Qt6::Designer)
+  find_package(Qt6 REQUIRED COMPONENTS UiPlugin Designer UiTools)
+  target_link_libraries(tst_designerplugin PRIVATE Qt6::UiPlugin Qt6::Designer Qt6::UiTools)
   target_compile_definitions(tst_designerplugin PRIVATE
     TORVA_DESIGNER_PLUGIN="$<TARGET_FILE:torva_designer_plugin>"
     TORVA_HEADER_ROOT="${CMAKE_BINARY_DIR}/include")
   add_dependencies(tst_designerplugin torva_designer_plugin)
-endif()
-if(TARGET tst_formloader)
-  find_package(Qt6 REQUIRED COMPONENTS UiTools)
-  target_link_libraries(tst_formloader PRIVATE Qt6::UiTools)
-  target_compile_definitions(tst_formloader PRIVATE TORVA_DESIGNER_PLUGIN="$<TARGET_FILE:torva_designer_plugin>")
-  add_dependencies(tst_formloader torva_designer_plugin)
 endif()
 
 # packaging_consumer installs this build into a scratch prefix, checks the

@@ -1,10 +1,19 @@
+// The designer plugin as Qt Designer meets it (loaded from its file, asked
+// for its collection, each factory for its description and a widget) and as
+// a running host meets it (a form loaded with QUiLoader, whose controls come
+// from the same plugin and must be run-time controls).
+
+#include <TORVAProbationParties/controls/datagrid.h>
+#include <TORVAProbationParties/controls/imagelist.h>
+#include <TORVAProbationParties/controls/propertybag.h>
 #include <TORVAProbationParties/parties_editor/partieseditor.h>
 #include <TORVAProbationParties/party_editor/partyeditor.h>
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <QMetaProperty>
 #include <QPluginLoader>
-#include <QXmlStreamReader>
+#include <QUiLoader>
 #include <QtTest>
 #include <QtDesigner/QDesignerFormEditorInterface>
 #include <QtUiPlugin/QDesignerCustomWidgetCollectionInterface>
@@ -15,103 +24,75 @@ using namespace Torva;
 
 namespace {
 
-// What a factory's DOM XML declares about the widget it puts on a form.
-struct DomWidget
-{
-    QString language;   // the <ui> element's language
-    QString className;  // of the first <widget>
-    QString objectName;
-    // Property name -> value as "type:text", e.g. "bool:true".
-    QMap<QString, QString> properties;
-    QString error;  // the reader's complaint, if any
-};
+// Both editors as a host's form stores them, each saved disabled.
+constexpr char HostForm[] = R"(<ui version="4.0">
+ <widget class="QWidget" name="HostForm">
+  <layout class="QVBoxLayout" name="layout">
+   <item>
+    <widget class="Torva::PartyEditor" name="partyEditor">
+     <property name="Enabled"><bool>false</bool></property>
+    </widget>
+   </item>
+   <item>
+    <widget class="Torva::PartiesEditor" name="partiesEditor">
+     <property name="Enabled"><bool>false</bool></property>
+    </widget>
+   </item>
+  </layout>
+ </widget>
+</ui>
+)";
 
-DomWidget readDomXml(const QString &xml)
+// A loader that finds the library's designer plugin, as a host sets one up.
+// It makes every widget with the named bool properties turned over, so that
+// only what the form declares puts them back.
+class HostLoader : public QUiLoader
 {
-    DomWidget dom;
-    QXmlStreamReader reader(xml);
-    if (reader.readNextStartElement() && reader.name() == QLatin1String("ui")) {
-        dom.language = reader.attributes().value(QLatin1String("language")).toString();
-        while (reader.readNextStartElement()) {
-            if (reader.name() != QLatin1String("widget") || !dom.className.isEmpty()) {
-                reader.skipCurrentElement();
-                continue;
-            }
-            dom.className = reader.attributes().value(QLatin1String("class")).toString();
-            dom.objectName = reader.attributes().value(QLatin1String("name")).toString();
-            // The top widget's own properties, each with one value element.
-            while (reader.readNextStartElement()) {
-                if (reader.name() != QLatin1String("property")) {
-                    reader.skipCurrentElement();
-                    continue;
-                }
-                const QString name = reader.attributes().value(QLatin1String("name")).toString();
-                if (reader.readNextStartElement()) {
-                    const QString type = reader.name().toString();
-                    dom.properties.insert(name, type + QLatin1Char(':') + reader.readElementText());
-                    reader.skipCurrentElement();  // to the end of the property
-                }
-            }
-        }
+public:
+    explicit HostLoader(const QStringList &turnedOver = {})
+        : m_turnedOver(turnedOver)
+    {
+        clearPluginPaths();
+        addPluginPath(QFileInfo(QStringLiteral(TORVA_DESIGNER_PLUGIN)).absolutePath());
     }
-    while (!reader.atEnd())  // the rest must be well-formed too
-        reader.readNext();
-    if (reader.hasError())
-        dom.error = reader.errorString();
-    return dom;
-}
 
-bool inDesignMode(const QWidget *widget)
-{
-    if (const auto *party = qobject_cast<const PartyEditor *>(widget))
-        return party->DesignMode();
-    if (const auto *parties = qobject_cast<const PartiesEditor *>(widget))
-        return parties->DesignMode();
-    return false;
-}
+    std::unique_ptr<QWidget> load(const QByteArray &form)
+    {
+        QByteArray xml = form;
+        QBuffer file(&xml);
+        return std::unique_ptr<QWidget>(QUiLoader::load(&file));
+    }
+
+    QWidget *createWidget(const QString &className, QWidget *parent, const QString &name) override
+    {
+        QWidget *widget = QUiLoader::createWidget(className, parent, name);
+        for (const QString &property : m_turnedOver)
+            widget->setProperty(qPrintable(property), !widget->property(qPrintable(property)).toBool());
+        return widget;
+    }
+
+private:
+    QStringList m_turnedOver;
+};
 
 } // namespace
 
-// The designer plugin as Qt Designer meets it: loaded from its file, asked for
-// its collection, and each factory asked for its description and a widget.
 class DesignerPluginTest : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void initTestCase();
-
-    void collectionOffersBothEditorsInOneGroup();
-
+    // Before Designer initializes the plugin: from then on it makes editors for Designer's forms.
+    void savedDisabledControlsLoadDisabled();
+    void picturesAreDrawnAndDistinct();
     void factoryDescribesAndMakesItsEditor_data();
     void factoryDescribesAndMakesItsEditor();
 
 private:
-    QDesignerCustomWidgetInterface *factory(const QString &className) const;
-
     QPluginLoader m_loader;
     QDesignerCustomWidgetCollectionInterface *m_collection = nullptr;
 };
-
-void DesignerPluginTest::factoryDescribesAndMakesItsEditor_data()
-{
-    QTest::addColumn<QString>("className");
-    QTest::addColumn<QString>("includeFile");
-    QTest::addColumn<QStringList>("storedProperties");
-
-    QTest::newRow("PartyEditor") << "Torva::PartyEditor" << "TORVAProbationParties/party_editor/partyeditor.h" << QStringList{"Enabled"};
-    QTest::newRow("PartiesEditor") << "Torva::PartiesEditor" << "TORVAProbationParties/parties_editor/partieseditor.h"
-                                   << QStringList{"Enabled", "HyperlinkNames"};
-}
-
-QDesignerCustomWidgetInterface *DesignerPluginTest::factory(const QString &className) const
-{
-    for (QDesignerCustomWidgetInterface *widget : m_collection->customWidgets()) {
-        if (widget->name() == className)
-            return widget;
-    }
-    return nullptr;
-}
 
 void DesignerPluginTest::initTestCase()
 {
@@ -119,45 +100,107 @@ void DesignerPluginTest::initTestCase()
     QVERIFY2(m_loader.load(), qPrintable(m_loader.errorString()));
     m_collection = qobject_cast<QDesignerCustomWidgetCollectionInterface *>(m_loader.instance());
     QVERIFY2(m_collection, "the plugin's instance is no widget collection");
-}
-
-void DesignerPluginTest::collectionOffersBothEditorsInOneGroup()
-{
     // Designer reads the interface from the metadata before it loads anything.
     QCOMPARE(m_loader.metaData().value(QLatin1String("IID")).toString(),
              QStringLiteral(QDesignerCustomWidgetCollectionInterface_iid));
-    const QList<QDesignerCustomWidgetInterface *> widgets = m_collection->customWidgets();
-    QStringList names;
-    QSet<QString> groups;
-    for (QDesignerCustomWidgetInterface *widget : widgets) {
-        names << widget->name();
-        groups << widget->group();
-    }
-    QCOMPARE(names, (QStringList{"Torva::PartyEditor", "Torva::PartiesEditor"}));
-    QCOMPARE(groups, (QSet<QString>{"TORVA Probation"}));
+    QCOMPARE(m_collection->customWidgets().size(), 2);
+}
 
-    // Each has a picture of its own in the widget box.
-    const QImage partyIcon = widgets.at(0)->icon().pixmap(16).toImage();
-    const QImage partiesIcon = widgets.at(1)->icon().pixmap(16).toImage();
-    QVERIFY(!partyIcon.isNull());
-    QVERIFY(!partiesIcon.isNull());
-    QVERIFY(partyIcon != partiesIcon);
+void DesignerPluginTest::savedDisabledControlsLoadDisabled()
+{
+    // Given a loader that finds the library's designer plugin, when a host
+    // loads a form whose editors were saved disabled,
+    HostLoader loader;
+    const std::unique_ptr<QWidget> form = loader.load(HostForm);
+    QVERIFY2(form, qPrintable(loader.errorString()));
+    auto *party = form->findChild<PartyEditor *>(QStringLiteral("partyEditor"));
+    auto *parties = form->findChild<PartiesEditor *>(QStringLiteral("partiesEditor"));
+    QVERIFY(party && parties);
+
+    // then they are run-time controls, disabled as saved: no field takes input.
+    QVERIFY(!party->DesignMode() && !parties->DesignMode());
+    QVERIFY(!party->Enabled() && !parties->Enabled());
+    QVERIFY(!party->findChild<QWidget *>(QStringLiteral("txtPTYNAM"))->isEnabled());
+    QVERIFY(!parties->grid()->Enabled());
+
+    // A host that keeps the properties outside a .ui file gets back what it
+    // saved: "Enabled" only where it is not the default (enabled).
+    for (EditorWidget *editor : std::initializer_list<EditorWidget *>{party, parties}) {
+        PropertyBag saved;
+        editor->WriteProperties(saved);
+        QCOMPARE(saved.values().value(QStringLiteral("Enabled")), QVariant(false));
+        editor->ReadProperties(PropertyBag());
+        QVERIFY(editor->Enabled());
+        PropertyBag savedEnabled;
+        editor->WriteProperties(savedEnabled);
+        QVERIFY(!savedEnabled.contains(QStringLiteral("Enabled")));
+        editor->ReadProperties(saved);
+        QVERIFY(!editor->Enabled());
+    }
+}
+
+// The pictures the editors put into grid cells and the widget box shows.
+void DesignerPluginTest::picturesAreDrawnAndDistinct()
+{
+    ImageList images;
+    QList<QImage> seen;
+    for (int index = 0; index < images.Count(); ++index) {
+        const QString key = images.Key(index);
+        const QImage image = images.Picture(key).toImage();
+        const int side = key.startsWith(QLatin1String("Checkbox")) ? 11 : 16;
+        QCOMPARE(image.size(), QSize(side, side));
+        QVERIFY2(image.hasAlphaChannel(), qPrintable(key));
+        QVERIFY2(!seen.contains(image), qPrintable(key));  // drawn: no two alike
+        seen << image;
+    }
+}
+
+void DesignerPluginTest::factoryDescribesAndMakesItsEditor_data()
+{
+    QTest::addColumn<int>("index");  // in the collection
+    QTest::addColumn<QString>("className");
+    QTest::addColumn<QString>("includeFile");
+    QTest::addColumn<QStringList>("storedProperties");
+    QTest::newRow("PartyEditor") << 0 << "Torva::PartyEditor" << "TORVAProbationParties/party_editor/partyeditor.h"
+                                 << QStringList{"Enabled"};
+    QTest::newRow("PartiesEditor") << 1 << "Torva::PartiesEditor" << "TORVAProbationParties/parties_editor/partieseditor.h"
+                                   << QStringList{"Enabled", "HyperlinkNames"};
 }
 
 void DesignerPluginTest::factoryDescribesAndMakesItsEditor()
 {
+    QFETCH(int, index);
     QFETCH(QString, className);
     QFETCH(QString, includeFile);
     QFETCH(QStringList, storedProperties);
-    QDesignerCustomWidgetInterface *widget = factory(className);
-    QVERIFY(widget);
+    QDesignerCustomWidgetInterface *widget = m_collection->customWidgets().at(index);
 
+    // Both editors are in one group of the widget box, each with a picture of its own.
+    QCOMPARE(widget->name(), className);
+    QCOMPARE(widget->group(), QStringLiteral("TORVA Probation"));
+    const QImage icon = widget->icon().pixmap(16).toImage();
+    QVERIFY(!icon.isNull() && icon != m_collection->customWidgets().at(1 - index)->icon().pixmap(16).toImage());
     QCOMPARE(widget->includeFile(), includeFile);
     // The header a generated form includes is one the library has (and installs).
     QVERIFY2(QFileInfo::exists(QStringLiteral(TORVA_HEADER_ROOT "/") + includeFile), qPrintable(includeFile));
     QVERIFY(!widget->isContainer());
     QVERIFY(!widget->toolTip().isEmpty());
     QVERIFY(widget->whatsThis().size() > widget->toolTip().size());
+
+    // Its DOM XML is a form of the class that declares the properties a form
+    // stores, with the value a new editor has: each made turned over is put back.
+    HostLoader loader(storedProperties);
+    const std::unique_ptr<QWidget> declared = loader.load(widget->domXml().toUtf8());
+    QVERIFY2(declared, qPrintable(loader.errorString()));
+    QCOMPARE(QString::fromLatin1(declared->metaObject()->className()), className);
+    QVERIFY(!declared->objectName().isEmpty());
+    QVERIFY(widget->domXml().contains(QLatin1String("<ui language=\"c++\"")));
+    const std::unique_ptr<QWidget> made(widget->createWidget(nullptr));
+    for (const QString &name : storedProperties) {
+        const QMetaProperty property = made->metaObject()->property(made->metaObject()->indexOfProperty(qPrintable(name)));
+        QVERIFY2(property.isStored() && property.isDesignable() && property.isWritable(), qPrintable(name));
+        QCOMPARE(declared->property(qPrintable(name)), property.read(made.get()));
+    }
 
     // Given the plugin initialized by Designer's form editor and a form,
     // when Designer asks for two editors on it
@@ -169,33 +212,11 @@ void DesignerPluginTest::factoryDescribesAndMakesItsEditor()
     std::unique_ptr<QWidget> second(widget->createWidget(&form));
 
     // then each is a new editor of this very class, on the form, in design mode.
-    QVERIFY(first);
-    QVERIFY(second);
-    QVERIFY(first != second);
+    QVERIFY(first && second && first != second);
     QCOMPARE(QString::fromLatin1(first->metaObject()->className()), className);
     QCOMPARE(first->parentWidget(), &form);
-    QVERIFY(inDesignMode(first.get()));
-    QVERIFY(inDesignMode(second.get()));
-
-    // Its DOM XML names the class and the properties a form stores,
-    const DomWidget dom = readDomXml(widget->domXml());
-    QVERIFY2(dom.error.isEmpty(), qPrintable(dom.error));
-    QCOMPARE(dom.language, QStringLiteral("c++"));
-    QCOMPARE(dom.className, className);
-    QVERIFY(!dom.objectName.isEmpty());
-    QCOMPARE(dom.properties.keys(), storedProperties);
-
-    // each a stored, designable property of the class, declared with the
-    // value a new editor has.
-    const QMetaObject *meta = first->metaObject();
-    for (const QString &name : storedProperties) {
-        const QMetaProperty property = meta->property(meta->indexOfProperty(qPrintable(name)));
-        QVERIFY2(property.isValid(), qPrintable(name));
-        QVERIFY2(property.isStored() && property.isDesignable() && property.isWritable(), qPrintable(name));
-        QCOMPARE(property.metaType(), QMetaType::fromType<bool>());
-        const QString value = property.read(first.get()).toBool() ? QStringLiteral("true") : QStringLiteral("false");
-        QCOMPARE(dom.properties.value(name), QStringLiteral("bool:") + value);
-    }
+    QVERIFY(static_cast<EditorWidget *>(first.get())->DesignMode());
+    QVERIFY(static_cast<EditorWidget *>(second.get())->DesignMode());
 }
 
 QTEST_MAIN(DesignerPluginTest)

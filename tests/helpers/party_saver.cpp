@@ -1,7 +1,7 @@
 // One of several users saving new parties at the same moment:
 //   party_saver LOCATION COUNT TAG
 // waits for a line on its input (so that every saver starts together), then
-// saves COUNT new parties through a party editor, named "TAG, <letters>",
+// saves COUNT new parties through a party editor, named "TAG, P0000" on,
 // and prints "saved KEY" for each, or "failed <why>" for a save that failed;
 // at the end "retried N": the inserts tried again under the next key.
 // Exit code: the number of failed saves (capped at 100), 2 for bad arguments.
@@ -20,19 +20,6 @@
 #include <cstdio>
 
 using namespace Torva;
-
-namespace {
-// 0 -> "AAA", 1 -> "AAB", ...: a first name of letters only, one per party.
-QString lettersOf(int number)
-{
-    QString text;
-    for (int i = 0; i < 3; ++i) {
-        text.prepend(QChar(u'A' + number % 26));
-        number /= 26;
-    }
-    return text;
-}
-}  // namespace
 
 int main(int argc, char *argv[])
 {
@@ -62,7 +49,7 @@ int main(int argc, char *argv[])
     for (int i = 0; i < count; ++i) {
         try {
             PartyForm form;
-            form.name = tag + QStringLiteral(", ") + lettersOf(i);
+            form.name = QStringLiteral("%1, P%2").arg(tag).arg(i, 4, 10, QLatin1Char('0'));
             if (!form.enterAsNew(host)) {
                 ++failed;
                 std::printf("failed add %d\n", i);

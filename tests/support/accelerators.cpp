@@ -11,31 +11,27 @@
 
 namespace Torva {
 
-namespace {
-void claim(QMap<QKeySequence, QStringList> &claims, const QString &text)
-{
-    const QKeySequence key = QKeySequence::mnemonic(text);
-    if (!key.isEmpty())
-        claims[key] << text;
-}
-} // namespace
-
 QStringList clashingAccelerators(QWidget *window)
 {
-    QMap<QKeySequence, QStringList> claims;
+    QStringList texts;
     for (QWidget *widget : window->findChildren<QWidget *>()) {
         if (!widget->isVisibleTo(window) || widget->window() != window)
             continue;
         if (auto *label = qobject_cast<QLabel *>(widget); label && label->buddy())
-            claim(claims, label->text());
+            texts << label->text();
         else if (auto *button = qobject_cast<QAbstractButton *>(widget))
-            claim(claims, button->text());
+            texts << button->text();
         else if (auto *group = qobject_cast<QGroupBox *>(widget))
-            claim(claims, group->title());
+            texts << group->title();
         else if (auto *bar = qobject_cast<QMenuBar *>(widget)) {
             for (const QAction *menu : bar->actions())
-                claim(claims, menu->text());
+                texts << menu->text();
         }
+    }
+    QMap<QKeySequence, QStringList> claims;
+    for (const QString &text : std::as_const(texts)) {
+        if (const QKeySequence key = QKeySequence::mnemonic(text); !key.isEmpty())
+            claims[key] << text;
     }
     QStringList clashes;
     for (auto it = claims.cbegin(); it != claims.cend(); ++it) {

@@ -7,6 +7,7 @@
 #include "controls/phonenumber.h"
 #include "controls/zipcode.h"
 
+#include <QApplication>
 #include <QGroupBox>
 #include <QRegularExpression>
 #include <QTest>
@@ -43,9 +44,13 @@ QStringList PartyEditorHost::shown() const
             field<DataLabel>("lblPTYUDT")->Caption()};
 }
 
-QString PartyEditorHost::name() const
+QString PartyEditorHost::focusedField() const
 {
-    return field<AlphaMericBox>("txtPTYNAM")->Text();
+    for (QWidget *widget = QApplication::focusWidget(); widget; widget = widget->parentWidget()) {
+        if (qobject_cast<QGroupBox *>(widget->parentWidget()))
+            return widget->objectName();
+    }
+    return QString();
 }
 
 bool PartyEditorHost::everyFieldEnabled(bool enabled) const
@@ -53,15 +58,6 @@ bool PartyEditorHost::everyFieldEnabled(bool enabled) const
     static const QRegularExpression fields(QStringLiteral("^(txt|cbo|zip|phn|dtp|lbl)"));
     for (QWidget *field : editor->findChildren<QWidget *>(fields)) {
         if (field->isEnabledTo(editor) != enabled)
-            return false;
-    }
-    return true;
-}
-
-bool PartyEditorHost::everyFrameEnabled() const
-{
-    for (const QGroupBox *frame : editor->findChildren<QGroupBox *>()) {
-        if (!frame->isEnabledTo(editor))
             return false;
     }
     return true;

@@ -28,10 +28,10 @@ public:
     // What every field shows, in the order a load fills them (numbers as text,
     // the sex as its code, the audit captions last).
     QStringList shown() const;
-    QString name() const;
+    // The field that holds the keyboard focus (its object name), empty for none.
+    QString focusedField() const;
     // Whether every field and label, or none, takes input.
     bool everyFieldEnabled(bool enabled) const;
-    bool everyFrameEnabled() const;
 };
 
 } // namespace Torva
