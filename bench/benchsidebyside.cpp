@@ -6,14 +6,10 @@
 // Prints the table, and writes it to FILE too. It judges nothing: the runs'
 // own exit statuses say whether their budgets were met.
 
-#include "benchexitstatus.h"
-#include "resultfile.h"
-#include "sidebysidetable.h"
+#include "harness.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFile>
-#include <QTextStream>
 
 #include <stdexcept>
 
@@ -22,44 +18,33 @@ using namespace Torva;
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("bench-side-by-side"));
-
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Sets two engines' benchmark results side by side."));
     parser.addHelpOption();
-    parser.addOption({QStringLiteral("markdown"), QStringLiteral("Also write the table to this file."),
-                      QStringLiteral("file")});
-    parser.addPositionalArgument(QStringLiteral("left"), QStringLiteral("The first run's results (torva-bench --json)."));
-    parser.addPositionalArgument(QStringLiteral("right"), QStringLiteral("The second run's results."));
-
+    parser.addOption({QStringLiteral("markdown"), QStringLiteral("Also write it here."), QStringLiteral("file")});
+    parser.addPositionalArgument(QStringLiteral("left"), QStringLiteral("The first run (torva-bench --json)."));
+    parser.addPositionalArgument(QStringLiteral("right"), QStringLiteral("The second run."));
     QTextStream out(stdout);
     QTextStream err(stderr);
     if (!parser.parse(app.arguments())) {
         err << "bench-side-by-side: " << parser.errorText() << "\n";
-        return BenchExitStatus::UsageError;
+        return Bench::UsageError;
     }
     if (parser.isSet(QStringLiteral("help")))
         parser.showHelp(0);
     if (parser.positionalArguments().size() != 2) {
         err << "bench-side-by-side: name two result files\n";
-        return BenchExitStatus::UsageError;
+        return Bench::UsageError;
     }
     try {
-        const ResultFile left = ResultFile::load(parser.positionalArguments().at(0));
-        const ResultFile right = ResultFile::load(parser.positionalArguments().at(1));
-        const QString markdown = SideBySideTable(left, right).markdown();
-        out << markdown;
-        if (parser.isSet(QStringLiteral("markdown"))) {
-            QFile file(parser.value(QStringLiteral("markdown")));
-            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)
-                || file.write(markdown.toUtf8()) < 0 || !file.flush())
-                throw std::runtime_error("cannot write " + file.fileName().toStdString() + ": "
-                                         + file.errorString().toStdString());
-        }
+        const QString markdown = Bench::markdown(
+            {Bench::load(parser.positionalArguments().at(0)), Bench::load(parser.positionalArguments().at(1))});
+        out << markdown << Qt::flush;
+        if (parser.isSet(QStringLiteral("markdown")))
+            Bench::writeFile(parser.value(QStringLiteral("markdown")), markdown.toUtf8());
     } catch (const std::exception &error) {
-        out.flush();
         err << "bench-side-by-side: " << error.what() << "\n";
-        return BenchExitStatus::Failed;
+        return Bench::Failed;
     }
     return 0;
 }
