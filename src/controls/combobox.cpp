@@ -246,6 +246,13 @@ void ComboBox::typed()
 
 void ComboBox::Search()
 {
+    runSearch();
+    if (isVisible())
+        showList();
+}
+
+void ComboBox::runSearch()
+{
     m_searchTimer.stop();
     const QString text = EditText();
     if (text.isEmpty()) {
@@ -259,8 +266,6 @@ void ComboBox::Search()
         }
     }
     setListIndex(0);
-    if (isVisible())
-        showList();
 }
 
 void ComboBox::showList()
@@ -309,8 +314,10 @@ void ComboBox::pick(int row)
 
 void ComboBox::acceptEntry()
 {
+    // Typed faster than the search follows: the search catches up without
+    // showing a list that the pick would close again at once.
     if (m_searchTimer.isActive())
-        Search();
+        runSearch();
     if (ListIndex() >= 0)
         pick(ListIndex());
     else if (m_allowAdd && !EditText().isEmpty())

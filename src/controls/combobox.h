@@ -139,6 +139,7 @@ protected:
 
 private:
     bool editKeyPressed(QKeyEvent *event);
+    void runSearch();
     void acceptEntry();
     void pick(int row);
     void requestAdd();

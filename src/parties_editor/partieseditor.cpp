@@ -281,6 +281,9 @@ void PartiesEditor::connectEditing()
 {
     connect(grd, &DataGrid::ContextMenuRequest, this, &PartiesEditor::showPopupMenu);
     connect(grd, &DataGrid::RowDoubleClick, this, [this] {
+        // Enter on a new row's name opened the name search: that was its answer.
+        if (cboPTYNAM->IsEditing())
+            return;
         if (PreparePopupMenu(grd->Row()) && mnuPopViewParty->isEnabled())
             viewAssociate();
     });
