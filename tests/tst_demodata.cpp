@@ -23,7 +23,6 @@ private Q_SLOTS:
     void seedsAUsableAgency();
     void seedingAgainAddsNothing_data() { engines_data(); }
     void seedingAgainAddsNothing();
-    void toolMakesAndShowsTheDemo();
 };
 
 void DemoDataTest::seedsAUsableAgency()
@@ -80,32 +79,6 @@ void DemoDataTest::seedingAgainAddsNothing()
 
     QVERIFY(DemoData::seed().isEmpty());
     QCOMPARE(TestDatabase::count(QStringLiteral("DUVPRB.PRBCLTASC")), associations);
-}
-
-void DemoDataTest::toolMakesAndShowsTheDemo()
-{
-    QTemporaryDir folder;
-    const QString where = QStringLiteral("sqlite:") + folder.filePath(QStringLiteral("agency"));
-    auto tool = [&where](const QStringList &arguments) {
-        QProcess process;
-        process.start(QStringLiteral(TORVA_DB_TOOL), QStringList{QStringLiteral("--database"), where} + arguments);
-        process.waitForFinished(60000);
-        return std::make_pair(process.exitCode(), QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError()));
-    };
-
-    // A named folder must be made first; the tool says how.
-    auto [infoBefore, refusal] = tool({QStringLiteral("info")});
-    QCOMPARE(infoBefore, 1);
-    QVERIFY2(refusal.contains(QStringLiteral("probation-db --database %1 init").arg(where)), qPrintable(refusal));
-
-    QCOMPARE(tool({QStringLiteral("init")}).first, 0);
-    QCOMPARE(tool({QStringLiteral("init")}).first, 0);
-    QCOMPARE(tool({QStringLiteral("seed"), QStringLiteral("--demo")}).first, 0);
-    auto [infoAfter, shown] = tool({QStringLiteral("info")});
-    QCOMPARE(infoAfter, 0);
-    QVERIFY2(shown.contains(QRegularExpression(QStringLiteral("DUVPRB\\.PRBCLT\\s+60\\b"))), qPrintable(shown));
-    QVERIFY2(shown.contains(QLatin1String("Sibling")), qPrintable(shown));
-    QVERIFY2(shown.contains(QLatin1String("SUPERVISOR")), qPrintable(shown));
 }
 
 QTEST_GUILESS_MAIN(DemoDataTest)

@@ -1,4 +1,3 @@
-#include "childprocess.h"
 #include "data/database.h"
 #include "data/databaselocation.h"
 #include "data/engines/odbcengine.h"
@@ -9,14 +8,16 @@
 #include "fixtures.h"
 #include "testdatabase.h"
 
-#include <QtTest>
-
 #include <QScopeGuard>
+#include <QtTest>
 
 #include <functional>
 #include <memory>
 
 using namespace Torva;
+
+// Row locks within one process, and those the servers keep themselves; locks
+// held by another process are tst_concurrency's.
 
 namespace {
 
@@ -37,12 +38,6 @@ bool freshLoadIsRefused(int key)
 using Holder = std::unique_ptr<TableObject>;
 using HolderStep = std::function<bool(Holder &holder, TableObject &other)>;
 
-// The lock_holder program, holding the given parties as the user CHILD.
-QStringList lockHolderArguments(const QStringList &keys)
-{
-    return QStringList{TestDatabase::location(), QStringLiteral("CHILD")} + keys;
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(HolderStep)
@@ -52,64 +47,12 @@ class RowLocksTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void engines_data();
-
-    void othersAreRefusedUntilClose_data() { engines_data(); }
-    void othersAreRefusedUntilClose();
+    void init() { Database::setUserName(QStringLiteral("JSMITH")); }
     void whatTheHolderDoesNext_data();
     void whatTheHolderDoesNext();
-    void anotherProcessHoldsUntilItEnds_data();
-    void anotherProcessHoldsUntilItEnds();
     void databaseKeptLocksHoldUntilLetGo_data();
     void databaseKeptLocksHoldUntilLetGo();
 };
-
-void RowLocksTest::init()
-{
-    Database::setUserName(QStringLiteral("JSMITH"));
-}
-
-void RowLocksTest::engines_data()
-{
-    TestDatabase::addEngineRows();
-}
-
-void RowLocksTest::othersAreRefusedUntilClose()
-{
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
-    Fixtures::addParty(5, QStringLiteral("SMITH, JOHN"));
-    Fixtures::addParty(6, QStringLiteral("SMITH, JANE"));
-
-    // Given one table object holding party 5,
-    TableObject first;
-    QVERIFY(!loadIsRefused(first, 5));
-    QVERIFY(!first.Eof());
-
-    // when a second one in the same process loads it,
-    TableObject second;
-    QVERIFY(loadIsRefused(second, 5));
-
-    // then it is told who holds it, and can still read the row;
-    QVERIFY(second.LockedBy().has_value());
-    QCOMPARE(second.LockedBy()->userName, QStringLiteral("JSMITH"));
-    QCOMPARE(second.LockedBy()->processId, QCoreApplication::applicationPid());
-    QVERIFY(second.LockedBy()->since.isValid());
-    QCOMPARE(second.FieldValue(QStringLiteral("PTYNAM")).toString(), QStringLiteral("SMITH, JOHN"));
-    // another process is refused it too, but not party 6.
-    {
-        ChildProcess child(QStringLiteral(TORVA_LOCK_HOLDER),
-                           lockHolderArguments({QStringLiteral("5"), QStringLiteral("6")}));
-        QCOMPARE(child.readLine(), QStringLiteral("refused 5"));
-        QCOMPARE(child.readLine(), QStringLiteral("locked 6"));
-    }
-
-    // Closing the holder lets the second in.
-    first.Close();
-    QVERIFY(!loadIsRefused(second, 5));
-    QVERIFY(!second.LockedBy().has_value());
-}
 
 void RowLocksTest::whatTheHolderDoesNext_data()
 {
@@ -160,58 +103,30 @@ void RowLocksTest::whatTheHolderDoesNext()
     Fixtures::addParty(5, QStringLiteral("SMITH, JOHN"));
     Fixtures::addParty(6, QStringLiteral("SMITH, JANE"));
 
-    // Given one table object holding party 5,
+    // Given one table object holding party 5, which another object is
+    // refused, told who holds it, and can still read,
     Holder holder = std::make_unique<TableObject>();
     QVERIFY(!loadIsRefused(*holder, 5));
-    QVERIFY(freshLoadIsRefused(5));
+    TableObject refused;
+    QVERIFY(loadIsRefused(refused, 5));
+    QVERIFY(refused.LockedBy().has_value());
+    QCOMPARE(refused.LockedBy()->userName, QStringLiteral("JSMITH"));
+    QCOMPARE(refused.LockedBy()->processId, QCoreApplication::applicationPid());
+    QVERIFY(refused.LockedBy()->since.isValid());
+    QCOMPARE(refused.FieldValue(QStringLiteral("PTYNAM")).toString(), QStringLiteral("SMITH, JOHN"));
 
     // when it, or another object, goes on,
     TableObject other;
     QVERIFY(step(holder, other));
 
-    // then exactly the parties named are held against anyone else.
+    // then exactly the parties named are held against anyone else,
     for (const int key : {5, 6, 7})
         QVERIFY2(freshLoadIsRefused(key) == held.contains(key), qPrintable(QStringLiteral("party %1").arg(key)));
-}
-
-void RowLocksTest::anotherProcessHoldsUntilItEnds_data()
-{
-    QTest::addColumn<QString>("engine");
-    QTest::addColumn<bool>("killed");
-    for (const QString &engine : TestDatabase::engines()) {
-        QTest::addRow("%s/closed", qPrintable(engine)) << engine << false;
-        QTest::addRow("%s/killed", qPrintable(engine)) << engine << true;
+    // and the object refused before gets a party let go, told of no holder.
+    if (!held.contains(5)) {
+        QVERIFY(!loadIsRefused(refused, 5));
+        QVERIFY(!refused.LockedBy().has_value());
     }
-}
-
-void RowLocksTest::anotherProcessHoldsUntilItEnds()
-{
-    QFETCH(QString, engine);
-    QFETCH(bool, killed);
-    TORVA_USE_DATABASE(engine);
-    Fixtures::addParty(5, QStringLiteral("SMITH, JOHN"));
-    Fixtures::addParty(6, QStringLiteral("SMITH, JANE"));
-
-    // Given another process holding party 5,
-    ChildProcess child(QStringLiteral(TORVA_LOCK_HOLDER), lockHolderArguments({QStringLiteral("5")}));
-    QCOMPARE(child.readLine(), QStringLiteral("locked 5"));
-
-    // then this process is refused party 5, told who has it, and gets party 6.
-    TableObject table;
-    QVERIFY(loadIsRefused(table, 5));
-    QVERIFY(table.LockedBy().has_value());
-    QCOMPARE(table.LockedBy()->userName, QStringLiteral("CHILD"));
-    QCOMPARE(table.LockedBy()->processId, child.processId());
-    QVERIFY(!freshLoadIsRefused(6));
-
-    // When the holder ends, by closing or by being killed, the lock goes with it.
-    if (killed) {
-        child.killHard();
-    } else {
-        child.closeInput();
-        QVERIFY(child.waitForEnd());
-    }
-    QTRY_VERIFY_WITH_TIMEOUT(!freshLoadIsRefused(5), 10000);
 }
 
 void RowLocksTest::databaseKeptLocksHoldUntilLetGo_data()

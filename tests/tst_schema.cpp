@@ -2,12 +2,10 @@
 #include "data/database.h"
 #include "data/lockedselect.h"
 #include "data/recordsource.h"
-#include "data/engines/sqliteengine.h"
 #include "data/statements.h"
 #include "controlrows.h"
 #include "fixtures.h"
 
-#include <QScopeGuard>
 #include <QSqlQuery>
 #include <QtTest>
 
@@ -32,15 +30,6 @@ QStringList sqlitePlan(const QString &statement, const QVariantList &values)
         steps << query.value(3).toString();
     return steps;
 }
-
-// Sets an environment variable until the returned guard goes.
-[[nodiscard]] auto scopedEnvironment(const char *name, const QByteArray &value)
-{
-    const bool had = qEnvironmentVariableIsSet(name);
-    const QByteArray old = qgetenv(name);
-    qputenv(name, value);
-    return qScopeGuard([=] { had ? qputenv(name, old) : qunsetenv(name); });
-}
 } // namespace
 
 class SchemaTest : public QObject
@@ -48,12 +37,15 @@ class SchemaTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup() { Database::clearLocation(); }
+    void cleanup()
+    {
+        Database::clearLocation();
+        qunsetenv("TORVA_DATABASE");
+    }
     void initializingAgainKeepsData_data() { TestDatabase::addEngineRows(); }
     void initializingAgainKeepsData();
     void hotStatementsUseIndexes_data();
     void hotStatementsUseIndexes();
-    void defaultFolderIsMadeOnFirstUse();
     void hostChoiceWinsOverEnvironment();
 };
 
@@ -116,29 +108,11 @@ void SchemaTest::hotStatementsUseIndexes()
     }
 }
 
-void SchemaTest::defaultFolderIsMadeOnFirstUse()
-{
-    // Given no database named anywhere and an empty data location,
-    QTemporaryDir home;
-    const auto data = scopedEnvironment("XDG_DATA_HOME", home.path().toLocal8Bit());
-    const auto named = scopedEnvironment("TORVA_DATABASE", QByteArray());
-    Database::clearLocation();
-    QVERIFY(Database::defaultFolder().startsWith(home.path()));
-
-    // when the data layer is first used,
-    QCOMPARE(TestDatabase::count(QStringLiteral("DUVPRB.PRBPTY")), 0);
-
-    // then the embedded folder exists with both library files and every table.
-    for (const QString &library : {QStringLiteral("DUVPRB"), QStringLiteral("DUVCRT")})
-        QVERIFY(QFileInfo::exists(SqliteEngine::libraryFile(Database::defaultFolder(), library)));
-    QCOMPARE(TestDatabase::count(QStringLiteral("DUVCRT.ZIPDTA")), 0);
-}
-
 void SchemaTest::hostChoiceWinsOverEnvironment()
 {
     QTemporaryDir fromEnvironment;
     QTemporaryDir fromHost;
-    const auto named = scopedEnvironment("TORVA_DATABASE", "sqlite:" + fromEnvironment.path().toLocal8Bit());
+    qputenv("TORVA_DATABASE", "sqlite:" + fromEnvironment.path().toLocal8Bit());
     Database::clearLocation();
     QCOMPARE(Database::location().folder(), fromEnvironment.path());
 

@@ -2,8 +2,6 @@
 
 #include <QDeadlineTimer>
 
-#include <csignal>
-
 namespace Torva {
 
 ChildProcess::ChildProcess(const QString &program, const QStringList &arguments)
@@ -14,31 +12,22 @@ ChildProcess::ChildProcess(const QString &program, const QStringList &arguments)
 
 ChildProcess::~ChildProcess()
 {
-    if (m_process.state() != QProcess::NotRunning)
-        killHard();
+    killHard();
 }
 
 QString ChildProcess::readLine(int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
-    while (!m_process.canReadLine()) {
-        if (deadline.hasExpired() || !m_process.waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime()))))
-            break;
+    while (!m_process.canReadLine() && !deadline.hasExpired()
+           && m_process.waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime())))) {
     }
-    if (!m_process.canReadLine())
-        return QString();
-    return QString::fromUtf8(m_process.readLine()).trimmed();
+    return m_process.canReadLine() ? QString::fromUtf8(m_process.readLine()).trimmed() : QString();
 }
 
 void ChildProcess::write(const QByteArray &data)
 {
     m_process.write(data);
     m_process.waitForBytesWritten(5000);
-}
-
-void ChildProcess::closeInput()
-{
-    m_process.closeWriteChannel();
 }
 
 bool ChildProcess::waitForEnd(int timeoutMs)
@@ -50,17 +39,13 @@ void ChildProcess::killHard()
 {
     if (m_process.state() == QProcess::NotRunning)
         return;
-    ::kill(pid_t(m_process.processId()), SIGKILL);
+    m_process.kill();  // SIGKILL: nothing of its own runs on the way out
     m_process.waitForFinished(15000);
 }
 
 QStringList ChildProcess::remainingLines()
 {
-    QStringList lines;
-    const QString rest = QString::fromUtf8(m_process.readAllStandardOutput());
-    for (const QString &line : rest.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-        lines << line.trimmed();
-    return lines;
+    return QString::fromUtf8(m_process.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 } // namespace Torva

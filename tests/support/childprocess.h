@@ -20,7 +20,7 @@ public:
     QString readLine(int timeoutMs = 15000);
     void write(const QByteArray &data);
     // Closes its input (the helpers take that as "stop").
-    void closeInput();
+    void closeInput() { m_process.closeWriteChannel(); }
     // True when it ended in time.
     bool waitForEnd(int timeoutMs = 60000);
     void killHard();

@@ -2,18 +2,16 @@
 
 #include "data/connection.h"
 #include "data/database.h"
-#include "data/databaselocation.h"
 #include "data/tableobject.h"
 
 #include <QCoreApplication>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 
 #include <memory>
+
+#include <libpq-fe.h>
 
 namespace Torva {
 
@@ -39,28 +37,14 @@ State &state()
 // Runs a statement on the maintenance database of the test server.
 bool maintenance(const QString &statement, QString *why = nullptr)
 {
-    const DatabaseLocation server = DatabaseLocation::parse(qEnvironmentVariable("TORVA_TEST_POSTGRES"));
-    const QString name = QStringLiteral("torva-test-maintenance");
-    bool ok = false;
-    {
-        QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-        database.setHostName(server.host());
-        database.setPort(server.port());
-        database.setUserName(server.userName());
-        database.setPassword(server.password());
-        database.setDatabaseName(server.databaseName());
-        if (database.open()) {
-            QSqlQuery query(database);
-            query.exec(QStringLiteral("SET client_min_messages = warning"));
-            ok = query.exec(statement);
-            if (!ok && why)
-                *why = query.lastError().text();
-        } else if (why) {
-            *why = database.lastError().text();
-        }
-        database.close();
-    }
-    QSqlDatabase::removeDatabase(name);
+    PGconn *server = PQconnectdb(qgetenv("TORVA_TEST_POSTGRES").constData());
+    PQsetNoticeProcessor(server, [](void *, const char *) {}, nullptr);
+    PGresult *result = PQstatus(server) == CONNECTION_OK ? PQexec(server, statement.toUtf8().constData()) : nullptr;
+    const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK || PQresultStatus(result) == PGRES_TUPLES_OK;
+    if (!ok && why)
+        *why = QString::fromUtf8(PQerrorMessage(server)).trimmed();
+    PQclear(result);
+    PQfinish(server);
     return ok;
 }
 

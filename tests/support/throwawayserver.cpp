@@ -41,10 +41,9 @@ ThrowawayServer::ThrowawayServer()
     // The server will not run as root: its files are the postgres account's then.
     if (::geteuid() == 0 && !run(QStringLiteral("chown"), {QStringLiteral("postgres"), m_folder.path()}))
         return;
-    if (!run(m_bin + QStringLiteral("/initdb"), {QStringLiteral("-D"), m_folder.filePath(QStringLiteral("data")),
-                                                QStringLiteral("-U"), QStringLiteral("postgres"), QStringLiteral("-A"),
-                                                QStringLiteral("trust"), QStringLiteral("-E"), QStringLiteral("UTF8"),
-                                                QStringLiteral("--locale=C")}))
+    const QString data = m_folder.filePath(QStringLiteral("data"));
+    if (!run(m_bin + QStringLiteral("/initdb"),
+             QStringList{QStringLiteral("-D"), data} + QStringLiteral("-U postgres -A trust -E UTF8 --locale=C").split(' ')))
         return;
     start();
 }
@@ -53,9 +52,7 @@ ThrowawayServer::~ThrowawayServer()
 {
     thaw();
     if (m_running)
-        run(m_bin + QStringLiteral("/pg_ctl"), {QStringLiteral("-D"), m_folder.filePath(QStringLiteral("data")),
-                                              QStringLiteral("-m"), QStringLiteral("immediate"), QStringLiteral("-w"),
-                                              QStringLiteral("stop")});
+        pgCtl(QStringLiteral("-m immediate -w stop").split(' '));
 }
 
 QString ThrowawayServer::location() const
@@ -68,21 +65,23 @@ bool ThrowawayServer::start()
     const QString options = QStringLiteral("-c listen_addresses=127.0.0.1 -p %1 -k %2 -c fsync=off -c full_page_writes=off")
                                 .arg(m_port)
                                 .arg(m_folder.path());
-    m_running = run(m_bin + QStringLiteral("/pg_ctl"),
-                    {QStringLiteral("-D"), m_folder.filePath(QStringLiteral("data")), QStringLiteral("-l"),
-                     m_folder.filePath(QStringLiteral("server.log")), QStringLiteral("-w"), QStringLiteral("-t"),
-                     QStringLiteral("60"), QStringLiteral("-o"), options, QStringLiteral("start")});
+    m_running = pgCtl({QStringLiteral("-l"), m_folder.filePath(QStringLiteral("server.log")), QStringLiteral("-w"),
+                       QStringLiteral("-t"), QStringLiteral("60"), QStringLiteral("-o"), options, QStringLiteral("start")});
     return m_running;
 }
 
 bool ThrowawayServer::stop()
 {
     // Fast: the server ends every session, as a restart by an administrator does.
-    const bool stopped = run(m_bin + QStringLiteral("/pg_ctl"),
-                             {QStringLiteral("-D"), m_folder.filePath(QStringLiteral("data")), QStringLiteral("-m"),
-                              QStringLiteral("fast"), QStringLiteral("-w"), QStringLiteral("stop")});
+    const bool stopped = pgCtl(QStringLiteral("-m fast -w stop").split(' '));
     m_running = m_running && !stopped;
     return stopped;
+}
+
+bool ThrowawayServer::pgCtl(const QStringList &arguments)
+{
+    const QStringList folder{QStringLiteral("-D"), m_folder.filePath(QStringLiteral("data"))};
+    return run(m_bin + QStringLiteral("/pg_ctl"), folder + arguments);
 }
 
 bool ThrowawayServer::run(const QString &program, const QStringList &arguments)
@@ -108,18 +107,12 @@ bool ThrowawayServer::freeze()
         m_why = QStringLiteral("the server's pid file cannot be read");
         return false;
     }
-    const qint64 postmaster = pidFile.readLine().trimmed().toLongLong();
-    m_frozen = {postmaster};
-    ::kill(pid_t(postmaster), SIGSTOP);
-    const QStringList processes = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString &process : processes) {
-        QFile status(QStringLiteral("/proc/%1/stat").arg(process));
-        if (!status.open(QIODevice::ReadOnly))
-            continue;
-        // "pid (name) state ppid ...": the parent follows the name's closing parenthesis.
-        const QByteArray line = status.readAll();
-        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 1 && fields.at(1).toLongLong() == postmaster && ::kill(pid_t(process.toLongLong()), SIGSTOP) == 0)
+    const QByteArray postmaster = pidFile.readLine().trimmed();
+    QProcess children;
+    children.start(QStringLiteral("pgrep"), {QStringLiteral("-P"), QString::fromLatin1(postmaster)});
+    children.waitForFinished();
+    for (const QByteArray &process : QList<QByteArray>{postmaster} + children.readAllStandardOutput().split('\n')) {
+        if (!process.isEmpty() && ::kill(pid_t(process.toLongLong()), SIGSTOP) == 0)
             m_frozen << process.toLongLong();
     }
     return true;

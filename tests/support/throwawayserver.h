@@ -35,6 +35,7 @@ public:
 
 private:
     bool run(const QString &program, const QStringList &arguments);
+    bool pgCtl(const QStringList &arguments);  // on the server's data folder
 
     QTemporaryDir m_folder;
     QString m_bin;

@@ -22,26 +22,31 @@ QWindow *keyboardWindow()
     return active ? active->windowHandle() : nullptr;
 }
 
+namespace {
+// The window the next key goes to, once what was pending has been handled,
+// as it is before a user's key.
+QWindow *windowForKey()
+{
+    QCoreApplication::processEvents();
+    QWindow *window = keyboardWindow();
+    if (!window)
+        qWarning("UserInput: no window has the keyboard");
+    return window;
+}
+} // namespace
+
 void press(Qt::Key key, Qt::KeyboardModifiers modifiers)
 {
-    QCoreApplication::processEvents();  // a key comes after what was pending, as a user's does
-    QWindow *window = keyboardWindow();
-    if (!window) {
-        qWarning("UserInput: no window has the keyboard");
-        return;
-    }
-    QTest::keyClick(window, key, modifiers);
+    if (QWindow *window = windowForKey())
+        QTest::keyClick(window, key, modifiers);
 }
 
 void type(const QString &text)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
-        QCoreApplication::processEvents();  // a key comes after what was pending, as a user's does
-        QWindow *window = keyboardWindow();
-        if (!window) {
-            qWarning("UserInput: no window has the keyboard");
+        QWindow *window = windowForKey();
+        if (!window)
             return;
-        }
         const QChar c = text.at(i);
         if (c.unicode() < 0x80 && c.isPrint()) {
             QTest::keyClick(window, char(c.unicode()));
@@ -76,49 +81,45 @@ void keys(const QString &script)
 }
 
 namespace {
-QPoint inWindow(QWidget *widget, QPoint at)
-{
-    const QPoint local = at.x() < 0 ? widget->rect().center() : at;
-    return widget->mapTo(widget->window(), local);
-}
-
-// The window a mouse action on widget goes to, once what was pending has
-// been handled, as it is before a user's click.
-QWindow *mouseWindow(QWidget *widget)
+// The window a mouse action on the widget goes to, and the point there (the
+// widget's centre unless given), once what was pending has been handled, as
+// it is before a user's click.
+std::pair<QWindow *, QPoint> mouseTarget(QWidget *widget, QPoint at)
 {
     QCoreApplication::processEvents();
-    return widget->window()->windowHandle();
+    const QPoint local = at.x() < 0 ? widget->rect().center() : at;
+    return {widget->window()->windowHandle(), widget->mapTo(widget->window(), local)};
 }
 } // namespace
 
 void click(QWidget *widget, QPoint at, Qt::MouseButton button, Qt::KeyboardModifiers modifiers)
 {
-    QWindow *window = mouseWindow(widget);
-    QTest::mouseClick(window, button, modifiers, inWindow(widget, at));
+    const auto [window, point] = mouseTarget(widget, at);
+    QTest::mouseClick(window, button, modifiers, point);
 }
 
 void doubleClick(QWidget *widget, QPoint at)
 {
-    QWindow *window = mouseWindow(widget);
-    QTest::mouseDClick(window, Qt::LeftButton, Qt::NoModifier, inWindow(widget, at));
+    const auto [window, point] = mouseTarget(widget, at);
+    QTest::mouseDClick(window, Qt::LeftButton, Qt::NoModifier, point);
 }
 
 void pressMouse(QWidget *widget, QPoint at, Qt::MouseButton button, Qt::KeyboardModifiers modifiers)
 {
-    QWindow *window = mouseWindow(widget);
-    QTest::mousePress(window, button, modifiers, inWindow(widget, at));
+    const auto [window, point] = mouseTarget(widget, at);
+    QTest::mousePress(window, button, modifiers, point);
 }
 
 void releaseMouse(QWidget *widget, QPoint at, Qt::MouseButton button, Qt::KeyboardModifiers modifiers)
 {
-    QWindow *window = mouseWindow(widget);
-    QTest::mouseRelease(window, button, modifiers, inWindow(widget, at));
+    const auto [window, point] = mouseTarget(widget, at);
+    QTest::mouseRelease(window, button, modifiers, point);
 }
 
 void moveMouse(QWidget *widget, QPoint at)
 {
-    QWindow *window = mouseWindow(widget);
-    QTest::mouseMove(window, inWindow(widget, at));
+    const auto [window, point] = mouseTarget(widget, at);
+    QTest::mouseMove(window, point);
 }
 
 QWidget *focusWidget()
