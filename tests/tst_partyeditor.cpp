@@ -24,6 +24,8 @@
 #include <QWindow>
 #include <QtTest>
 
+#include <memory>
+
 using namespace Torva;
 
 namespace {
@@ -47,20 +49,16 @@ private Q_SLOTS:
 
     void loadShowsEveryField_data();
     void loadShowsEveryField();
-    void newEmptyOrClearedParty_data();
-    void newEmptyOrClearedParty();
     void failureReachesTheHost_data() { TestDatabase::addEngineRows(); }
     void failureReachesTheHost();
     void enabledAtRunAndDesignTime();
-    void framesFollowTheWidth();
-    void accelerators();
+    void laidOutAsDesigned();
     void addressByTheKeyboard_data();
     void addressByTheKeyboard();
     void aKeyReachingAClosedListGoesToTheBox();
     // Its input controls, each on its own.
-    void alphaMericBoxCase_data();
-    void alphaMericBoxCase();
-    void alphaMericBoxValidateCanKeepTheFocus();
+    void alphaMericBoxTypedAndLeft_data();
+    void alphaMericBoxTypedAndLeft();
     void digitBoxesShowTheirValue_data();
     void digitBoxesShowTheirValue();
     void datePickerTakesOnlyDatesInRange_data();
@@ -74,29 +72,50 @@ void PartyEditorTest::loadShowsEveryField_data()
     QTest::addColumn<QString>("engine");
     QTest::addColumn<QString>("mode");
     QTest::addColumn<bool>("controlEnabled");
-    QTest::addColumn<bool>("editable");
-    QTest::addColumn<QString>("user");  // who changed the party last
+    QTest::addColumn<QString>("then");  // once party 7 is shown: nothing, load (the key), add or clear
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QString>("user");  // who changed party 7 last
     QTest::addColumn<bool>("cut");      // by the audit label
-    for (const QString &engine : TestDatabase::engines()) {
-        engineRow(engine, "edit") << "*EDIT" << true << true << "JS" << false;
-        engineRow(engine, "view, a user too wide for the label") << "*VIEW" << true << false << "SUPERVISOR" << true;
-        engineRow(engine, "lower-case edit") << "*edit" << true << false << "JS" << false;
-        engineRow(engine, "none") << "" << true << false << "JS" << false;
-        engineRow(engine, "disabled control") << "*EDIT" << false << false << "JS" << false;
-    }
+    const auto rachel = [](const QString &user) {
+        return QStringList{"GREEN, RACHEL O", "3626 COLLEGE AVE", "APT 4", "SALEM", "OR", "973011234", "5035550100",
+                           "5035550101", "5035550102", "19700620", "F", user, "01/05/2026"};
+    };
+    // Every field empty but the name, the birth date and the change date given.
+    const auto empty = [](const QString &name, int birthDate, const QString &changed = QString()) {
+        return QStringList{name, "", "", "", "", "0", "0", "0", "0", QString::number(birthDate), "", "", changed};
+    };
+    forEachEngine([&](auto row) {
+        row("edit") << "*EDIT" << true << "" << 7 << rachel("JS") << "JS" << false;
+        row("view, a user too wide for the label") << "*VIEW" << true << "" << 7 << rachel("SUPERVISOR")
+                                                   << "SUPERVISOR" << true;
+        row("lower-case edit") << "*edit" << true << "" << 7 << rachel("JS") << "JS" << false;
+        row("none") << "" << true << "" << 7 << rachel("JS") << "JS" << false;
+        row("disabled control") << "*EDIT" << false << "" << 7 << rachel("JS") << "JS" << false;
+        row("new, empty") << "*EDIT" << true << "load" << 0 << empty("", 0) << "JS" << false;
+        row("new, named") << "*EDIT" << true << "load" << 0 << empty("SMITH, JOHN", 19800101) << "JS" << false;
+        row("added") << "*EDIT" << true << "add" << 0 << empty("Smith, John", 19800101) << "JS" << false;
+        // A row of NULL columns (a host's own insert) loads as empty fields.
+        row("null columns") << "*EDIT" << true << "load" << 3 << empty("", 0, "00/00/0000") << "JS" << false;
+        // Clearing empties the fields and keeps the key and the party held.
+        row("cleared") << "*EDIT" << true << "clear" << 7 << empty("", 0) << "JS" << false;
+    });
 }
 
 void PartyEditorTest::loadShowsEveryField()
 {
     QFETCH(QString, mode);
     QFETCH(bool, controlEnabled);
-    QFETCH(bool, editable);
+    QFETCH(QString, then);
+    QFETCH(int, key);
+    QFETCH(QStringList, shown);
     QFETCH(QString, user);
     QFETCH(bool, cut);
     TORVA_USE_PARTY_DATABASE();
     Fixtures::Party rachel = GreenRachel;
     rachel.user = user;
     Fixtures::addParty(rachel);
+    TestDatabase::exec(QStringLiteral("Insert Into DUVPRB.PRBPTY (PTYKEY) Values(?)"), {3});
     PartyEditorHost host(mode);
     if (!controlEnabled)
         host.editor->SetEnabled(false);
@@ -104,15 +123,27 @@ void PartyEditorTest::loadShowsEveryField()
     const int designWidth = audit->width();
     QSignalSpy changes(host.editor, &PartyEditor::Change);
 
+    // When party 7 is shown, and then maybe another party, or a new one with
+    // the name and birth date it is to show, or none,
     QVERIFY(host.editor->LoadRecord(7));
+    const QString name = shown.at(0);
+    const int birthDate = shown.at(9).toInt();
+    if (then == QLatin1String("load"))
+        QVERIFY(host.editor->LoadRecord(key, name, birthDate));
+    else if (then == QLatin1String("add"))
+        QVERIFY(host.editor->AddRecord(name, birthDate));
+    else if (then == QLatin1String("clear"))
+        QVERIFY(!host.editor->ClearRecord().isValid());
 
-    QCOMPARE(host.shown(), QStringList({"GREEN, RACHEL O", "3626 COLLEGE AVE", "APT 4", "SALEM", "OR", "973011234",
-                                        "5035550100", "5035550101", "5035550102", "19700620", "F", user, "01/05/2026"}));
-    QCOMPARE(host.field<Combo>("cboPTYSEX")->Text(), QStringLiteral("Female"));
-    // The birth date may not lie before 1901 nor after the day of the load.
+    // then every field shows it, the sex by its description,
+    QCOMPARE(host.editor->PartyKey, key);
+    QCOMPARE(host.shown(), shown);
+    QCOMPARE(host.field<Combo>("cboPTYSEX")->Text(),
+             shown.at(10) == QLatin1String("F") ? QStringLiteral("Female") : QString());
+    // the birth date may not lie before 1901 nor after the day of the load,
     QCOMPARE(host.field<DatePicker>("dtpPTYBDT")->MinDate(), QDate(1901, 1, 1));
     QCOMPARE(host.field<DatePicker>("dtpPTYBDT")->MaxDate(), QDate(2026, 12, 6));
-    // The sex list shows descriptions only; its code column is hidden.
+    // and the sex list shows descriptions only; its code column is hidden.
     QCOMPARE(host.field<Combo>("cboPTYSEX")->columnWidth(QStringLiteral("SEXCOD")), 0);
     // The audit label keeps its width; a user it cuts is shown whole as its tooltip and description.
     QCOMPARE(audit->width(), designWidth);
@@ -121,59 +152,13 @@ void PartyEditorTest::loadShowsEveryField()
     QCOMPARE(audit->accessibleDescription(), cut ? user : QString());
     // Loading is not an edit.
     QCOMPARE(changes.count(), 0);
-    // The mode decides what takes input; a disabled control enables nothing.
+    // The mode decides what takes input (*EDIT exactly); a disabled control enables nothing.
+    const bool editable = controlEnabled && mode == QLatin1String("*EDIT");
     QCOMPARE(host.editor->Enabled(), controlEnabled);
     QVERIFY(host.everyFieldEnabled(editable));
     for (const QGroupBox *frame : host.editor->findChildren<QGroupBox *>())
         QCOMPARE(frame->isEnabledTo(host.editor), controlEnabled);
     QCOMPARE(host.field<AlphaMericBox>("txtPTYNAM")->hasFocus(), editable);
-}
-
-void PartyEditorTest::newEmptyOrClearedParty_data()
-{
-    QTest::addColumn<QString>("engine");
-    QTest::addColumn<QString>("call");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("birthDate");
-    QTest::addColumn<QStringList>("shown");
-    // Every field empty but the name, the birth date and the change date given.
-    const auto empty = [](const QString &name, int birthDate, const QString &changed = QString()) {
-        return QStringList{name, "", "", "", "", "0", "0", "0", "0", QString::number(birthDate), "", "", changed};
-    };
-    for (const QString &engine : TestDatabase::engines()) {
-        engineRow(engine, "new, empty") << "load" << 0 << "" << 0 << empty("", 0);
-        engineRow(engine, "new, named") << "load" << 0 << "SMITH, JOHN" << 19800101 << empty("SMITH, JOHN", 19800101);
-        engineRow(engine, "added") << "add" << 0 << "Smith, John" << 19800101 << empty("Smith, John", 19800101);
-        // A row of NULL columns (a host's own insert) loads as empty fields.
-        engineRow(engine, "null columns") << "load" << 3 << "" << 0 << empty("", 0, "00/00/0000");
-        // Clearing empties the fields and keeps the key and the party held.
-        engineRow(engine, "cleared") << "clear" << 7 << "" << 0 << empty("", 0);
-    }
-}
-
-void PartyEditorTest::newEmptyOrClearedParty()
-{
-    QFETCH(QString, call);
-    QFETCH(int, key);
-    QFETCH(QString, name);
-    QFETCH(int, birthDate);
-    QFETCH(QStringList, shown);
-    TORVA_USE_PARTY_DATABASE();
-    Fixtures::addParty(GreenRachel);
-    TestDatabase::exec(QStringLiteral("Insert Into DUVPRB.PRBPTY (PTYKEY) Values(?)"), {3});
-    PartyEditorHost host;
-    QVERIFY(host.editor->LoadRecord(7));
-
-    const bool done = call == QLatin1String("add")     ? host.editor->AddRecord(name, birthDate)
-                      : call == QLatin1String("clear") ? !host.editor->ClearRecord().isValid()
-                                                       : host.editor->LoadRecord(key, name, birthDate);
-
-    QVERIFY(done);
-    QCOMPARE(host.editor->PartyKey, key);
-    QCOMPARE(host.shown(), shown);
-    QVERIFY(host.field<AlphaMericBox>("txtPTYNAM")->hasFocus());
-    QCOMPARE(host.field<DatePicker>("dtpPTYBDT")->MaxDate(), QDate(2026, 12, 6));
     // The party loaded before is held only while it is shown.
     TableObject other;
     other.Execute(Statements::LoadPartyForUpdate, QVariantList{7});
@@ -209,8 +194,6 @@ void PartyEditorTest::enabledAtRunAndDesignTime()
 
     // At run time the fields follow, even the ones that no mode enabled.
     editor.SetEnabled(false);
-    QVERIFY(!editor.Enabled());
-    QVERIFY(!name->isEnabledTo(&editor));
     editor.SetEnabled(true);
     QVERIFY(name->isEnabledTo(&editor));
     QVERIFY(host.field<QGroupBox>("fraDemo")->isEnabledTo(&editor));
@@ -233,37 +216,32 @@ void PartyEditorTest::enabledAtRunAndDesignTime()
     QCOMPARE(notices.count(), 5);
 }
 
-void PartyEditorTest::framesFollowTheWidth()
+void PartyEditorTest::laidOutAsDesigned()
 {
-    PartyEditor editor;
-    const QList<QGroupBox *> frames = editor.findChildren<QGroupBox *>();
-    QCOMPARE(frames.size(), 3);
-    QList<int> heights;
-    for (QGroupBox *frame : frames)
-        heights << frame->height();
-    const QRect nameField = editor.findChild<QWidget *>(QStringLiteral("txtPTYNAM"))->geometry();
-    editor.show();
-
-    for (const int width : {Twips::toPixels(9495), 900, 400}) {
-        editor.resize(width, editor.height());
-        for (qsizetype i = 0; i < frames.size(); ++i) {
-            QCOMPARE(frames.at(i)->width(), width - Twips::toPixels(30));
-            QCOMPARE(frames.at(i)->height(), heights.at(i));
-        }
-    }
-    QCOMPARE(editor.findChild<QWidget *>(QStringLiteral("txtPTYNAM"))->geometry(), nameField);
-}
-
-void PartyEditorTest::accelerators()
-{
-    // Each caption's accelerator takes the keyboard to its field, which is named for the caption.
     PartyEditorHost host;
+    // Each caption's accelerator takes the keyboard to its field, which is named for the caption.
     for (const char *leads : {"N txtPTYNAM", "T txtPTYST1", "Y cboPTYCTY", "Z zipPTYZIP", "H phnPTYHOMPHN",
                               "L phnPTYCELPHN", "W phnPTYWRKPHN", "B dtpPTYBDT", "X cboPTYSEX"}) {
         UserInput::keys(QStringLiteral("{Alt+%1}").arg(QLatin1String(leads).left(1)));
         QCOMPARE(host.focusedField(), QLatin1String(leads).mid(2));
     }
     QCOMPARE(host.field<QWidget>("phnPTYWRKPHN")->accessibleName(), QStringLiteral("Work phone"));
+
+    // The frames follow the control's width and keep their height; the fields stay where they are.
+    const QList<QGroupBox *> frames = host.editor->findChildren<QGroupBox *>();
+    QCOMPARE(frames.size(), 3);
+    QList<int> heights;
+    for (QGroupBox *frame : frames)
+        heights << frame->height();
+    const QRect nameField = host.field<QWidget>("txtPTYNAM")->geometry();
+    for (const int width : {Twips::toPixels(9495), 900, 400}) {
+        host.editor->resize(width, host.editor->height());
+        for (qsizetype i = 0; i < frames.size(); ++i) {
+            QCOMPARE(frames.at(i)->width(), width - Twips::toPixels(30));
+            QCOMPARE(frames.at(i)->height(), heights.at(i));
+        }
+    }
+    QCOMPARE(host.field<QWidget>("txtPTYNAM")->geometry(), nameField);
 }
 
 void PartyEditorTest::addressByTheKeyboard_data()
@@ -357,7 +335,7 @@ void PartyEditorTest::aKeyReachingAClosedListGoesToTheBox()
     QCOMPARE(host.field<Combo>("cboPTYSTA")->Text(), QString());
 }
 
-void PartyEditorTest::alphaMericBoxCase_data()
+void PartyEditorTest::alphaMericBoxTypedAndLeft_data()
 {
     QTest::addColumn<int>("caseType");
     QTest::addColumn<QString>("stored");  // written by code first
@@ -370,7 +348,7 @@ void PartyEditorTest::alphaMericBoxCase_data()
     QTest::newRow("stored text kept as it was") << 1 << "Mixed Case" << "ab" << "Mixed CaseAB";
 }
 
-void PartyEditorTest::alphaMericBoxCase()
+void PartyEditorTest::alphaMericBoxTypedAndLeft()
 {
     QFETCH(int, caseType);
     QFETCH(QString, stored);
@@ -380,6 +358,12 @@ void PartyEditorTest::alphaMericBoxCase()
     auto *box = host.field<AlphaMericBox>("txtPTYNAM");  // of 20 characters at most
     box->setCaseType(caseType);
     QSignalSpy changes(box, &AlphaMericBox::Change);
+    int validations = 0;
+    bool keep = true;
+    connect(box, &AlphaMericBox::Validate, this, [&](bool &cancel) {
+        ++validations;
+        cancel = keep;
+    });
 
     // Code writes the value as given, with no Change,
     box->setText(stored);
@@ -392,29 +376,15 @@ void PartyEditorTest::alphaMericBoxCase()
     UserInput::type(typed);
     QCOMPARE(box->Text(), shown);
     QCOMPARE(changes.count(), shown.size() - stored.size());
-}
 
-void PartyEditorTest::alphaMericBoxValidateCanKeepTheFocus()
-{
-    PartyEditorHost host;
-    auto *box = host.field<AlphaMericBox>("txtPTYNAM");
-    auto *other = host.field<AlphaMericBox>("txtPTYST1");
-    int validations = 0;
-    bool keep = true;
-    connect(box, &AlphaMericBox::Validate, this, [&](bool &cancel) {
-        ++validations;
-        cancel = keep;
-    });
-    box->setFocus();
-
-    other->setFocus(Qt::TabFocusReason);
+    // Leaving the box asks Validate, which may keep the focus there.
+    UserInput::press(Qt::Key_Tab);
     QCOMPARE(validations, 1);
     QTRY_VERIFY(box->hasFocus());
-
     keep = false;
-    other->setFocus(Qt::TabFocusReason);
+    UserInput::press(Qt::Key_Tab);
     QCOMPARE(validations, 2);
-    QVERIFY(other->hasFocus());
+    QCOMPARE(host.focusedField(), QStringLiteral("txtPTYST1"));
 }
 
 void PartyEditorTest::digitBoxesShowTheirValue_data()
@@ -442,26 +412,22 @@ void PartyEditorTest::digitBoxesShowTheirValue()
     QFETCH(QString, shown);
     QFETCH(double, readBack);
     QFETCH(int, proper);
-    PhoneNumber phoneBox;
-    ZipCode zip;
-    DigitsBox *box = phone ? static_cast<DigitsBox *>(&phoneBox) : &zip;
+    const std::unique_ptr<DigitsBox> box =
+        phone ? std::unique_ptr<DigitsBox>(std::make_unique<PhoneNumber>()) : std::make_unique<ZipCode>();
 
     // A value written by code is shown in the box's picture.
-    if (phone)
-        phoneBox.setValue(value);
-    else
-        zip.setValue(int(value));
+    box->setProperty("Value", value);
     QCOMPARE(box->displayText(), shown);
-    QCOMPARE(phone ? phoneBox.Value() : zip.Value(), readBack);
+    QCOMPARE(box->property("Value").toDouble(), readBack);
     if (phone)
         return;
 
     // Writing the same five digits of a zip keeps the four after them; other five drop them.
-    QCOMPARE(zip.ZipProper(), proper);
-    zip.setZipProper(proper);
-    QCOMPARE(zip.Value(), int(value));
-    zip.setZipProper(97301);
-    QCOMPARE(zip.Value(), 97301);
+    QCOMPARE(box->property("ZipProper").toInt(), proper);
+    box->setProperty("ZipProper", proper);
+    QCOMPARE(box->property("Value").toDouble(), value);
+    box->setProperty("ZipProper", 97301);
+    QCOMPARE(box->property("Value").toInt(), 97301);
 }
 
 void PartyEditorTest::datePickerTakesOnlyDatesInRange_data()
@@ -494,9 +460,7 @@ void PartyEditorTest::datePickerTakesOnlyDatesInRange()
     picker->setMinDate(QDate(1901, 1, 1));
     picker->setMaxDate(QDate(2026, 12, 6));
     QSignalSpy edits(picker, &DatePicker::Change);
-    picker->setValue(19800101);
-    QCOMPARE(picker->Text(), QStringLiteral("01/01/1980"));
-    QCOMPARE(edits.count(), 0);  // a value written by code is no edit
+    picker->setValue(19800101);  // written by code: no edit
     QSignalSpy refusals(picker, &DatePicker::inputRejected);
     ScriptedMessages boxes;
 

@@ -12,6 +12,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <optional>
 
 using namespace Torva;
 
@@ -39,6 +40,7 @@ class PartySaveTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase_data() { TestDatabase::addEngineRows(); }
     void init();
     void cleanup()
     {
@@ -56,27 +58,25 @@ private Q_SLOTS:
     void onlyAnEditorWrites();
 
 private:
-    std::unique_ptr<ScriptedMessages> m_boxes;
+    std::optional<ScriptedMessages> m_boxes;
 };
 
 void PartySaveTest::init()
 {
     Clock::pin(QDateTime(QDate(2026, 1, 5), QTime(10, 0)));
-    m_boxes.reset();  // the old one uninstalls itself, so it goes first
-    m_boxes = std::make_unique<ScriptedMessages>();
+    m_boxes.emplace();  // the old one uninstalls itself first
+    TORVA_USE_GLOBAL_ENGINE_ROW();
+    PartyForm::seedCodes();
 }
 
 void PartySaveTest::newPartyTakesTheNextKey_data()
 {
-    QTest::addColumn<QString>("engine");
     QTest::addColumn<QList<int>>("existing");
     QTest::addColumn<bool>("takenMeanwhile");  // by another user, just before this insert runs
     QTest::addColumn<int>("key");
-    for (const QString &engine : TestDatabase::engines()) {
-        engineRow(engine, "first ever") << QList<int>{} << false << 1;
-        engineRow(engine, "after gaps") << QList<int>{1, 2, 41} << false << 42;
-        engineRow(engine, "taken meanwhile: tried again") << QList<int>{1} << true << 3;
-    }
+    QTest::newRow("first ever") << QList<int>{} << false << 1;
+    QTest::newRow("after gaps") << QList<int>{1, 2, 41} << false << 42;
+    QTest::newRow("taken meanwhile: tried again") << QList<int>{1} << true << 3;
 }
 
 void PartySaveTest::newPartyTakesTheNextKey()
@@ -84,7 +84,6 @@ void PartySaveTest::newPartyTakesTheNextKey()
     QFETCH(QList<int>, existing);
     QFETCH(bool, takenMeanwhile);
     QFETCH(int, key);
-    TORVA_USE_PARTY_DATABASE();
     for (const int taken : existing)
         Fixtures::addParty(taken, QStringLiteral("TAKEN, KEY %1").arg(taken), 19500101);
     PartyEditorHost host;
@@ -123,15 +122,12 @@ void PartySaveTest::newPartyTakesTheNextKey()
 
 void PartySaveTest::savesEveryValueAndNoNull_data()
 {
-    QTest::addColumn<QString>("engine");
     QTest::addColumn<int>("key");  // 0: a new party
     QTest::addColumn<QString>("user");
     QTest::addColumn<QString>("street2");
-    for (const QString &engine : TestDatabase::engines()) {
-        engineRow(engine, "new party, user never named") << 0 << QString() << QString();
-        engineRow(engine, "party on file, user never named") << 5 << QString() << QString();
-        engineRow(engine, "party on file, user named") << 5 << QStringLiteral("JSMITH") << QStringLiteral("APT 4");
-    }
+    QTest::newRow("new party, user never named") << 0 << QString() << QString();
+    QTest::newRow("party on file, user never named") << 5 << QString() << QString();
+    QTest::newRow("party on file, user named") << 5 << QStringLiteral("JSMITH") << QStringLiteral("APT 4");
 }
 
 void PartySaveTest::savesEveryValueAndNoNull()
@@ -139,7 +135,6 @@ void PartySaveTest::savesEveryValueAndNoNull()
     QFETCH(int, key);
     QFETCH(QString, user);
     QFETCH(QString, street2);
-    TORVA_USE_PARTY_DATABASE();
     Fixtures::addParty(PartyForm::onFile(5, QStringLiteral("SMITH, JOHN Q")));
     TestDatabase::exec(QStringLiteral("Update DUVPRB.PRBPTY Set PTYCTR='US',PTYIZP='X1' Where PTYKEY=5"));
     // Given a party table whose text columns forbid NULL, as a host's may,
@@ -179,18 +174,14 @@ void PartySaveTest::savesEveryValueAndNoNull()
 
 void PartySaveTest::refusedLoadKeepsWhatWasShownAndWritesNothing_data()
 {
-    QTest::addColumn<QString>("engine");
     QTest::addColumn<bool>("held");
-    for (const QString &engine : TestDatabase::engines()) {
-        engineRow(engine, "held by another") << true;
-        engineRow(engine, "not there") << false;
-    }
+    QTest::newRow("held by another") << true;
+    QTest::newRow("not there") << false;
 }
 
 void PartySaveTest::refusedLoadKeepsWhatWasShownAndWritesNothing()
 {
     QFETCH(bool, held);
-    TORVA_USE_PARTY_DATABASE();
     Fixtures::addParty(PartyForm::onFile(7, QStringLiteral("SEVEN, PARTY")));
     Fixtures::addParty(PartyForm::onFile(8, QStringLiteral("EIGHT, PARTY")));
     Database::setUserName(QStringLiteral("KJONES"));
@@ -237,23 +228,19 @@ void PartySaveTest::refusedLoadKeepsWhatWasShownAndWritesNothing()
 
 void PartySaveTest::onlyAnEditorWrites_data()
 {
-    QTest::addColumn<QString>("engine");
     QTest::addColumn<QString>("loaded");   // the mode of the load
     QTest::addColumn<QString>("writing");  // the mode when the calls run
-    for (const QString &engine : TestDatabase::engines()) {
-        engineRow(engine, "viewing") << "*VIEW" << "*VIEW";
-        engineRow(engine, "no mode") << "" << "";
-        engineRow(engine, "lower-case edit") << "*edit" << "*edit";
-        engineRow(engine, "edit, then view") << "*EDIT" << "*VIEW";
-        engineRow(engine, "view, then edit") << "*VIEW" << "*EDIT";
-    }
+    QTest::newRow("viewing") << "*VIEW" << "*VIEW";
+    QTest::newRow("no mode") << "" << "";
+    QTest::newRow("lower-case edit") << "*edit" << "*edit";
+    QTest::newRow("edit, then view") << "*EDIT" << "*VIEW";
+    QTest::newRow("view, then edit") << "*VIEW" << "*EDIT";
 }
 
 void PartySaveTest::onlyAnEditorWrites()
 {
     QFETCH(QString, loaded);
     QFETCH(QString, writing);
-    TORVA_USE_PARTY_DATABASE();
     Fixtures::addParty(PartyForm::onFile(5, QStringLiteral("SMITH, JOHN Q")));
     Fixtures::addParty(6, QStringLiteral("SMITH, JANE"));
     const QStringList before = storedParty(5);

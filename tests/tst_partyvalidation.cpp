@@ -12,6 +12,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <functional>
+
 using namespace Torva;
 using namespace AddressFunctions;
 
@@ -22,7 +24,12 @@ const QString Required = QStringLiteral("A required field is missing.");
 const QString StreetComma = QStringLiteral("Street names may not contain commas.");
 const QString Address = QStringLiteral("A valid address requires a street, city, state and zip-code.");
 const QString CityStateZip = QStringLiteral("Invalid city, state or zip-code.");
+// What a row does to a valid party's values.
+using Spoil = std::function<void(PartyForm &form)>;
+
 } // namespace
+
+Q_DECLARE_METATYPE(Spoil)
 
 class PartyValidationTest : public QObject
 {
@@ -51,55 +58,50 @@ private Q_SLOTS:
 void PartyValidationTest::checksInOrder_data()
 {
     QTest::addColumn<QString>("engine");
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("value");
+    QTest::addColumn<Spoil>("spoil");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("focus");
-
-    for (const QString &engine : TestDatabase::engines()) {
-        engineRow(engine, "no name") << "name" << "" << Required << "txtPTYNAM";
-        engineRow(engine, "name of spaces") << "name" << "   " << Required << "txtPTYNAM";
-        engineRow(engine, "a tab is no blank") << "name" << "\t" << NameFormat << "txtPTYNAM";
-        engineRow(engine, "no space after the comma") << "name" << "SMITH,JOHN" << NameFormat << "txtPTYNAM";
-        engineRow(engine, "comma first") << "name" << ", JOHN" << NameFormat << "txtPTYNAM";
-        engineRow(engine, "no comma") << "name" << "SMITH JOHN" << NameFormat << "txtPTYNAM";
-        engineRow(engine, "space before the comma is fine") << "name" << "SMITH , JOHN" << "" << "";
-        engineRow(engine, "no street") << "street1" << "" << Required << "txtPTYST1";
-        engineRow(engine, "comma in street 1") << "street1" << "12 MAIN ST, APT 4" << StreetComma << "txtPTYST1";
-        engineRow(engine, "comma in street 2") << "street2" << "APT 4, REAR" << StreetComma << "txtPTYST2";
-        engineRow(engine, "blank first street takes the second") << "streets" << "   |12 MAIN ST" << "" << "";
-        engineRow(engine, "no city") << "city" << "" << Address << "txtPTYST1";
-        engineRow(engine, "no state") << "state" << "" << Address << "txtPTYST1";
-        engineRow(engine, "no zip") << "zip" << "0" << Address << "txtPTYST1";
-        engineRow(engine, "city in another state") << "state" << "MA" << CityStateZip << "cboPTYCTY";
-        engineRow(engine, "city of another zip") << "zip" << "97302" << CityStateZip << "cboPTYCTY";
-        engineRow(engine, "no birth date") << "birthDate" << "0" << Required << "dtpPTYBDT";
-        engineRow(engine, "unknown sex") << "sex" << "Q" << "Invalid gender." << "cboPTYSEX";
-        engineRow(engine, "all good") << "" << "" << "" << "";
-    }
+    forEachEngine([](auto row) {
+        row("no name") << Spoil([](PartyForm &form) { form.name = ""; }) << Required << "txtPTYNAM";
+        row("name of spaces") << Spoil([](PartyForm &form) { form.name = "   "; }) << Required << "txtPTYNAM";
+        row("a tab is no blank") << Spoil([](PartyForm &form) { form.name = "\t"; }) << NameFormat << "txtPTYNAM";
+        row("no space after the comma") << Spoil([](PartyForm &form) { form.name = "SMITH,JOHN"; }) << NameFormat
+                                        << "txtPTYNAM";
+        row("comma first") << Spoil([](PartyForm &form) { form.name = ", JOHN"; }) << NameFormat << "txtPTYNAM";
+        row("no comma") << Spoil([](PartyForm &form) { form.name = "SMITH JOHN"; }) << NameFormat << "txtPTYNAM";
+        row("space before the comma is fine") << Spoil([](PartyForm &form) { form.name = "SMITH , JOHN"; }) << ""
+                                              << "";
+        row("no street") << Spoil([](PartyForm &form) { form.street1 = ""; }) << Required << "txtPTYST1";
+        row("comma in street 1") << Spoil([](PartyForm &form) { form.street1 = "12 MAIN ST, APT 4"; }) << StreetComma
+                                 << "txtPTYST1";
+        row("comma in street 2") << Spoil([](PartyForm &form) { form.street2 = "APT 4, REAR"; }) << StreetComma
+                                 << "txtPTYST2";
+        row("blank first street takes the second") << Spoil([](PartyForm &form) {
+            form.street1 = "   ";
+            form.street2 = "12 MAIN ST";
+        }) << "" << "";
+        row("no city") << Spoil([](PartyForm &form) { form.city = ""; }) << Address << "txtPTYST1";
+        row("no state") << Spoil([](PartyForm &form) { form.state = ""; }) << Address << "txtPTYST1";
+        row("no zip") << Spoil([](PartyForm &form) { form.zip = 0; }) << Address << "txtPTYST1";
+        row("city in another state") << Spoil([](PartyForm &form) { form.state = "MA"; }) << CityStateZip << "cboPTYCTY";
+        row("city of another zip") << Spoil([](PartyForm &form) { form.zip = 97302; }) << CityStateZip << "cboPTYCTY";
+        row("no birth date") << Spoil([](PartyForm &form) { form.birthDate = 0; }) << Required << "dtpPTYBDT";
+        row("unknown sex") << Spoil([](PartyForm &form) { form.sex = "Q"; }) << "Invalid gender." << "cboPTYSEX";
+        row("all good") << Spoil([](PartyForm &) {}) << "" << "";
+    });
 }
 
 void PartyValidationTest::checksInOrder()
 {
-    QFETCH(QString, field);
-    QFETCH(QString, value);
+    QFETCH(Spoil, spoil);
     QFETCH(QString, message);
     QFETCH(QString, focus);
     TORVA_USE_PARTY_DATABASE();
     PartyEditorHost host;
     QVERIFY(host.editor->AddRecord());
-    PartyForm form;
     // Given a valid party with one field spoiled,
-    if (field == QLatin1String("name")) form.name = value;
-    if (field == QLatin1String("street1")) form.street1 = value;
-    if (field == QLatin1String("street2")) form.street2 = value;
-    if (field == QLatin1String("streets")) form.street1 = value.section(QLatin1Char('|'), 0, 0);
-    if (field == QLatin1String("streets")) form.street2 = value.section(QLatin1Char('|'), 1);
-    if (field == QLatin1String("city")) form.city = value;
-    if (field == QLatin1String("state")) form.state = value;
-    if (field == QLatin1String("zip")) form.zip = value.toInt();
-    if (field == QLatin1String("birthDate")) form.birthDate = value.toInt();
-    if (field == QLatin1String("sex")) form.sex = value;
+    PartyForm form;
+    spoil(form);
     form.enterInto(host);
     host.field<AlphaMericBox>("txtPTYST2")->setFocus();
     ScriptedMessages boxes;
@@ -128,25 +130,21 @@ void PartyValidationTest::duplicates_data()
     const QString duplicateOf5 = QStringLiteral("Duplicate of party #5:SMITH, JOHN Q");
     const QString duplicateOf6 = QStringLiteral("Duplicate of party #6:SMITH, JOHN Q");
     const QString possibleDuplicateOf5 = QStringLiteral("Duplicate of party #5:SMITH, JOHN Q Override?");
-    for (const QString &engine : TestDatabase::engines()) {
+    forEachEngine([&](auto row) {
         // Even with a possible duplicate on file, the same street is refused, every time.
-        engineRow(engine, "same street is refused")
-            << QStringList{"9 OAK ST", "12 MAIN ST"} << smith << false << QList<bool>{} << QList<bool>{true, true}
-            << QStringList(2, duplicateOf6);
+        row("same street is refused") << QStringList{"9 OAK ST", "12 MAIN ST"} << smith << false << QList<bool>{}
+                                      << QList<bool>{true, true} << QStringList(2, duplicateOf6);
         // No keeps the error; Yes accepts it, and the save's own check asks no more.
-        engineRow(engine, "another street asks until accepted")
-            << QStringList{"9 OAK ST"} << smith << false << QList<bool>{false, true} << QList<bool>{true, false, false}
-            << QStringList(2, possibleDuplicateOf5);
+        row("another street asks until accepted") << QStringList{"9 OAK ST"} << smith << false << QList<bool>{false, true}
+                                                  << QList<bool>{true, false, false} << QStringList(2, possibleDuplicateOf5);
         // The next party entered on the same control is asked about again.
-        engineRow(engine, "accepted for that party only")
-            << QStringList{"9 OAK ST"} << smith << true << QList<bool>{true, false} << QList<bool>{false, true}
-            << QStringList(2, possibleDuplicateOf5);
-        engineRow(engine, "a party is no duplicate of itself")
+        row("accepted for that party only") << QStringList{"9 OAK ST"} << smith << true << QList<bool>{true, false}
+                                            << QList<bool>{false, true} << QStringList(2, possibleDuplicateOf5);
+        row("a party is no duplicate of itself")
             << QStringList{"12 MAIN ST"} << QString() << false << QList<bool>{} << QList<bool>{false} << QStringList();
-        engineRow(engine, "percent in the name is a wildcard")
-            << QStringList{"12 MAIN ST"} << "SM%, JOHN" << false << QList<bool>{} << QList<bool>{true}
-            << QStringList{duplicateOf5};
-    }
+        row("percent in the name is a wildcard") << QStringList{"12 MAIN ST"} << "SM%, JOHN" << false << QList<bool>{}
+                                                 << QList<bool>{true} << QStringList{duplicateOf5};
+    });
 }
 
 void PartyValidationTest::duplicates()
@@ -220,11 +218,6 @@ void PartyValidationTest::everyEditIsAChange()
         UserInput::type(QStringLiteral("1"));
         QVERIFY2(changes.count() > before, name);
     }
-    // Writing values by code is not an edit.
-    const int typed = int(changes.count());
-    PartyForm().enterInto(host);
-    host.editor->ClearRecord();
-    QCOMPARE(int(changes.count()), typed);
 }
 
 void PartyValidationTest::requiredChecks_data()

@@ -12,6 +12,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <algorithm>
+
 namespace Torva {
 
 PartyEditorHost::PartyEditorHost(const QString &mode)
@@ -55,12 +57,10 @@ QString PartyEditorHost::focusedField() const
 
 bool PartyEditorHost::everyFieldEnabled(bool enabled) const
 {
-    static const QRegularExpression fields(QStringLiteral("^(txt|cbo|zip|phn|dtp|lbl)"));
-    for (QWidget *field : editor->findChildren<QWidget *>(fields)) {
-        if (field->isEnabledTo(editor) != enabled)
-            return false;
-    }
-    return true;
+    static const QRegularExpression names(QStringLiteral("^(txt|cbo|zip|phn|dtp|lbl)"));
+    const QList<QWidget *> fields = editor->findChildren<QWidget *>(names);
+    return std::all_of(fields.cbegin(), fields.cend(),
+                       [this, enabled](const QWidget *field) { return field->isEnabledTo(editor) == enabled; });
 }
 
 } // namespace Torva

@@ -28,12 +28,6 @@ struct PartyForm : Fixtures::Party
     static Fixtures::Party onFile(int key, const QString &name, const QString &street = QStringLiteral("12 MAIN ST"));
 };
 
-// A row of a data table whose first column is "engine", named "<engine>/<name>".
-inline QTestData &engineRow(const QString &engine, const char *name)
-{
-    return QTest::addRow("%s/%s", qPrintable(engine), name) << engine;
-}
-
 // Opens a fresh database for the engine of the current data row (its column
 // "engine") with PartyForm's codes and zip rows; skips or fails as
 // TORVA_USE_DATABASE does.
