@@ -1,6 +1,5 @@
 #include "base/clock.h"
 #include "data/dataaccesserror.h"
-#include "data/statements.h"
 #include "faultinjector.h"
 #include "scriptedmessages.h"
 #include "testdatabase.h"
@@ -15,34 +14,25 @@
 #include <QScopeGuard>
 #include <QtTest>
 
-#include <memory>
-
 using namespace Torva;
 
 // Every write path of both editors, failed at each of its statements in turn:
 // the host is told once, the call fails, the database holds all of the old
 // state or all of the new, the party's lock stays, and a retry saves.
 
-namespace {
-
 using Path = WriteAttempt::Path;
-const int HeldParty = WriteAttempt::HeldParty;
-
-bool heldByAnother(int key)
-{
-    PartyEditorHost other;
-    return !other.editor->LoadRecord(key) && other.editor->LockedBy().has_value();
-}
-
-}  // namespace
 
 class FaultsTest : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
+    void init()
+    {
+        Clock::pin(QDateTime(QDate(2026, 1, 5), QTime(10, 0)));
+        m_boxes.messages.clear();
+    }
+    void cleanup() { Clock::unpin(); }
 
     void everyStatementOfEveryWritePath_data();
     void everyStatementOfEveryWritePath();
@@ -50,24 +40,8 @@ private Q_SLOTS:
     void aNewPartysLockThatCannotBeHadWritesNothing();
 
 private:
-    // Fails the path at its nth statement and proves what the failure leaves behind.
-    void failOnce(const QString &engine, Path path, const QStringList &before, const QStringList &after, int n,
-                  FaultInjector::Fault fault, const QString &what);
-
-    std::unique_ptr<ScriptedMessages> m_boxes;
+    ScriptedMessages m_boxes;
 };
-
-void FaultsTest::init()
-{
-    Clock::pin(QDateTime(QDate(2026, 1, 5), QTime(10, 0)));
-    m_boxes = std::make_unique<ScriptedMessages>();
-}
-
-void FaultsTest::cleanup()
-{
-    m_boxes.reset();
-    Clock::unpin();
-}
 
 Q_DECLARE_METATYPE(Path)
 Q_DECLARE_METATYPE(FaultInjector::Fault)
@@ -98,63 +72,17 @@ void FaultsTest::everyStatementOfEveryWritePath_data()
     }
 }
 
-void FaultsTest::failOnce(const QString &engine, Path path, const QStringList &before, const QStringList &after,
-                          int n, FaultInjector::Fault fault, const QString &what)
-{
-    TORVA_USE_DATABASE(engine);
-    WriteAttempt::seed(path);
-    WriteAttempt attempt(path);
-    QVERIFY(attempt.ready());
-    QCOMPARE(WriteAttempt::stored(path), before);
-
-    // When the fault hits,
-    QStringList seen;
-    {
-        FaultInjector injector;
-        injector.failStatement(n, fault);
-        QVERIFY_THROWS_EXCEPTION(DataAccessError, attempt.write());
-        QVERIFY2(injector.fired(), qPrintable(what));
-        seen = injector.seen();
-    }
-    // then the host heard of it once, and the database holds the old state or the new, whole.
-    QVERIFY2(attempt.errors == 1, qPrintable(what + QStringLiteral(": Error raised %1 times").arg(attempt.errors)));
-    const QStringList now = WriteAttempt::stored(path);
-    QVERIFY2(now == before || now == after,
-             qPrintable(what + QStringLiteral(": stored ") + now.join(QLatin1String("; "))));
-    // A server that got a write and never answered may have made it: the
-    // editor cannot know, and the retry must not make it twice.
-    const bool unanswered = fault == FaultInjector::Fault::ServerStopsAnswering;
-    // The party on screen stays held against other editors.
-    if (path == Path::PartyUpdate || (path == Path::PartyDelete && now == before)) {
-        QVERIFY2(heldByAnother(HeldParty), qPrintable(what));
-    } else if (path == Path::PartyInsert && now != before && !unanswered) {
-        const int key = attempt.partyKey();
-        QVERIFY2(key != 0, qPrintable(what + QStringLiteral(": the party was stored but the editor has no key")));
-        QVERIFY2(heldByAnother(key), qPrintable(what));
-    } else if (path == Path::PartyInsert) {
-        // A new party that was not stored keeps no key, so that the retry inserts it.
-        QVERIFY2(attempt.partyKey() == 0, qPrintable(what + QStringLiteral(": the editor kept a key of no party")));
-    }
-    // And the same control saves on the next try (or finds the work done).
-    const bool retried = attempt.write();
-    QVERIFY2(retried || (unanswered && now == after), qPrintable(what));
-    QCOMPARE(WriteAttempt::stored(path), after);
-    QCOMPARE(attempt.errors, 1);
-    // A party saved on the retry is held as a saved party always is.
-    if (path == Path::PartyInsert || path == Path::PartyUpdate) {
-        const bool held = heldByAnother(attempt.partyKey());
-        QVERIFY2(held, qPrintable(what + QStringLiteral(": not held after the retry")));
-    }
-}
-
 void FaultsTest::everyStatementOfEveryWritePath()
 {
     QFETCH(QString, engine);
     QFETCH(Path, path);
     QFETCH(QStringList, among);
     QFETCH(FaultInjector::Fault, fault);
-    // A short deadline: each statement that gets no answer waits it out.
-    if (fault == FaultInjector::Fault::ServerStopsAnswering)
+    // A server that got a write and never answered may have made it: the
+    // editor cannot know, and the retry must not make it twice. A short
+    // deadline: each statement that gets no answer waits it out.
+    const bool unanswered = fault == FaultInjector::Fault::ServerStopsAnswering;
+    if (unanswered)
         Database::setStatementDeadline(std::chrono::milliseconds(300));
     const auto usualDeadline = qScopeGuard([] { Database::setStatementDeadline(Database::DefaultDeadline); });
 
@@ -176,12 +104,44 @@ void FaultsTest::everyStatementOfEveryWritePath()
     for (const QString &statement : among)
         QVERIFY2(statements.join(QLatin1Char('\n')).contains(statement, Qt::CaseInsensitive), qPrintable(statement));
 
-    // when each of them fails in turn, then each failure leaves the database whole and the retry saves.
+    // when each of them fails in turn, on a fresh database,
     for (int n = 1; n <= statements.size(); ++n) {
-        failOnce(engine, path, before, after, n, fault,
-                 QStringLiteral("statement %1 of %2 (%3)").arg(n).arg(statements.size()).arg(statements.at(n - 1)));
-        if (QTest::currentTestFailed())
-            return;
+        const QString what = QStringLiteral("statement %1 of %2 (%3)").arg(n).arg(statements.size()).arg(statements.at(n - 1));
+        TORVA_USE_DATABASE(engine);
+        WriteAttempt::seed(path);
+        WriteAttempt attempt(path);
+        QVERIFY(attempt.ready());
+        QCOMPARE(WriteAttempt::stored(path), before);
+        {
+            FaultInjector injector;
+            injector.failStatement(n, fault);
+            QVERIFY_THROWS_EXCEPTION(DataAccessError, attempt.write());
+            QVERIFY2(injector.fired(), qPrintable(what));
+        }
+        // then the host heard of it once, and the database holds the old state or the new, whole;
+        QVERIFY2(attempt.errors == 1, qPrintable(what + QStringLiteral(": Error raised %1 times").arg(attempt.errors)));
+        const QStringList now = WriteAttempt::stored(path);
+        QVERIFY2(now == before || now == after,
+                 qPrintable(what + QStringLiteral(": stored ") + now.join(QLatin1String("; "))));
+        // the party on screen stays held against other editors;
+        if (path == Path::PartyUpdate || (path == Path::PartyDelete && now == before)) {
+            QVERIFY2(WriteAttempt::heldByAnother(WriteAttempt::HeldParty), qPrintable(what));
+        } else if (path == Path::PartyInsert && now != before && !unanswered) {
+            QVERIFY2(attempt.partyKey() != 0,
+                     qPrintable(what + QStringLiteral(": the party was stored but the editor has no key")));
+            QVERIFY2(WriteAttempt::heldByAnother(attempt.partyKey()), qPrintable(what));
+        } else if (path == Path::PartyInsert) {
+            // a new party that was not stored keeps no key, so that the retry inserts it;
+            QVERIFY2(attempt.partyKey() == 0, qPrintable(what + QStringLiteral(": the editor kept a key of no party")));
+        }
+        // and the same control saves on the next try (or finds the work done),
+        QVERIFY2(attempt.write() || (unanswered && now == after), qPrintable(what));
+        QCOMPARE(WriteAttempt::stored(path), after);
+        QCOMPARE(attempt.errors, 1);
+        // a party saved on the retry held as a saved party always is.
+        if (path == Path::PartyInsert || path == Path::PartyUpdate)
+            QVERIFY2(WriteAttempt::heldByAnother(attempt.partyKey()),
+                     qPrintable(what + QStringLiteral(": not held after the retry")));
     }
     qInfo("%d statements failed in turn", int(statements.size()));
 }
@@ -221,8 +181,8 @@ void FaultsTest::aNewPartysLockThatCannotBeHadWritesNothing()
     breakLocks(false);
     QVERIFY(attempt.write());
     QCOMPARE(WriteAttempt::stored(path).size(), before.size() + 1);
-    QVERIFY(heldByAnother(attempt.partyKey()));
-    QVERIFY2(m_boxes->messages.isEmpty(), qPrintable(m_boxes->texts().join('\n')));
+    QVERIFY(WriteAttempt::heldByAnother(attempt.partyKey()));
+    QVERIFY2(m_boxes.messages.isEmpty(), qPrintable(m_boxes.texts().join('\n')));
 }
 
 QTEST_MAIN(FaultsTest)

@@ -13,13 +13,12 @@
 #include <QProcess>
 #include <QScopeGuard>
 #include <QFile>
-#include <QSqlDatabase>
+#include <QSaveFile>
 #include <QSqlQuery>
 #include <QElapsedTimer>
 #include <QUrl>
 #include <QtTest>
 
-#include <cstdio>
 #include <unistd.h>
 
 using namespace Torva;
@@ -29,25 +28,12 @@ using namespace Torva;
 // back works, and no save is reported that the database does not hold.
 
 namespace {
-bool heldByAnother(int key)
+// Whether the party is in the files as another program opening them finds it.
+bool inTheFiles(int key)
 {
-    PartyEditorHost other;
-    return !other.editor->LoadRecord(key) && other.editor->LockedBy().has_value();
-}
-
-// Whether the party is in the file as another program reading it finds it.
-bool onFile(const QString &file, int key)
-{
-    bool found = false;
-    {
-        QSqlDatabase reader = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("reader"));
-        reader.setDatabaseName(file);
-        QSqlQuery query(reader);
-        found = reader.open() && query.exec(QStringLiteral("Select PTYKEY From PRBPTY Where PTYKEY=%1").arg(key))
-                && query.next();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("reader"));
-    return found;
+    Connection reader(DatabaseLocation::parse(TestDatabase::location()), false);
+    QSqlQuery query(reader.database());
+    return query.exec(QStringLiteral("Select PTYKEY From DUVPRB.PRBPTY Where PTYKEY=%1").arg(key)) && query.next();
 }
 
 // Makes a file read-only for this process, as root too (whose writes a
@@ -107,10 +93,7 @@ void RecoveryTest::serverRestartIsSurvived()
     QVERIFY(holding.editor->LoadRecord(5));
     PartyEditorHost deleting;
     QVERIFY(deleting.editor->LoadRecord(7));
-    {
-        TableObject reader;
-        reader.Execute(Statements::LoadPartyForUpdate, QVariantList{999});
-    }
+    TableObject().Execute(Statements::LoadPartyForUpdate, QVariantList{999});
 
     // when the server restarts, ending every connection,
     QVERIFY2(server.stop() && server.start(), qPrintable(server.why()));
@@ -120,12 +103,12 @@ void RecoveryTest::serverRestartIsSurvived()
     QVERIFY(other.editor->LoadRecord(6));
     // the holding editor takes its lost lock again and saves,
     QVERIFY(holding.editor->SaveRecord());
-    QVERIFY(heldByAnother(5));
+    QVERIFY(WriteAttempt::heldByAnother(5));
     // and a new party is saved and held.
     PartyEditorHost adding;
     QVERIFY(PartyForm().enterAsNew(adding));
     QVERIFY(adding.editor->SaveRecord());
-    QVERIFY(heldByAnother(adding.editor->PartyKey));
+    QVERIFY(WriteAttempt::heldByAnother(adding.editor->PartyKey));
     QCOMPARE(holding.errors + other.errors + adding.errors, 0);
     QVERIFY2(boxes.messages.isEmpty(), qPrintable(boxes.texts().join('\n')));
 
@@ -149,7 +132,6 @@ void RecoveryTest::frozenServerEndsTheCallAtTheDeadline()
     Fixtures::addParty(PartyForm::onFile(6, QStringLiteral("DOE, JANE")));
     const QStringList before = WriteAttempt::stored(WriteAttempt::Path::PartyUpdate);
     ScriptedMessages boxes;
-    const QString port = QUrl(server.location()).authority().section(QLatin1Char(':'), -1);
 
     // Given a user about to save a party, when the server stops answering,
     WriteAttempt attempt(WriteAttempt::Path::PartyUpdate);
@@ -166,7 +148,7 @@ void RecoveryTest::frozenServerEndsTheCallAtTheDeadline()
     } catch (const DataAccessError &error) {
         saving = error.description();
     }
-    QVERIFY2(saving.contains(QStringLiteral("127.0.0.1:") + port), qPrintable(saving));
+    QVERIFY2(saving.contains(QStringLiteral("127.0.0.1:%1").arg(QUrl(server.location()).port())), qPrintable(saving));
     QCOMPARE(attempt.errors, 1);
     // the next call, while the server is still stopped, fails too on the
     // new connection it tries (which gives up at the deadline as well),
@@ -208,16 +190,14 @@ void RecoveryTest::sqliteFilesChangedUnderTheHost()
     Database::connection().run(QStringLiteral("VACUUM DUVPRB INTO '%1'").arg(backup));
     const auto restore = [&](bool inPlace) {
         dropCompanions(file);
+        QFile source(backup);
+        QVERIFY(source.open(QIODevice::ReadOnly));
         if (inPlace) {
             QFile target(file);
-            QFile source(backup);
-            QVERIFY(target.open(QIODevice::WriteOnly) && source.open(QIODevice::ReadOnly));
-            target.write(source.readAll());
+            QVERIFY(target.open(QIODevice::WriteOnly) && target.write(source.readAll()) > 0);
         } else {
-            QVERIFY(QFile::copy(backup, file + QStringLiteral(".new")));
-            QVERIFY(std::rename(QFile::encodeName(file + QStringLiteral(".new")).constData(),
-                                QFile::encodeName(file).constData())
-                    == 0);
+            QSaveFile target(file);  // written beside it, then renamed over it: a new file
+            QVERIFY(target.open(QIODevice::WriteOnly) && target.write(source.readAll()) > 0 && target.commit());
         }
         QTest::qWait(20);  // the user's next action comes a moment later, not in the same burst of statements
     };
@@ -227,7 +207,7 @@ void RecoveryTest::sqliteFilesChangedUnderTheHost()
     QVERIFY(PartyForm().enterAsNew(host));
     QVERIFY(host.editor->SaveRecord());
     const int afterBackup = host.editor->PartyKey;
-    QVERIFY(onFile(file, afterBackup));
+    QVERIFY(inTheFiles(afterBackup));
 
     const bool readOnly = change == QLatin1String("read-only");
     if (readOnly || change.startsWith(QLatin1String("empty"))) {
@@ -259,7 +239,7 @@ void RecoveryTest::sqliteFilesChangedUnderTheHost()
         PartyEditorHost next;
         QVERIFY(next.editor->LoadRecord(5));
         QVERIFY(next.editor->SaveRecord());
-        QVERIFY(onFile(file, 5));
+        QVERIFY(inTheFiles(5));
     } else {
         // when the file is cut short under the running host, it goes on or
         // fails the call, and does not end;
@@ -277,8 +257,8 @@ void RecoveryTest::sqliteFilesChangedUnderTheHost()
         PartyEditorHost next;
         QVERIFY(PartyForm().enterAsNew(next));
         QVERIFY(next.editor->SaveRecord());
-        QVERIFY(onFile(file, next.editor->PartyKey));
-        QVERIFY(!onFile(file, afterBackup) || next.editor->PartyKey == afterBackup);
+        QVERIFY(inTheFiles(next.editor->PartyKey));
+        QVERIFY(!inTheFiles(afterBackup) || next.editor->PartyKey == afterBackup);
     }
     QVERIFY2(boxes.messages.isEmpty(), qPrintable(boxes.texts().join('\n')));
 }

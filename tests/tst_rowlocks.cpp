@@ -27,12 +27,6 @@ bool loadIsRefused(TableObject &table, int key)
     return table.RecordLocked();
 }
 
-bool freshLoadIsRefused(int key)
-{
-    TableObject table;
-    return loadIsRefused(table, key);
-}
-
 // What happens after one table object took party 5: done through that holder
 // or through another object of the same process; true when every load it made was let in.
 using Holder = std::unique_ptr<TableObject>;
@@ -120,8 +114,10 @@ void RowLocksTest::whatTheHolderDoesNext()
     QVERIFY(step(holder, other));
 
     // then exactly the parties named are held against anyone else,
-    for (const int key : {5, 6, 7})
-        QVERIFY2(freshLoadIsRefused(key) == held.contains(key), qPrintable(QStringLiteral("party %1").arg(key)));
+    for (const int key : {5, 6, 7}) {
+        TableObject anyoneElse;
+        QVERIFY2(loadIsRefused(anyoneElse, key) == held.contains(key), qPrintable(QStringLiteral("party %1").arg(key)));
+    }
     // and the object refused before gets a party let go, told of no holder.
     if (!held.contains(5)) {
         QVERIFY(!loadIsRefused(refused, 5));
@@ -134,10 +130,8 @@ void RowLocksTest::databaseKeptLocksHoldUntilLetGo_data()
     // The row locks a database keeps itself (those DB2 for i gets), asked of
     // the servers here: SQLite locks whole files, not rows.
     QTest::addColumn<QString>("engine");
-    for (const QString &engine : TestDatabase::engines()) {
-        if (engine != QLatin1String("sqlite"))
-            QTest::newRow(qPrintable(engine)) << engine;
-    }
+    QTest::newRow("postgresql") << QStringLiteral("postgresql");
+    QTest::newRow("odbc") << QStringLiteral("odbc");
 }
 
 void RowLocksTest::databaseKeptLocksHoldUntilLetGo()

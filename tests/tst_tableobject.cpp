@@ -14,24 +14,25 @@ using namespace Torva;
 namespace {
 const QString SelectParty = QStringLiteral("Select * From DUVPRB.PRBPTY Where PTYKEY=?");
 
-// What a table object reported, in order: its Error signal, then the exception.
-struct FailureLog
+// A table object that notes what it reported, in order: its Error signal,
+// then (noted by the test) the exception.
+struct WatchedTable : TableObject
 {
+    WatchedTable()
+    {
+        connect(this, &TableObject::Error, this, [this](int &number, QString &description) {
+            events << QStringLiteral("Error");
+            signalledNumber = number;
+            signalledDescription = description;
+            statementSeenInHandler = LastStatement();
+        });
+    }
+
     QStringList events;
     int signalledNumber = 0;
     QString signalledDescription;
     QString statementSeenInHandler;
 };
-
-void watch(TableObject &table, FailureLog &log)
-{
-    QObject::connect(&table, &TableObject::Error, &table, [&table, &log](int &number, QString &description) {
-        log.events << QStringLiteral("Error");
-        log.signalledNumber = number;
-        log.signalledDescription = description;
-        log.statementSeenInHandler = table.LastStatement();
-    });
-}
 } // namespace
 
 class TableObjectTest : public QObject
@@ -47,7 +48,6 @@ private Q_SLOTS:
     void valuesReadAsTheyWereWritten();
     void failuresSignalThenThrow_data();
     void failuresSignalThenThrow();
-    void failureWithoutExceptionReturnsMinusOne();
     void statementPastTheDeadlineIsCancelled();
     void queuedWritesFailTogetherAtTheCommit();
     void textsDownAColumnReadBackExactly();
@@ -58,7 +58,7 @@ void TableObjectTest::positionAndRowsFollowEachExecute()
 {
     Fixtures::addParty(5, QStringLiteral("SMITH, JOHN"));
     Fixtures::addParty(6, QStringLiteral("SMITH, JANE"));
-    TableObject table;
+    WatchedTable table;
     const auto bofAndEof = [&table] { return std::pair(table.BOF(), table.Eof()); };
 
     // Before anything ran there is no row, and BOF says so too.
@@ -70,6 +70,9 @@ void TableObjectTest::positionAndRowsFollowEachExecute()
     QCOMPARE(bofAndEof(), std::pair(false, false));
     QCOMPARE(table.FieldNames().first(), QStringLiteral("PTYKEY"));
     QCOMPARE(table.FieldValue(QStringLiteral("ptyNam")).toString(), QStringLiteral("SMITH, JOHN"));
+    // An unknown column fails through Error, as a statement does.
+    QVERIFY_THROWS_EXCEPTION(DataAccessError, table.FieldValue(QStringLiteral("NOSUCH")));
+    QCOMPARE(table.signalledNumber, int(DataAccessError::UnknownColumn));
 
     // An empty result shows in EOF alone.
     table.Execute(SelectParty, QVariantList{2});
@@ -162,19 +165,17 @@ void TableObjectTest::failuresSignalThenThrow()
     QFETCH(QVariant, parameters);
     QFETCH(int, number);
     Fixtures::addParty(1, QStringLiteral("TAKEN, KEY"));
-    TableObject table;
-    FailureLog log;
-    watch(table, log);
+    WatchedTable table;
 
     // When a call fails,
     try {
         table.Execute(statement, parameters);
         QFAIL("the failing call returned");
     } catch (const DataAccessError &error) {
-        log.events << QStringLiteral("exception");
+        table.events << QStringLiteral("exception");
         // then the exception carries what the signal said, and the statement.
-        QCOMPARE(error.number(), log.signalledNumber);
-        QCOMPARE(error.description(), log.signalledDescription);
+        QCOMPARE(error.number(), table.signalledNumber);
+        QCOMPARE(error.description(), table.signalledDescription);
         QCOMPARE(error.statement(), statement);
         // What the engine itself refused (its code kept) also says where.
         if (!error.nativeCode().isEmpty())
@@ -182,31 +183,18 @@ void TableObjectTest::failuresSignalThenThrow()
     }
 
     // Error came first, once, and the details stay readable on the object.
-    QCOMPARE(log.events, QStringList({QStringLiteral("Error"), QStringLiteral("exception")}));
-    QCOMPARE(log.signalledNumber, number);
-    QVERIFY(!log.signalledDescription.isEmpty());
-    QCOMPARE(log.statementSeenInHandler, statement);
+    QCOMPARE(table.events, QStringList({QStringLiteral("Error"), QStringLiteral("exception")}));
+    QCOMPARE(table.signalledNumber, number);
+    QVERIFY(!table.signalledDescription.isEmpty());
+    QCOMPARE(table.statementSeenInHandler, statement);
     QCOMPARE(table.LastErrorNumber(), number);
-    QCOMPARE(table.LastErrorDescription(), log.signalledDescription);
+    QCOMPARE(table.LastErrorDescription(), table.signalledDescription);
+    // Asked not to throw, the same call signals again, returns -1 and stands on no row.
+    QCOMPARE(table.Execute(statement, parameters, true, false), -1);
+    QCOMPARE(table.events.size(), 3);
+    QVERIFY(table.Eof());
     // Nothing else ran: the party on file is still there.
     QCOMPARE(TestDatabase::count(QStringLiteral("DUVPRB.PRBPTY")), 1);
-}
-
-void TableObjectTest::failureWithoutExceptionReturnsMinusOne()
-{
-    TableObject table;
-    FailureLog log;
-    watch(table, log);
-
-    // An unknown column fails like a statement does.
-    table.Execute(QStringLiteral("Select * From DUVCRT.ARYSEX"));
-    QVERIFY_THROWS_EXCEPTION(DataAccessError, table.FieldValue(QStringLiteral("NOSUCH")));
-    QCOMPARE(log.signalledNumber, int(DataAccessError::UnknownColumn));
-
-    // Asked not to throw, a failing call still signals and returns -1.
-    QCOMPARE(table.Execute(QStringLiteral("Select * From DUVPRB.NOSUCH"), QVariant(), true, false), -1);
-    QCOMPARE(log.events.size(), 2);
-    QVERIFY(table.Eof());
 }
 
 void TableObjectTest::statementPastTheDeadlineIsCancelled()
@@ -219,14 +207,12 @@ void TableObjectTest::statementPastTheDeadlineIsCancelled()
                              ? QStringLiteral("With Recursive N(X) As (Select 1 Union All Select X+1 From N) "
                                               "Select Count(*) From N")
                              : QStringLiteral("Select pg_sleep(30)");
-    TableObject table;
-    FailureLog log;
-    watch(table, log);
+    WatchedTable table;
 
     // when it runs, then the call fails through Error, saying so,
     QVERIFY_THROWS_EXCEPTION(DataAccessError, table.Execute(slow));
-    QVERIFY2(log.signalledDescription.contains(QStringLiteral("did not finish within 0.2 s")),
-             qPrintable(log.signalledDescription));
+    QVERIFY2(table.signalledDescription.contains(QStringLiteral("did not finish within 0.2 s")),
+             qPrintable(table.signalledDescription));
     // and the next statement runs on the same connection.
     QCOMPARE(table.Fetch(SelectParty, QVariantList{1}).rowCount(), 0);
 }
@@ -235,9 +221,7 @@ void TableObjectTest::queuedWritesFailTogetherAtTheCommit()
 {
     const QString insert = QStringLiteral("Insert Into DUVCRT.ARYSEX (SEXCOD,SEXDSC) Values(?,?)");
     Fixtures::addSex(QStringLiteral("F"), QStringLiteral("FEMALE"));
-    TableObject table;
-    FailureLog log;
-    watch(table, log);
+    WatchedTable table;
 
     // Given writes queued in a transaction, one of them breaking the key,
     table.BeginTransaction();
@@ -255,7 +239,7 @@ void TableObjectTest::queuedWritesFailTogetherAtTheCommit()
         QCOMPARE(error.statement(), insert);
         table.RollbackTransaction();
     }
-    QCOMPARE(log.events.size(), 1);
+    QCOMPARE(table.events.size(), 1);
     // nothing of the transaction is written,
     QCOMPARE(TestDatabase::value(QStringLiteral("Select Count(*) From DUVCRT.ARYSEX")).toInt(), 1);
     QCOMPARE(TestDatabase::value(QStringLiteral("Select SEXCOD From DUVCRT.ARYSEX")).toString(), QStringLiteral("F"));

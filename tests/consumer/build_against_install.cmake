@@ -103,7 +103,7 @@ if(NOT plugin_count EQUAL 1)
 endif()
 
 # Nothing of the tests' goes into the package.
-file(GLOB_RECURSE test_files RELATIVE ${prefix} ${prefix}/*tst_* ${prefix}/*lock_holder* ${prefix}/*test_support*)
+file(GLOB_RECURSE test_files RELATIVE ${prefix} ${prefix}/*tst_* ${prefix}/*second_user* ${prefix}/*test_support*)
 if(test_files)
   fail("Test files installed: ${test_files}")
 endif()

@@ -5,35 +5,29 @@
 
 namespace Torva {
 
-// A helper program run as a second user of the test database, with every
-// wait bounded: what it printed, how it ended, and a hard kill for the tests
+// Another user of the current test database in a process of its own (the
+// helper program tests/helpers/second_user.cpp, given its command: {"hold",
+// "FIRST", "5"}), with every wait bounded: what it printed, how it ended, and
+// a hard kill (SIGKILL: nothing of its own runs on the way out) for the tests
 // that need a user to vanish. A child still running when this goes is killed.
-class ChildProcess
+class ChildProcess : public QProcess
 {
 public:
-    ChildProcess(const QString &program, const QStringList &arguments);
-    ~ChildProcess();
-    ChildProcess(const ChildProcess &) = delete;
-    ChildProcess &operator=(const ChildProcess &) = delete;
+    explicit ChildProcess(const QStringList &command);
+    ~ChildProcess() override { killHard(); }
 
     // The next line it prints (trimmed); empty when none came in time.
-    QString readLine(int timeoutMs = 15000);
-    void write(const QByteArray &data);
-    // Closes its input (the helpers take that as "stop").
-    void closeInput() { m_process.closeWriteChannel(); }
+    QString nextLine(int timeoutMs = 15000);
+    // Writes to its input, and waits until it is written.
+    void send(const QByteArray &data);
     // True when it ended in time.
-    bool waitForEnd(int timeoutMs = 60000);
+    bool waitForEnd(int timeoutMs = 60000) { return state() == NotRunning || waitForFinished(timeoutMs); }
     void killHard();
 
-    qint64 processId() const { return m_process.processId(); }
-    bool crashed() const { return m_process.exitStatus() == QProcess::CrashExit; }
-    int exitCode() const { return m_process.exitCode(); }
+    bool crashed() const { return exitStatus() == CrashExit; }
     // Whatever it printed that was not read line by line.
     QStringList remainingLines();
-    QString errorOutput() { return QString::fromLocal8Bit(m_process.readAllStandardError()); }
-
-private:
-    QProcess m_process;
+    QString errorOutput() { return QString::fromLocal8Bit(readAllStandardError()); }
 };
 
 } // namespace Torva

@@ -19,9 +19,53 @@
 
 namespace Torva {
 
+namespace {
+
+// The backend process of the shared connection.
+qint64 sharedBackend()
+{
+    if (Database::connection().location().engine() == DatabaseLocation::Engine::Odbc) {
+        // Through ODBC nothing is on its way unanswered: the server is asked.
+        OdbcPreparedStatement asked(OdbcPreparedStatement::handleOf(Database::connection().database()));
+        QueryResult backend;
+        if (!asked.prepare(QStringLiteral("Select pg_backend_pid()"), false) || !asked.run({}, backend, -1, false)
+            || backend.isEmpty())
+            throw DataAccessError(DataAccessError::StatementFailed, QStringLiteral("cannot read the backend id"));
+        return backend.value(0, 0).toLongLong();
+    }
+    // Asked of libpq, not the server: the connection may have writes on
+    // their way whose answers are still due.
+    const QVariant handle = Database::connection().database().driver()->handle();
+    const int backend = PQbackendPID(*static_cast<PGconn *const *>(handle.constData()));
+    if (backend <= 0)
+        throw DataAccessError(DataAccessError::StatementFailed, QStringLiteral("cannot read the backend id"));
+    return backend;
+}
+
+// Waits (a while) until the server has ended the backend.
+void waitUntilGone(qint64 backend)
+{
+    // Until then its transaction may still hold rows a retry would wait for.
+    Connection other(Database::location(), false);
+    QSqlQuery query(other.database());
+    const QDeadlineTimer deadline(5000);
+    while (!deadline.hasExpired()) {
+        query.exec(QStringLiteral("Select count(*) From pg_stat_activity Where pid=%1").arg(backend));
+        if (query.next() && query.value(0).toInt() == 0)
+            break;
+        QThread::msleep(10);
+    }
+}
+
+} // namespace
+
 FaultInjector::FaultInjector()
 {
-    TableObject::setBeforeExecuteHook([this](const QString &statement, const QVariantList &) { before(statement); });
+    TableObject::setBeforeExecuteHook([this](const QString &statement, const QVariantList &) {
+        m_seen << statement;
+        if (!m_fired && m_seen.size() == m_failAt)
+            fire(statement);
+    });
 }
 
 FaultInjector::~FaultInjector()
@@ -39,15 +83,6 @@ void FaultInjector::failStatement(int n, Fault fault)
     m_failAt = n;
     m_fault = fault;
     m_fired = false;
-}
-
-void FaultInjector::before(const QString &statement)
-{
-    m_seen << statement;
-    if (m_fired)
-        return;
-    if (m_failAt > 0 && m_seen.size() == m_failAt)
-        fire(statement);
 }
 
 void FaultInjector::fire(const QString &statement)
@@ -73,40 +108,6 @@ void FaultInjector::fire(const QString &statement)
     }
     throw DataAccessError(DataAccessError::ConnectionFailed,
                           QStringLiteral("the connection to the database was lost (injected)"), statement);
-}
-
-qint64 FaultInjector::sharedBackend()
-{
-    if (Database::connection().location().engine() == DatabaseLocation::Engine::Odbc) {
-        // Through ODBC nothing is on its way unanswered: the server is asked.
-        OdbcPreparedStatement asked(OdbcPreparedStatement::handleOf(Database::connection().database()));
-        QueryResult backend;
-        if (!asked.prepare(QStringLiteral("Select pg_backend_pid()"), false) || !asked.run({}, backend, -1, false)
-            || backend.isEmpty())
-            throw DataAccessError(DataAccessError::StatementFailed, QStringLiteral("cannot read the backend id"));
-        return backend.value(0, 0).toLongLong();
-    }
-    // Asked of libpq, not the server: the connection may have writes on
-    // their way whose answers are still due.
-    const QVariant handle = Database::connection().database().driver()->handle();
-    const int backend = PQbackendPID(*static_cast<PGconn *const *>(handle.constData()));
-    if (backend <= 0)
-        throw DataAccessError(DataAccessError::StatementFailed, QStringLiteral("cannot read the backend id"));
-    return backend;
-}
-
-void FaultInjector::waitUntilGone(qint64 backend)
-{
-    // Until then its transaction may still hold rows a retry would wait for.
-    Connection other(Database::location(), false);
-    QSqlQuery query(other.database());
-    const QDeadlineTimer deadline(5000);
-    while (!deadline.hasExpired()) {
-        query.exec(QStringLiteral("Select count(*) From pg_stat_activity Where pid=%1").arg(backend));
-        if (query.next() && query.value(0).toInt() == 0)
-            break;
-        QThread::msleep(10);
-    }
 }
 
 } // namespace Torva

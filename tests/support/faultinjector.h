@@ -36,10 +36,7 @@ public:
     bool fired() const { return m_fired; }
 
 private:
-    void before(const QString &statement);
     void fire(const QString &statement);
-    static qint64 sharedBackend();
-    static void waitUntilGone(qint64 backend);
 
     QStringList m_seen;
     int m_failAt = 0;

@@ -21,11 +21,7 @@ void addParty(const Party &party)
 
 void addParty(int key, const QString &name, int birthDate)
 {
-    Party party;
-    party.key = key;
-    party.name = name;
-    party.birthDate = birthDate;
-    addParty(party);
+    addParty(Party{.key = key, .name = name, .birthDate = birthDate});
 }
 
 void addClient(int number, const QString &name, int birthDate)

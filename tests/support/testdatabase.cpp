@@ -21,18 +21,10 @@ const QString Sqlite = QStringLiteral("sqlite");
 const QString Postgres = QStringLiteral("postgresql");
 const QString Odbc = QStringLiteral("odbc");
 
-struct State
-{
-    std::unique_ptr<QTemporaryDir> folder;
-    QString location;
-    QString postgresDatabase;  // created by this process, dropped at its end
-};
-
-State &state()
-{
-    static State instance;
-    return instance;
-}
+// The current test database.
+std::unique_ptr<QTemporaryDir> sqliteFolder;
+QString currentLocation;
+QString postgresDatabase;  // created by this process, dropped at its end
 
 // Runs a statement on the maintenance database of the test server.
 bool maintenance(const QString &statement, QString *why = nullptr)
@@ -51,14 +43,12 @@ bool maintenance(const QString &statement, QString *why = nullptr)
 void dropPostgresDatabase()
 {
     Database::close();
-    if (!state().postgresDatabase.isEmpty())
-        maintenance(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(state().postgresDatabase));
+    maintenance(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(postgresDatabase));
 }
 
 QString postgresLocation()
 {
-    State &current = state();
-    if (current.postgresDatabase.isEmpty()) {
+    if (postgresDatabase.isEmpty()) {
         const QString name = QStringLiteral("torva_%1_%2")
                                  .arg(QCoreApplication::applicationName().toLower().remove(QLatin1Char('-')))
                                  .arg(QCoreApplication::applicationPid());
@@ -66,13 +56,13 @@ QString postgresLocation()
         maintenance(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(name));
         if (!maintenance(QStringLiteral("CREATE DATABASE %1").arg(name), &why))
             qFatal("cannot create the test database %s: %s", qPrintable(name), qPrintable(why));
-        current.postgresDatabase = name;
+        postgresDatabase = name;
         qAddPostRoutine(dropPostgresDatabase);
     }
     // The server's own address with this process's database in place of its
     // path, so that a password, an IPv6 host or an escaped name stay as given.
     QUrl location(qEnvironmentVariable("TORVA_TEST_POSTGRES"));
-    location.setPath(QLatin1Char('/') + current.postgresDatabase);
+    location.setPath(QLatin1Char('/') + postgresDatabase);
     return location.toString();
 }
 
@@ -102,13 +92,11 @@ bool TestDatabase::isAvailable(const QString &engine, QString *why)
         *why = QStringLiteral("no PostgreSQL server: TORVA_TEST_POSTGRES is not set (the README's test command sets it)");
         return false;
     }
-    static int reachable = -1;
-    static QString reason;
-    if (reachable < 0)
-        reachable = maintenance(QStringLiteral("SELECT 1"), &reason) ? 1 : 0;
+    static QString unreachable;  // why not, once asked
+    static const bool reachable = maintenance(QStringLiteral("SELECT 1"), &unreachable);
     if (!reachable)
-        *why = QStringLiteral("the PostgreSQL server of TORVA_TEST_POSTGRES cannot be reached: ") + reason;
-    return reachable == 1;
+        *why = QStringLiteral("the PostgreSQL server of TORVA_TEST_POSTGRES cannot be reached: ") + unreachable;
+    return reachable;
 }
 
 bool TestDatabase::isRequired(const QString &engine)
@@ -120,31 +108,28 @@ bool TestDatabase::isRequired(const QString &engine)
 
 QString TestDatabase::create(const QString &engine)
 {
-    State &current = state();
     Database::close();
     if (engine == Sqlite) {
-        current.folder = std::make_unique<QTemporaryDir>();
-        current.location = QStringLiteral("sqlite:") + current.folder->path();
-        Database::setLocation(current.location);
-        Database::initialize();
+        sqliteFolder = std::make_unique<QTemporaryDir>();
+        currentLocation = QStringLiteral("sqlite:") + sqliteFolder->path();
+        Database::setLocation(currentLocation);
     } else {
-        current.location = postgresLocation();
-        Database::setLocation(current.location);
+        currentLocation = postgresLocation();
+        Database::setLocation(currentLocation);
         Database::connection().run(QStringLiteral("DROP SCHEMA IF EXISTS duvprb, duvcrt, torva CASCADE"));
-        Database::initialize();
     }
+    Database::initialize();
     if (engine == Odbc) {
         Database::close();
-        current.location = QStringLiteral("odbc:%1;Database=%2")
-                               .arg(qEnvironmentVariable("TORVA_TEST_ODBC"), current.postgresDatabase);
-        Database::setLocation(current.location);
+        currentLocation = QStringLiteral("odbc:%1;Database=%2").arg(qEnvironmentVariable("TORVA_TEST_ODBC"), postgresDatabase);
+        Database::setLocation(currentLocation);
     }
-    return current.location;
+    return currentLocation;
 }
 
 void TestDatabase::initialize()
 {
-    if (!state().location.startsWith(QLatin1String("odbc:"))) {
+    if (!currentLocation.startsWith(QLatin1String("odbc:"))) {
         Database::initialize();
         return;
     }
@@ -152,26 +137,22 @@ void TestDatabase::initialize()
     Database::setLocation(postgresLocation());
     Database::initialize();
     Database::close();
-    Database::setLocation(state().location);
+    Database::setLocation(currentLocation);
 }
 
 QString TestDatabase::location()
 {
-    return state().location;
+    return currentLocation;
 }
 
 void TestDatabase::exec(const QString &statement, const QVariantList &values)
 {
-    TableObject table;
-    table.Execute(statement, values);
+    TableObject().Execute(statement, values);
 }
 
 QVariant TestDatabase::value(const QString &statement, const QVariantList &values)
 {
-    TableObject table;
-    table.Execute(statement, values);
-    const QStringList fields = table.FieldNames();
-    return fields.isEmpty() ? QVariant() : table.FieldValue(fields.first());
+    return TableObject().Fetch(statement, values).values().value(0);
 }
 
 int TestDatabase::count(const QString &table)
@@ -182,7 +163,7 @@ int TestDatabase::count(const QString &table)
 void TestDatabase::forbidNull(const QString &table, const QStringList &columns)
 {
     Connection &connection = Database::connection();
-    if (!state().location.startsWith(QLatin1String("sqlite:"))) {
+    if (!currentLocation.startsWith(QLatin1String("sqlite:"))) {
         for (const QString &column : columns)
             connection.run(QStringLiteral("Alter Table %1 Alter Column %2 Set Not Null").arg(table, column));
         return;

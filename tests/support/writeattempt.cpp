@@ -58,6 +58,12 @@ WriteAttempt::Path WriteAttempt::fromName(const QString &name)
     return Path(std::max<qsizetype>(0, PathNames.indexOf(name)));
 }
 
+bool WriteAttempt::heldByAnother(int key)
+{
+    PartyEditorHost other;
+    return !other.editor->LoadRecord(key) && other.editor->LockedBy().has_value();
+}
+
 WriteAttempt::WriteAttempt(Path path) : m_path(path)
 {
     if (path == Path::AssociationSave) {

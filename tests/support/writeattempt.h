@@ -30,6 +30,8 @@ public:
     static QStringList stored(Path path);
     static QString name(Path path);
     static Path fromName(const QString &name);
+    // Whether another editor is refused the party, told who holds it.
+    static bool heldByAnother(int key);
 
     explicit WriteAttempt(Path path);
 
