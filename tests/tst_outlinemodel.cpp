@@ -1,6 +1,4 @@
 #include "controls/outlinemodel.h"
-#include "data/dataaccesserror.h"
-#include "controlrows.h"
 
 #include <QAbstractItemModelTester>
 #include <QtTest>
@@ -39,45 +37,12 @@ class OutlineModelTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void nodeRow_data();
-    void nodeRow();
     void hiddenAndCollapsedRows();
-    void insertAndRemoveKeepTheOtherRows();
     void cellValue_data();
     void cellValue();
-    void datesErrorsSeparatorsAndKeys();
+    void textsDatesErrorsAndKeys();
     void modelChecks();
-    void failedLoadKeepsTheRows_data() { TestDatabase::addEngineRows(); }
-    void failedLoadKeepsTheRows();
 };
-
-void OutlineModelTest::nodeRow_data()
-{
-    QTest::addColumn<int>("row");
-    QTest::addColumn<int>("which");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("parent of an associate") << 4 << 1 << 2;
-    QTest::newRow("parent of a folder") << 5 << 1 << 1;
-    QTest::newRow("the header has no parent") << 1 << 1 << -1;
-    QTest::newRow("first child") << 2 << 2 << 3;
-    QTest::newRow("last child") << 2 << 3 << 4;
-    QTest::newRow("last child is the direct one") << 1 << 3 << 6;
-    QTest::newRow("empty folder, first child") << 5 << 2 << -1;
-    QTest::newRow("empty folder, last child") << 5 << 3 << -1;
-    QTest::newRow("single child") << 6 << 3 << 7;
-    QTest::newRow("a leaf has no children") << 7 << 2 << -1;
-    QTest::newRow("the caption row is outside the outline") << 0 << 3 << -1;
-}
-
-void OutlineModelTest::nodeRow()
-{
-    QFETCH(int, row);
-    QFETCH(int, which);
-    QFETCH(int, expected);
-    OutlineModel model;
-    fillTree(model);
-    QCOMPARE(model.NodeRow(row, which), expected);
-}
 
 void OutlineModelTest::hiddenAndCollapsedRows()
 {
@@ -103,47 +68,6 @@ void OutlineModelTest::hiddenAndCollapsedRows()
     QCOMPARE(shownRows(model), (QList<int>{1}));
     model.Outline(0);
     QCOMPARE(shownRows(model), (QList<int>{1, 2, 4, 5, 6, 7}));
-}
-
-void OutlineModelTest::insertAndRemoveKeepTheOtherRows()
-{
-    OutlineModel model;
-    fillTree(model);
-    model.setCellFontBold(5, 0, true);
-    model.setCellData(5, 0, QStringLiteral("Child"));
-    model.setRowHeight(4, 0);
-
-    // Given a new empty associate at the end of the first folder,
-    QCOMPARE(model.InsertRow(QStringLiteral("\t"), 2, false, 5), 5);
-    QCOMPARE(model.CellText(5, 2), QString());
-    // then the folder's last child is the new row, and every later row moved down whole.
-    QCOMPARE(model.NodeRow(2, OutlineModel::LastChild), 5);
-    QVERIFY(model.CellFontBold(6, 0));
-    QCOMPARE(model.CellData(6, 0), QStringLiteral("Child"));
-    QVERIFY(model.RowIsNode(6));
-    QVERIFY(model.RowHidden(4));
-    QCOMPARE(model.CellText(8, 1), QStringLiteral("DOE, SAM"));
-
-    // When it goes again, the tree is as before.
-    model.RemoveRow(5);
-    QCOMPARE(model.NodeRow(2, OutlineModel::LastChild), 4);
-    QVERIFY(model.CellFontBold(5, 0));
-    QVERIFY(!model.CellFontBold(4, 0));
-
-    // Texts are cut to the columns there are, and fewer columns drop the texts past them for good;
-    QCOMPARE(model.InsertRow(QStringLiteral("a\tb\tc\td"), 2, false, 99), 8);
-    QCOMPARE(model.CellText(8, 3), QString());
-    model.setCellFontBold(8, 2, true);
-    model.setCols(2);
-    model.setCols(3);
-    QCOMPARE(model.CellText(8, 2), QString());
-    QVERIFY(!model.CellFontBold(8, 2));
-    QCOMPARE(model.CellText(8, 1), QStringLiteral("b"));
-    // a cell written past a row's last text keeps the cells between empty.
-    model.setCellText(3, 2, QStringLiteral("z"));
-    model.setCellText(3, 1, QString());
-    QCOMPARE(model.CellText(3, 0), QStringLiteral("Party"));
-    QCOMPARE(model.CellText(3, 2), QStringLiteral("z"));
 }
 
 void OutlineModelTest::cellValue_data()
@@ -177,7 +101,7 @@ void OutlineModelTest::cellValue()
     QCOMPARE(state.isValid() ? state.toInt() : -1, checked);
 }
 
-void OutlineModelTest::datesErrorsSeparatorsAndKeys()
+void OutlineModelTest::textsDatesErrorsAndKeys()
 {
     OutlineModel model;
     fillTree(model);
@@ -205,6 +129,21 @@ void OutlineModelTest::datesErrorsSeparatorsAndKeys()
     // Columns are found by key in any letter case.
     model.setColumnKey(1, QStringLiteral("ascnam"));
     QCOMPARE(model.ColumnIndex(QStringLiteral("ASCNAM")), 1);
+
+    // Texts are cut to the columns there are, and fewer columns drop the texts past them for good;
+    QCOMPARE(model.InsertRow(QStringLiteral("a\tb\tc\td"), 2, false, 99), 8);
+    QCOMPARE(model.CellText(8, 3), QString());
+    model.setCellFontBold(8, 2, true);
+    model.setCols(2);
+    model.setCols(3);
+    QCOMPARE(model.CellText(8, 2), QString());
+    QVERIFY(!model.CellFontBold(8, 2));
+    QCOMPARE(model.CellText(8, 1), QStringLiteral("b"));
+    // a cell written past a row's last text keeps the cells between empty.
+    model.setCellText(3, 2, QStringLiteral("z"));
+    model.setCellText(3, 1, QString());
+    QCOMPARE(model.CellText(3, 0), QStringLiteral("Party"));
+    QCOMPARE(model.CellText(3, 2), QStringLiteral("z"));
 }
 
 void OutlineModelTest::modelChecks()
@@ -225,23 +164,6 @@ void OutlineModelTest::modelChecks()
     model.setCols(2);
     model.setFixedRows(2);
     model.setRows(1);
-}
-
-void OutlineModelTest::failedLoadKeepsTheRows()
-{
-    TORVA_USE_ENGINE_ROW();
-    OutlineModel model;
-    model.setCols(2);
-    model.InsertRow(QStringLiteral("kept\trow"), 0, false, -1);
-    int errors = 0;
-    connect(&model.tableObject(), &TableObject::Error, this, [&errors](int &, QString &) { ++errors; });
-
-    QVERIFY_THROWS_EXCEPTION(DataAccessError, model.LoadQuery(QStringLiteral("Select NOSUCH From DUVPRB.PRBPTY"),
-                                                              QVariant(), -1, QString()));
-
-    QCOMPARE(errors, 1);
-    QCOMPARE(model.Rows(), 2);
-    QCOMPARE(model.CellText(1, 0), QStringLiteral("kept"));
 }
 
 QTEST_MAIN(OutlineModelTest)

@@ -17,10 +17,7 @@ namespace {
 // A row of the name search as text: kind, key, name, birth date.
 QString rowText(const QVariantList &row)
 {
-    QStringList values;
-    for (const QVariant &value : row)
-        values << value.toString();
-    return values.join(QLatin1Char('|'));
+    return QVariant(row).toStringList().join(QLatin1Char('|'));
 }
 } // namespace
 
@@ -32,18 +29,19 @@ private Q_SLOTS:
     void initTestCase_data() { TestDatabase::addEngineRows(); }
     void init() { TORVA_USE_GLOBAL_ENGINE_ROW(); }
 
-    void listsAPageAtATime();
-    void failureSignalsAndThrowsOnLoadOnly();
+    void listsAPageAtATimeAndFailsOnlyToLoad();
     void nameSearchPagesHoldTheStatementsRows_data();
     void nameSearchPagesHoldTheStatementsRows();
 };
 
-void RecordSourceModelTest::listsAPageAtATime()
+void RecordSourceModelTest::listsAPageAtATimeAndFailsOnlyToLoad()
 {
     for (int zip = 0; zip < 12; ++zip)
         Fixtures::addZip(QStringLiteral("SPRINGFIELD"), QStringLiteral("IL"), 62701 + zip);
     Fixtures::addZip(QStringLiteral("SALEM"), QStringLiteral("OR"), 97301);
     RecordSourceModel model;
+    int errors = 0;
+    connect(&model.tableObject(), &TableObject::Error, this, [&errors](int &, QString &) { ++errors; });
     model.setRecordSource(Statements::CityListSource);
     model.setPageSize(5);
     model.setMaxRecords(11);
@@ -61,26 +59,15 @@ void RecordSourceModelTest::listsAPageAtATime()
     QCOMPARE(model.value(10, QStringLiteral("ZIPKEY")).toInt(), 62711);
     QVERIFY(!model.canFetchMore(QModelIndex()));
     QAbstractItemModelTester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-}
-
-void RecordSourceModelTest::failureSignalsAndThrowsOnLoadOnly()
-{
-    for (int zip = 0; zip < 4; ++zip)
-        Fixtures::addZip(QStringLiteral("SALEM"), QStringLiteral("OR"), 97301 + zip);
-    RecordSourceModel model;
-    int errors = 0;
-    connect(&model.tableObject(), &TableObject::Error, this, [&errors](int &, QString &) { ++errors; });
-    model.setRecordSource(Statements::CityListSource);
-    model.setPageSize(2);
-    model.load(QStringLiteral("SAL"));
 
     // When the table goes away between two pages,
+    model.load(QStringLiteral("SPRING"));
     Database::connection().run(QStringLiteral("Drop Table DUVCRT.ZIPDTA"));
 
     // then a view asking for more is told through Error only,
     model.fetchMore(QModelIndex());
     QCOMPARE(errors, 1);
-    QCOMPARE(model.rowCount(), 2);
+    QCOMPARE(model.rowCount(), 5);
     QVERIFY(!model.canFetchMore(QModelIndex()));
 
     // and a new search fails to its caller too.
@@ -118,18 +105,27 @@ void RecordSourceModelTest::nameSearchPagesHoldTheStatementsRows()
     for (int i = 0; i < 15; ++i)
         Fixtures::addParty(200 + i, QStringLiteral("MILLER, A%1").arg(i % 4));
 
-    // the rows of the search as written, all at once, that hold what was typed
+    // the rows of the search as written, all at once, that hold what was typed,
+    // with a name's rows in the order kind, then key (clients first),
     const RecordSource bound = RecordSource::bind(Statements::NameSearchSource, typed);
     TableObject table;
     const QueryResult all = table.Fetch(bound.statement(), bound.parameters(), -1);
-    QStringList expectedNames;
-    QStringList expectedRows;
+    QList<QVariantList> rows;
     for (int row = 0; row < all.rowCount(); ++row) {
-        if (!bound.accepts(all.value(row, 2).toString()))
-            continue;
-        expectedNames << all.value(row, 2).toString();
-        expectedRows << rowText(all.row(row));
+        if (bound.accepts(all.value(row, 2).toString()))
+            rows << all.row(row);
     }
+    const auto kindThenKey = [](const QVariantList &a, const QVariantList &b) {
+        return std::make_pair(a.at(0).toString(), a.at(1).toInt()) < std::make_pair(b.at(0).toString(), b.at(1).toInt());
+    };
+    for (auto name = rows.begin(); name != rows.end();) {
+        const auto next = std::find_if(name, rows.end(), [&name](const QVariantList &row) { return row.at(2) != name->at(2); });
+        std::sort(name, next, kindThenKey);
+        name = next;
+    }
+    QStringList expected;
+    for (const QVariantList &row : std::as_const(rows))
+        expected << rowText(row);
 
     // are the rows a list reads a few at a time, in the same order:
     RecordSourceModel model;
@@ -137,27 +133,16 @@ void RecordSourceModelTest::nameSearchPagesHoldTheStatementsRows()
     model.setPageSize(4);
     model.load(typed);
     // a whole page at once, however many rows that do not hold it come before them,
-    QVERIFY(model.rowCount() >= qMin(4, int(expectedNames.size())));
+    QVERIFY(model.rowCount() >= qMin(4, int(expected.size())));
     while (model.canFetchMore(QModelIndex()))
         model.fetchMore(QModelIndex());
-    QStringList listedNames;
-    QStringList listedRows;
+    QStringList listed;
     for (int row = 0; row < model.rowCount(); ++row) {
         QVariantList values;
         for (int column = 0; column < model.columnCount(); ++column)
             values << model.value(row, column);
-        listedNames << values.at(2).toString();
-        listedRows << rowText(values);
-        // a name's rows in the order kind, then key (clients first),
-        if (row > 0 && listedNames.at(row - 1) == listedNames.at(row)) {
-            const auto before = std::make_pair(model.value(row - 1, 0).toString(), model.value(row - 1, 1).toInt());
-            const auto after = std::make_pair(values.at(0).toString(), values.at(1).toInt());
-            QVERIFY2(before < after, qPrintable(listedRows.at(row - 1) + QStringLiteral(" before ") + listedRows.last()));
-        }
+        listed << rowText(values);
     }
-    QCOMPARE(listedNames, expectedNames);
     // each of them once.
-    std::sort(expectedRows.begin(), expectedRows.end());
-    std::sort(listedRows.begin(), listedRows.end());
-    QCOMPARE(listedRows, expectedRows);
+    QCOMPARE(listed, expected);
 }

@@ -35,25 +35,16 @@ QStringList outline(const PartiesEditor &editor)
     const DataGrid *grid = editor.grid();
     const int name = grid->ColumnIndex(QStringLiteral("ASCNAM"));
     QStringList rows;
-    QStringList folder;
-    auto flush = [&] {
-        folder.sort();
-        rows += folder;
-        folder.clear();
-    };
+    qsizetype associates = 0;  // where the last folder's associates begin in rows
     for (int row = grid->FixedRows(); row < grid->Rows(); ++row) {
         if (grid->RowHidden(row))
             continue;
-        const QString line =
-            QStringLiteral("%1:%2:%3").arg(grid->RowLevel(row)).arg(grid->CellText(row, 0), grid->CellText(row, name));
-        if (grid->RowLevel(row) == 2) {
-            folder << line;
-        } else {
-            flush();
-            rows << line;
-        }
+        rows << QStringLiteral("%1:%2:%3").arg(grid->RowLevel(row)).arg(grid->CellText(row, 0), grid->CellText(row, name));
+        if (grid->RowLevel(row) == 2)
+            std::sort(rows.begin() + associates, rows.end());
+        else
+            associates = rows.size();
     }
-    flush();
     return rows;
 }
 
@@ -92,6 +83,11 @@ QStringList keys(const PartiesEditor &editor, int row)
     return values;
 }
 
+QString association(const QStringList &keys)
+{
+    return keys.mid(0, 2).join(QString()) + QLatin1Char('-') + keys.at(2) + QLatin1Char('-') + keys.mid(3).join(QString());
+}
+
 QStringList stored()
 {
     TableObject table;
@@ -99,9 +95,7 @@ QStringList stored()
         table.Fetch(QStringLiteral("Select ASCFLG1,ASCKEY1,ASCRLTCOD,ASCFLG2,ASCKEY2 From DUVPRB.PRBCLTASC"));
     QStringList associations;
     for (const QVariantList &row : result.toRows())
-        associations << QStringLiteral("%1%2-%3-%4%5")
-                            .arg(row.at(0).toString(), row.at(1).toString(), row.at(2).toString(), row.at(3).toString(),
-                                 row.at(4).toString());
+        associations << association(QVariant(row).toStringList());
     associations.sort();
     return associations;
 }

@@ -26,7 +26,9 @@ QString cell(const PartiesEditor &editor, int row, const char *key);
 QStringList namesIn(const PartiesEditor &editor, const QString &folder);
 // The five stored keys of a row, as text.
 QStringList keys(const PartiesEditor &editor, int row);
-// The associations on file, as "C12-3-C7" sorted.
+// An association's five keys as text, joined as "C12-3-C7".
+QString association(const QStringList &keys);
+// The associations on file, so joined and sorted.
 QStringList stored();
 
 } // namespace AssociationFixture

@@ -26,11 +26,6 @@ AssociationHost::AssociationHost()
         qWarning("the associations editor's window did not become active");
 }
 
-DataGrid *AssociationHost::grid() const
-{
-    return editor->grid();
-}
-
 void AssociationHost::load(const QString &user, const QString &mode, const QString &kind, int key)
 {
     editor->UserMode = mode;

@@ -21,7 +21,7 @@ public:
     PartiesEditor *editor;
     QWidget *nextField;  // the host's field after the editor: where a lost keyboard would go
 
-    DataGrid *grid() const;
+    DataGrid *grid() const { return editor->grid(); }
     // Loads client 12 (or another subject) as the user.
     void load(const QString &user = QStringLiteral("JSMITH"), const QString &mode = QStringLiteral("*EDIT"),
               const QString &kind = QStringLiteral("C"), int key = 12);
