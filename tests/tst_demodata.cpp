@@ -18,14 +18,11 @@ class DemoDataTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void engines_data() { TestDatabase::addEngineRows(); }
-    void seedsAUsableAgency_data() { engines_data(); }
-    void seedsAUsableAgency();
-    void seedingAgainAddsNothing_data() { engines_data(); }
-    void seedingAgainAddsNothing();
+    void seedsAUsableAgencyOnce_data() { TestDatabase::addEngineRows(); }
+    void seedsAUsableAgencyOnce();
 };
 
-void DemoDataTest::seedsAUsableAgency()
+void DemoDataTest::seedsAUsableAgencyOnce()
 {
     TORVA_USE_ENGINE_ROW();
 
@@ -69,14 +66,9 @@ void DemoDataTest::seedsAUsableAgency()
                  " Join DUVPRB.PRBCLTASC b On b.ASCRLTCOD=a.ASCRLTCOD And b.ASCFLG1=a.ASCFLG2 And b.ASCKEY1=a.ASCKEY2"
                  " And b.ASCFLG2=a.ASCFLG1 And b.ASCKEY2=a.ASCKEY1")),
              0);
-}
 
-void DemoDataTest::seedingAgainAddsNothing()
-{
-    TORVA_USE_ENGINE_ROW();
-    DemoData::seed();
+    // Seeding again adds nothing.
     const int associations = TestDatabase::count(QStringLiteral("DUVPRB.PRBCLTASC"));
-
     QVERIFY(DemoData::seed().isEmpty());
     QCOMPARE(TestDatabase::count(QStringLiteral("DUVPRB.PRBCLTASC")), associations);
 }

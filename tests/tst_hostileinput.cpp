@@ -29,13 +29,8 @@ using namespace Torva;
 
 namespace {
 
-struct Payload
-{
-    const char *name;
-    QString text;
-};
-
-QList<Payload> payloads()
+// Each payload by its row name.
+QList<std::pair<const char *, QString>> payloads()
 {
     const QChar nul(0);
     return {
@@ -58,18 +53,29 @@ QList<Payload> payloads()
     };
 }
 
-// A field the party editor saves (its column: the name less its prefix),
-// with what it needs before the payload to pass its checks.
-struct Field
-{
-    const char *name;
-    QString prefix;
-};
+// The fields the party editor saves (each column: the name less its prefix),
+// with what each needs before the payload to pass its checks.
+const QMap<QString, QString> FieldPrefixes{{QStringLiteral("txtPTYNAM"), QStringLiteral("Q, ")},
+                                           {QStringLiteral("txtPTYST1"), QStringLiteral("1 ")},
+                                           {QStringLiteral("txtPTYST2"), QString()},
+                                           {QStringLiteral("cboPTYCTY"), QStringLiteral("X")}};
 
-const QList<Field> Fields{{"txtPTYNAM", QStringLiteral("Q, ")},
-                          {"txtPTYST1", QStringLiteral("1 ")},
-                          {"txtPTYST2", QString()},
-                          {"cboPTYCTY", QStringLiteral("X")}};
+// The rows of a test that takes every payload in each of the given places
+// (fields, searches): "engine", the place in the named column, and "text" as
+// the given function makes it from the place and the payload.
+template<typename MakeText>
+void addPayloadRows(const char *column, const QStringList &places, MakeText makeText)
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>(column);
+    QTest::addColumn<QString>("text");
+    forEachEngine([&](auto row) {
+        for (const QString &place : places) {
+            for (const auto &[name, payload] : payloads())
+                row(qPrintable(place + QLatin1Char('/') + QLatin1String(name))) << place << makeText(place, payload);
+        }
+    });
+}
 
 QString shownIn(PartyEditorHost &host, const QString &field)
 {
@@ -112,9 +118,6 @@ class HostileInputTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() { m_boxes = std::make_unique<ScriptedMessages>(); }
-    void cleanup() { m_boxes.reset(); }
-
     void savedAndReadBackAsEntered_data();
     void savedAndReadBackAsEntered();
     void searchedAsText_data();
@@ -123,23 +126,12 @@ private Q_SLOTS:
     void typedIntoTheZip();
     void halfCharactersAreNotTaken_data();
     void halfCharactersAreNotTaken();
-
-private:
-    std::unique_ptr<ScriptedMessages> m_boxes;
 };
 
 void HostileInputTest::savedAndReadBackAsEntered_data()
 {
-    QTest::addColumn<QString>("engine");
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("text");
-    forEachEngine([](auto row) {
-        for (const Field &field : Fields) {
-            for (const Payload &payload : payloads())
-                row(qPrintable(QStringLiteral("%1/%2").arg(QLatin1String(field.name), QLatin1String(payload.name))))
-                    << QString::fromLatin1(field.name) << field.prefix + payload.text;
-        }
-    });
+    addPayloadRows("field", FieldPrefixes.keys(),
+                   [](const QString &field, const QString &payload) { return FieldPrefixes[field] + payload; });
 }
 
 void HostileInputTest::savedAndReadBackAsEntered()
@@ -177,9 +169,8 @@ void HostileInputTest::savedAndReadBackAsEntered()
             qInfo("the engine's answer: %s", qPrintable(failure));
             QEXPECT_FAIL("", qPrintable(limit), Abort);
         }
-        QVERIFY2(saved && host.errors == 0 && failure.isEmpty(),
-                 qPrintable(failure + m_boxes->texts().join(QLatin1Char(';'))));
-        QCOMPARE(m_boxes->messages.size(), 0);
+        // (a message box would fail the test: none is scripted)
+        QVERIFY2(saved && host.errors == 0 && failure.isEmpty(), qPrintable(failure));
         key = host.editor->PartyKey;
     }
 
@@ -197,16 +188,8 @@ void HostileInputTest::savedAndReadBackAsEntered()
 
 void HostileInputTest::searchedAsText_data()
 {
-    QTest::addColumn<QString>("engine");
-    QTest::addColumn<QString>("search");
-    QTest::addColumn<QString>("text");
-    forEachEngine([](auto row) {
-        for (const char *search : {"name list", "city list", "duplicate"}) {
-            for (const Payload &payload : payloads())
-                row(qPrintable(QStringLiteral("%1/%2").arg(QLatin1String(search), QLatin1String(payload.name))))
-                    << QString::fromLatin1(search) << payload.text;
-        }
-    });
+    addPayloadRows("search", {QStringLiteral("name list"), QStringLiteral("city list"), QStringLiteral("duplicate")},
+                   [](const QString &, const QString &payload) { return payload; });
 }
 
 void HostileInputTest::searchedAsText()
@@ -228,12 +211,13 @@ void HostileInputTest::searchedAsText()
         form.name = name;
         QVERIFY(form.enterAsNew(host));
         // (shown as an error, or asked about when only the whole name matches; the user says No)
-        m_boxes->answers = {false};
+        ScriptedMessages boxes;
+        boxes.answers = {false};
         const bool refused = host.editor->HasErrors();
         QCOMPARE(host.errors, 0);
         QVERIFY(refused);
-        QVERIFY2(m_boxes->texts().value(0).startsWith(QLatin1String("Duplicate of party #1:")),
-                 qPrintable(m_boxes->texts().join(QLatin1Char(';'))));
+        QVERIFY2(boxes.texts().value(0).startsWith(QLatin1String("Duplicate of party #1:")),
+                 qPrintable(boxes.texts().join(QLatin1Char(';'))));
         return;
     }
 
@@ -267,12 +251,8 @@ void HostileInputTest::searchedAsText()
 
 void HostileInputTest::typedIntoTheZip_data()
 {
-    QTest::addColumn<QString>("engine");
-    QTest::addColumn<QString>("text");
-    forEachEngine([](auto row) {
-        for (const Payload &payload : payloads())
-            row(payload.name) << payload.text.left(40);
-    });
+    addPayloadRows("field", {QStringLiteral("zipPTYZIP")},
+                   [](const QString &, const QString &payload) { return payload.left(40); });
 }
 
 void HostileInputTest::typedIntoTheZip()
@@ -284,11 +264,9 @@ void HostileInputTest::typedIntoTheZip()
     ZipCode *zip = host.field<ZipCode>("zipPTYZIP");
     zip->setFocus();
 
-    // Typing the text (the test tool types plain ASCII only), pasting all of
-    // it, typing a zip and leaving the box looks up nothing and takes no letters.
-    QString typable = text;
-    typable.removeIf([](QChar c) { return (c.unicode() < 0x20 || c.unicode() >= 0x7f) && c != QLatin1Char('\t'); });
-    UserInput::type(typable);
+    // Typing the text, pasting all of it, typing a zip and leaving the box
+    // looks up nothing and takes no letters.
+    UserInput::type(text);
     QGuiApplication::clipboard()->setText(text);
     UserInput::press(Qt::Key_V, Qt::ControlModifier);
     UserInput::keys(QStringLiteral("97301{Alt+T}"));
@@ -304,24 +282,23 @@ void HostileInputTest::halfCharactersAreNotTaken_data()
     QTest::addColumn<QString>("engine");
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("pasted");
-    QTest::addColumn<bool>("taken");
     QTest::addColumn<bool>("full");  // the box one unit short of its length
     const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
     const QChar high(0xD83D);
     const QChar low(0xDE00);
-    const QList<std::tuple<const char *, QString, bool, bool>> pastes{
-        {"whole character", emoji, true, false},
-        {"first half then a letter", high + QStringLiteral("B"), false, false},
-        {"first half last", QStringLiteral("B") + high, false, false},
-        {"second half", QStringLiteral("B") + low, false, false},
-        {"halves in the wrong order", QString(low) + high, false, false},
-        {"whole character with room for half", emoji, false, true},
+    const QList<std::tuple<const char *, QString, bool>> pastes{
+        {"whole character", emoji, false},
+        {"first half then a letter", high + QStringLiteral("B"), false},
+        {"first half last", QStringLiteral("B") + high, false},
+        {"second half", QStringLiteral("B") + low, false},
+        {"halves in the wrong order", QString(low) + high, false},
+        {"whole character with room for half", emoji, true},
     };
     forEachEngine([&pastes](auto row) {
         for (const char *box : {"txtPTYNAM", "txtPTYST1", "cboPTYCTY", "name search"}) {
-            for (const auto &[name, pasted, taken, full] : pastes)
+            for (const auto &[name, pasted, full] : pastes)
                 row(qPrintable(QStringLiteral("%1/%2").arg(QLatin1String(box), QLatin1String(name))))
-                    << QString::fromLatin1(box) << pasted << taken << full;
+                    << QString::fromLatin1(box) << pasted << full;
         }
     });
 }
@@ -330,7 +307,6 @@ void HostileInputTest::halfCharactersAreNotTaken()
 {
     QFETCH(QString, box);
     QFETCH(QString, pasted);
-    QFETCH(bool, taken);
     QFETCH(bool, full);
     TORVA_USE_PARTY_DATABASE();
 
@@ -363,6 +339,7 @@ void HostileInputTest::halfCharactersAreNotTaken()
 
     // then text holding half of a UTF-16 pair does not enter at all, and a
     // character enters whole or not at all.
+    const bool taken = pasted.isValidUtf16() && !full;
     QCOMPARE(edit->text(), taken ? pasted + before : before);
     QVERIFY(edit->text().isValidUtf16());
 }
