@@ -59,7 +59,7 @@ for target in "${targets[@]}"; do
 done
 
 if [ ${#failed[@]} -gt 0 ]; then
-    echo "Fuzz targets that found something new: ${failed[*]} (kept in $build/crashes/; make each a row of tests/tst_fuzzfindings.cpp)"
+    echo "Fuzz targets that found something new: ${failed[*]} (kept in $build/crashes/; make each a \"fuzz: ...\" row of the unit test of what it broke)"
     if [ "${TORVA_FUZZ_STRICT:-0}" = 1 ]; then
         exit 1
     fi

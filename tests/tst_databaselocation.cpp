@@ -2,6 +2,7 @@
 #include "data/databaselocation.h"
 #include "data/engines/odbcengine.h"
 
+#include <QDir>
 #include <QtTest>
 
 using namespace Torva;
@@ -53,6 +54,19 @@ void DatabaseLocationTest::displayReadsBackWithoutPassword_data()
     QTest::newRow("odbc value with its brace left open") << "odbc:DSN={AS400;PWD=s3cret" << "odbc" << "odbc:DSN={AS400";
     QTest::newRow("odbc value in braces holding ;") << "odbc:DSN={AS;400};PWD=s3cret" << "odbc" << "odbc:DSN={AS;400}";
     QTest::newRow("odbc of only a password") << "odbc:PWD=s3cret" << "odbc" << "odbc:;";
+    // Inputs the fuzz target under fuzz/ found faults with, kept so that the faults stay fixed.
+    QTest::newRow("fuzz: at sign in the user name") << "postgresql://a%40b@db.example/probation" << "postgresql"
+                                                    << "postgresql://a%40b@db.example:5432/probation";
+    QTest::newRow("fuzz: colon in the user name") << "postgresql://a%3Ab@db.example/probation" << "postgresql"
+                                                  << "postgresql://a%3Ab@db.example:5432/probation";
+    QTest::newRow("fuzz: space in the database name") << "postgresql://officer@db.example/pro%20bation" << "postgresql"
+                                                      << "postgresql://officer@db.example:5432/pro%20bation";
+    QTest::newRow("fuzz: folder ending in white space") << "sqlite:/data/torva\r/" << "sqlite" << "sqlite:/data/torva";
+    QTest::newRow("fuzz: folder ending in blanks and slashes by turns") << "sqlite:/data/torva\r\r/\r\r/" << "sqlite"
+                                                                        << "sqlite:/data/torva";
+    QTest::newRow("fuzz: folder beginning with a colon") << "sqlite::::data/../cases" << "sqlite"
+                                                         << "sqlite:" + QDir::current().absoluteFilePath("cases");
+    QTest::newRow("fuzz: odbc string of only a password") << "odbc:;PWD=s3cret" << "odbc" << "odbc:;";
 }
 
 void DatabaseLocationTest::displayReadsBackWithoutPassword()

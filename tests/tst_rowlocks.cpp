@@ -3,8 +3,10 @@
 #include "data/engines/odbcengine.h"
 #include "data/engines/postgresengine.h"
 #include "data/engines/transactionrowlocks.h"
+#include "data/lockedselect.h"
 #include "data/statements.h"
 #include "data/tableobject.h"
+#include "controlrows.h"
 #include "fixtures.h"
 #include "testdatabase.h"
 
@@ -42,58 +44,91 @@ class RowLocksTest : public QObject
 
 private Q_SLOTS:
     void init() { Database::setUserName(QStringLiteral("JSMITH")); }
+    void statementsThatTakeARowLock_data();
+    void statementsThatTakeARowLock();
     void whatTheHolderDoesNext_data();
     void whatTheHolderDoesNext();
     void databaseKeptLocksHoldUntilLetGo_data();
     void databaseKeptLocksHoldUntilLetGo();
 };
 
+// A select ending in "For Update [of columns]" takes the row lock of the
+// table it reads; what it runs is the select without that clause.
+void RowLocksTest::statementsThatTakeARowLock_data()
+{
+    QTest::addColumn<QString>("statement");
+    QTest::addColumn<bool>("locked");
+    QTest::addColumn<QString>("withoutClause");  // of a locked select; any other statement stays as it is
+    QTest::addColumn<QString>("table");
+
+    QTest::newRow("party load") << "Select * From DUVPRB.PRBPTY Where PTYKEY=? For Update of PTYNAM" << true
+                                << "Select * From DUVPRB.PRBPTY Where PTYKEY=?" << "DUVPRB.PRBPTY";
+    QTest::newRow("any case, extra blanks") << "select * from duvprb.prbpty where ptykey=?   FOR  UPDATE  OF  ptynam  "
+                                            << true << "select * from duvprb.prbpty where ptykey=?" << "DUVPRB.PRBPTY";
+    QTest::newRow("no column list") << "Select * From DUVPRB.PRBPTY Where PTYKEY=? For Update" << true
+                                    << "Select * From DUVPRB.PRBPTY Where PTYKEY=?" << "DUVPRB.PRBPTY";
+    QTest::newRow("several columns") << "Select * From DUVPRB.PRBPTY Where PTYKEY=? For Update of PTYNAM, PTYST1"
+                                     << true << "Select * From DUVPRB.PRBPTY Where PTYKEY=?" << "DUVPRB.PRBPTY";
+    QTest::newRow("unqualified table") << "Select * From PRBPTY For Update of PTYNAM" << true << "Select * From PRBPTY"
+                                       << "PRBPTY";
+    QTest::newRow("plain select") << "Select * From DUVPRB.PRBPTY Where PTYKEY=?" << false << "" << "";
+    QTest::newRow("clause inside a text") << "Select * From DUVPRB.PRBPTY Where PTYNAM='x For Update of y'" << false
+                                          << "" << "";
+    QTest::newRow("not at the end") << "Select * From DUVPRB.PRBPTY For Update of PTYNAM Where PTYKEY=?" << false
+                                    << "" << "";
+    QTest::newRow("an update statement") << "Update DUVPRB.PRBPTY Set PTYNAM=? Where PTYKEY=?" << false << "" << "";
+    QTest::newRow("empty") << "" << false << "" << "";
+}
+
+void RowLocksTest::statementsThatTakeARowLock()
+{
+    QFETCH(QString, statement);
+    QFETCH(bool, locked);
+    QFETCH(QString, withoutClause);
+    QFETCH(QString, table);
+
+    const LockedSelect select = LockedSelect::parse(statement);
+
+    QCOMPARE(select.isLocked(), locked);
+    QCOMPARE(select.statement(), locked ? withoutClause : statement);
+    QCOMPARE(select.table(), table);
+}
+
 void RowLocksTest::whatTheHolderDoesNext_data()
 {
     QTest::addColumn<QString>("engine");
     QTest::addColumn<HolderStep>("step");
     QTest::addColumn<QList<int>>("held");  // of parties 5, 6 and 7, afterwards
-    struct Step
-    {
-        const char *name;
-        HolderStep step;
-        QList<int> held;
-    };
-    const QList<Step> steps{
-        {"closed", [](Holder &holder, TableObject &) { holder->Close(); return true; }, {}},
-        {"destroyed", [](Holder &holder, TableObject &) { holder.reset(); return true; }, {}},
-        {"loaded party 5 again", [](Holder &holder, TableObject &) { return !loadIsRefused(*holder, 5); }, {5}},
-        {"moved on to party 6", [](Holder &holder, TableObject &) { return !loadIsRefused(*holder, 6); }, {6}},
-        {"wrote through the holder",
-         [](Holder &holder, TableObject &) {
-             holder->Execute(QStringLiteral("Update DUVPRB.PRBPTY Set PTYST1=? Where PTYKEY=?"),
-                             QVariantList{"1 ELM ST", 5});
-             holder->Execute(QStringLiteral("Select PTYZIP From DUVPRB.PRBPTY Where PTYKEY=?"), QVariantList{5});
-             return true;
-         },
-         {5}},
-        {"another object took party 6", [](Holder &, TableObject &other) { return !loadIsRefused(other, 6); }, {5, 6}},
+    using Held = QList<int>;
+    forEachEngine([](auto row) {
+        row("closed") << HolderStep([](Holder &holder, TableObject &) { holder->Close(); return true; }) << Held{};
+        row("destroyed") << HolderStep([](Holder &holder, TableObject &) { holder.reset(); return true; }) << Held{};
+        row("loaded party 5 again")
+            << HolderStep([](Holder &holder, TableObject &) { return !loadIsRefused(*holder, 5); }) << Held{5};
+        row("moved on to party 6")
+            << HolderStep([](Holder &holder, TableObject &) { return !loadIsRefused(*holder, 6); }) << Held{6};
+        row("wrote through the holder") << HolderStep([](Holder &holder, TableObject &) {
+            holder->Execute(QStringLiteral("Update DUVPRB.PRBPTY Set PTYST1=? Where PTYKEY=?"),
+                            QVariantList{"1 ELM ST", 5});
+            holder->Execute(QStringLiteral("Select PTYZIP From DUVPRB.PRBPTY Where PTYKEY=?"), QVariantList{5});
+            return true;
+        }) << Held{5};
+        row("another object took party 6")
+            << HolderStep([](Holder &, TableObject &other) { return !loadIsRefused(other, 6); }) << Held{5, 6};
         // A party saved later is not held by the object that found nothing.
-        {"another object found no party 7, then it was saved",
-         [](Holder &, TableObject &other) {
-             const bool found = !loadIsRefused(other, 7) && other.Eof();
-             Fixtures::addParty(7, QStringLiteral("SMITH, JUNE"));
-             return found;
-         },
-         {5}},
-    };
-    for (const QString &engine : TestDatabase::engines()) {
-        for (const Step &step : steps)
-            QTest::addRow("%s/%s", qPrintable(engine), step.name) << engine << step.step << step.held;
-    }
+        row("another object found no party 7, then it was saved") << HolderStep([](Holder &, TableObject &other) {
+            const bool found = !loadIsRefused(other, 7) && other.Eof();
+            Fixtures::addParty(7, QStringLiteral("SMITH, JUNE"));
+            return found;
+        }) << Held{5};
+    });
 }
 
 void RowLocksTest::whatTheHolderDoesNext()
 {
-    QFETCH(QString, engine);
     QFETCH(HolderStep, step);
     QFETCH(QList<int>, held);
-    TORVA_USE_DATABASE(engine);
+    TORVA_USE_ENGINE_ROW();
     Fixtures::addParty(5, QStringLiteral("SMITH, JOHN"));
     Fixtures::addParty(6, QStringLiteral("SMITH, JANE"));
 
@@ -136,8 +171,7 @@ void RowLocksTest::databaseKeptLocksHoldUntilLetGo_data()
 
 void RowLocksTest::databaseKeptLocksHoldUntilLetGo()
 {
-    QFETCH(QString, engine);
-    TORVA_USE_DATABASE(engine);
+    TORVA_USE_ENGINE_ROW();
     Fixtures::addParty(5, QStringLiteral("SMITH, JOHN"));
     Fixtures::addParty(6, QStringLiteral("SMITH, JANE"));
     Database::setStatementDeadline(std::chrono::milliseconds(400));

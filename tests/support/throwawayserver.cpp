@@ -55,11 +55,6 @@ ThrowawayServer::~ThrowawayServer()
         pgCtl(QStringLiteral("-m immediate -w stop").split(' '));
 }
 
-QString ThrowawayServer::location() const
-{
-    return QStringLiteral("postgresql://postgres@127.0.0.1:%1/postgres").arg(m_port);
-}
-
 bool ThrowawayServer::start()
 {
     const QString options = QStringLiteral("-c listen_addresses=127.0.0.1 -p %1 -k %2 -c fsync=off -c full_page_writes=off")

@@ -16,14 +16,13 @@ class ThrowawayServer
 public:
     ThrowawayServer();
     ~ThrowawayServer();
-    ThrowawayServer(const ThrowawayServer &) = delete;
-    ThrowawayServer &operator=(const ThrowawayServer &) = delete;
+    Q_DISABLE_COPY(ThrowawayServer)
 
     // Whether it runs; why not, when it could not be made.
     bool isRunning() const { return m_running; }
     QString why() const { return m_why; }
-    // postgresql://postgres@127.0.0.1:PORT/postgres
-    QString location() const;
+    // Where it listens, as the data layer takes it.
+    QString location() const { return QStringLiteral("postgresql://postgres@127.0.0.1:%1/postgres").arg(m_port); }
 
     bool stop();
     bool start();
