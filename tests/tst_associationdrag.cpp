@@ -9,7 +9,6 @@
 #include "testdatabase.h"
 #include "userinput.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 
 using namespace Torva;
@@ -75,9 +74,7 @@ void AssociationDragTest::copyOrMove_data()
     QTest::addColumn<QString>("dragged");
     QTest::addColumn<QString>("target");
     QTest::addColumn<QStringList>("keys");  // of the new row
-    const QStringList rights{"Y", "N", "", "y", "X", "none"};
-    const QStringList gestures{"drag", "Ctrl+X", "Ctrl+drag", "Ctrl+C"};
-    forEachEngine([&](auto row) {
+    forEachEngine([](auto row) {
         // A symmetric folder keeps the dragged sides, with its own code.
         row("copy to a folder below") << "Y" << "Ctrl+drag" << "DOE, JOHN" << "Siblings" << QStringList{"P", "5", "21", "C", "12"};
         // An inverse folder: client 12 on side 1, code without the 100.
@@ -86,8 +83,8 @@ void AssociationDragTest::copyOrMove_data()
         row("move to a folder above") << "Y" << "drag" << "DOE, BABY" << "Parents" << QStringList{"C", "7", "3", "C", "12"};
         row("move to a direct folder below") << "Y" << "drag" << "DOE, SIS" << "Guardians" << QStringList{"P", "6", "5", "C", "12"};
         // The child from Children to Wards, by every gesture and right.
-        for (const QString &right : rights) {
-            for (const QString &gesture : gestures)
+        for (const QString &right : QStringList{"Y", "N", "", "y", "X", "none"}) {
+            for (const QString &gesture : QStringList{"drag", "Ctrl+X", "Ctrl+drag", "Ctrl+C"})
                 row(qPrintable((right == QLatin1String("none") ? QStringLiteral("no security row")
                                                                : QStringLiteral("SECP02 '%1'").arg(right))
                                + QStringLiteral(", ") + gesture))

@@ -28,9 +28,7 @@ struct WriteLog
         ++statements;
         if (statement == Statements::DeleteAssociation || statement == Statements::InsertAssociation)
             writes << (statement == Statements::DeleteAssociation ? QStringLiteral("delete ") : QStringLiteral("insert "))
-                          + QStringLiteral("%1%2-%3-%4%5").arg(values.at(0).toString(), values.at(1).toString(),
-                                                               values.at(2).toString(), values.at(3).toString(),
-                                                               values.at(4).toString());
+                          + association(QVariant(values.mid(0, 5)).toStringList());
     }};
 };
 

@@ -13,7 +13,6 @@
 #include "parties_editor/partieseditor.h"
 #include "userinput.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 
 using namespace Torva;
@@ -28,16 +27,15 @@ private Q_SLOTS:
     void init()
     {
         Clock::pin(QDateTime(QDate(2026, 1, 5), QTime(10, 0)));
-        if (QTest::currentDataTag()) {  // the tests with rows have one per engine
-            TORVA_USE_ENGINE_ROW();
-        }
+        // Every test's Given, on each engine: client 12 and its associations on file.
+        TORVA_USE_ENGINE_ROW();
+        seedClientTwelve();
     }
     void cleanup() { Clock::unpin(); }
-    void engines_data() { TestDatabase::addEngineRows(); }
 
     void outlineAndModeOfWhatIsLoaded_data();
     void outlineAndModeOfWhatIsLoaded();
-    void clientTree_data() { engines_data(); }
+    void clientTree_data() { TestDatabase::addEngineRows(); }
     void clientTree();
     void namesAreLinksInViewModeOnly_data();
     void namesAreLinksInViewModeOnly();
@@ -82,7 +80,6 @@ void PartiesEditorTest::outlineAndModeOfWhatIsLoaded()
     QFETCH(int, key);
     QFETCH(QString, settled);
     QFETCH(QStringList, expected);
-    seedClientTwelve();
     Fixtures::addClient(123456, QStringLiteral("ROE, RICHARD"));
     PartiesEditor editor;
     editor.UserMode = asked;
@@ -96,7 +93,6 @@ void PartiesEditorTest::outlineAndModeOfWhatIsLoaded()
 
 void PartiesEditorTest::clientTree()
 {
-    seedClientTwelve();
     AssociationHost host;
     const DataGrid *grid = host.grid();
     QSignalSpy changes(host.editor, &PartiesEditor::Change);
@@ -154,7 +150,6 @@ void PartiesEditorTest::namesAreLinksInViewModeOnly()
 {
     QFETCH(QString, mode);
     const bool links = mode == QLatin1String("*VIEW");
-    seedClientTwelve();
     // Given a host that keeps the editor's properties itself and asks for links,
     AssociationHost host;
     host.editor->ReadProperties(PropertyBag({{QStringLiteral("HyperlinkNames"), true}}));
@@ -205,7 +200,6 @@ void PartiesEditorTest::failureReachesTheHost()
     QFETCH(QString, dropped);
     QFETCH(QString, statement);
     // Given client 12 loaded, and a host that hears of failures,
-    seedClientTwelve();
     PartiesEditor editor;
     QVERIFY(editor.LoadRecords(QStringLiteral("JSMITH"), QStringLiteral("C"), 12));
     const QStringList shown = outline(editor);

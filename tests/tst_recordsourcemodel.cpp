@@ -8,7 +8,6 @@
 #include "fixtures.h"
 #include "testdatabase.h"
 
-#include <QAbstractItemModelTester>
 #include <QtTest>
 
 using namespace Torva;
@@ -75,9 +74,6 @@ void RecordSourceModelTest::listsAPageAtATimeAndFailsOnlyToLoad()
     QCOMPARE(errors, 2);
 }
 
-QTEST_GUILESS_MAIN(RecordSourceModelTest)
-#include "tst_recordsourcemodel.moc"
-
 void RecordSourceModelTest::nameSearchPagesHoldTheStatementsRows_data()
 {
     QTest::addColumn<QString>("typed");
@@ -109,12 +105,8 @@ void RecordSourceModelTest::nameSearchPagesHoldTheStatementsRows()
     // with a name's rows in the order kind, then key (clients first),
     const RecordSource bound = RecordSource::bind(Statements::NameSearchSource, typed);
     TableObject table;
-    const QueryResult all = table.Fetch(bound.statement(), bound.parameters(), -1);
-    QList<QVariantList> rows;
-    for (int row = 0; row < all.rowCount(); ++row) {
-        if (bound.accepts(all.value(row, 2).toString()))
-            rows << all.row(row);
-    }
+    QList<QVariantList> rows = table.Fetch(bound.statement(), bound.parameters(), -1).toRows();
+    rows.removeIf([&bound](const QVariantList &row) { return !bound.accepts(row.at(2).toString()); });
     const auto kindThenKey = [](const QVariantList &a, const QVariantList &b) {
         return std::make_pair(a.at(0).toString(), a.at(1).toInt()) < std::make_pair(b.at(0).toString(), b.at(1).toInt());
     };
@@ -146,3 +138,6 @@ void RecordSourceModelTest::nameSearchPagesHoldTheStatementsRows()
     // each of them once.
     QCOMPARE(listed, expected);
 }
+
+QTEST_GUILESS_MAIN(RecordSourceModelTest)
+#include "tst_recordsourcemodel.moc"

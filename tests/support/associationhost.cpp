@@ -26,22 +26,21 @@ AssociationHost::AssociationHost()
         qWarning("the associations editor's window did not become active");
 }
 
-void AssociationHost::load(const QString &user, const QString &mode, const QString &kind, int key)
+void AssociationHost::load(const QString &user, const QString &mode)
 {
     editor->UserMode = mode;
-    editor->LoadRecords(user, kind, key);
+    editor->LoadRecords(user, QStringLiteral("C"), 12);
 }
 
 int AssociationHost::row(const QString &name) const
 {
-    using AssociationFixture::rowOf;
     if (name == QLatin1String("caption"))
         return 0;
     if (name == QLatin1String("header"))
         return grid()->FixedRows();
     if (name.isEmpty() || name.contains(QLatin1Char(',')))
-        return rowOf(*editor, 2, name, "ASCNAM");
-    return rowOf(*editor, 1, name);
+        return AssociationFixture::rowOf(*editor, 2, name, "ASCNAM");
+    return AssociationFixture::rowOf(*editor, 1, name);
 }
 
 void AssociationHost::select(int row)

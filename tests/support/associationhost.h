@@ -22,9 +22,8 @@ public:
     QWidget *nextField;  // the host's field after the editor: where a lost keyboard would go
 
     DataGrid *grid() const { return editor->grid(); }
-    // Loads client 12 (or another subject) as the user.
-    void load(const QString &user = QStringLiteral("JSMITH"), const QString &mode = QStringLiteral("*EDIT"),
-              const QString &kind = QStringLiteral("C"), int key = 12);
+    // Loads client 12 as the user.
+    void load(const QString &user = QStringLiteral("JSMITH"), const QString &mode = QStringLiteral("*EDIT"));
     // A row by what a test calls it: "caption", "header" (the subject itself),
     // an associate's name (it holds a comma; empty for the one whose party is
     // gone) or a folder's name.
